@@ -10,10 +10,29 @@ uint32_t ReadU32(const uint8_t *p) {
            static_cast<uint32_t>(p[3]) << 24;
 }
 
+uint64_t Load64(const uint8_t *p) {
+    uint64_t v;
+    memcpy(&v, p, 8);
+    return v;
+}
+
+void Store64(uint8_t *p, uint64_t v) { memcpy(p, &v, 8); }
+
 // Copies length bytes from distance back; an overlapping match repeats its last distance bytes.
-// Chunks double so that each one is a plain non-overlapping copy.
-inline void CopyMatch(uint8_t *out, size_t distance, size_t length) {
+// slack is the room behind the match in the output, which 8-byte steps may overwrite (later
+// tokens write it again).
+inline void CopyMatch(uint8_t *out, size_t distance, size_t length, size_t slack) {
     const uint8_t *from = out - distance;
+    if (distance >= 8 && slack >= 8 && length <= 64) {
+        // Each step reads bytes at least 8 behind the write position, so they are final.
+        uint8_t *const end = out + length;
+        do {
+            Store64(out, Load64(from));
+            out += 8;
+            from += 8;
+        } while (out < end);
+        return;
+    }
     if (distance >= length) {
         memcpy(out, from, length);
         return;
@@ -22,6 +41,7 @@ inline void CopyMatch(uint8_t *out, size_t distance, size_t length) {
         memset(out, *from, length);
         return;
     }
+    // Chunks doubling in size, each a plain non-overlapping copy.
     size_t chunk = distance;
     while (length > 0) {
         size_t n = chunk < length ? chunk : length;
@@ -50,18 +70,25 @@ int32_t DecodeLzBlock(const void *block, size_t blockBytes, void *destination, s
     uint8_t *out = outStart;
     uint8_t *const outEnd = outStart + decodedSize;
 
+    const uint64_t escapes = 0x0101010101010101ull * escape;
     while (in < inEnd) {
-        // A run of literals up to the next escape byte.
-        const uint8_t *mark = static_cast<const uint8_t *>(memchr(in, escape, static_cast<size_t>(inEnd - in)));
-        const uint8_t *runEnd = mark != nullptr ? mark : inEnd;
-        size_t run = static_cast<size_t>(runEnd - in);
-        if (run > static_cast<size_t>(outEnd - out)) return -1;
-        memcpy(out, in, run);
-        out += run;
-        in = runEnd;
-        if (in == inEnd) break;
+        if (*in != escape) {
+            // Literals, eight at a time while both sides have the room.
+            if (inEnd - in >= 8 && outEnd - out >= 8) {
+                uint64_t v = Load64(in);
+                uint64_t x = v ^ escapes;
+                uint64_t found = (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull;
+                size_t n = found == 0 ? 8 : static_cast<size_t>(__builtin_ctzll(found) >> 3);
+                Store64(out, v);
+                in += n;
+                out += n;
+                continue;
+            }
+            if (out == outEnd) return -1;
+            *out++ = *in++;
+            continue;
+        }
 
-        // in points at an escape byte.
         if (inEnd - in < 2) return -1;
         uint8_t q = in[1];
         in += 2;
@@ -84,8 +111,9 @@ int32_t DecodeLzBlock(const void *block, size_t blockBytes, void *destination, s
         in += form + 1;
         size_t distance = value + 1;
         size_t length = lengthBits + 4;
-        if (distance > static_cast<size_t>(out - outStart) || length > static_cast<size_t>(outEnd - out)) return -1;
-        CopyMatch(out, distance, length);
+        size_t room = static_cast<size_t>(outEnd - out);
+        if (distance > static_cast<size_t>(out - outStart) || length > room) return -1;
+        CopyMatch(out, distance, length, room - length);
         out += length;
     }
     if (out != outEnd) return -1;
