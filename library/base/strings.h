@@ -23,6 +23,12 @@ const char *FindString(const char *text, const char *pattern);
 // First occurrence of a single-byte character; two-byte characters are stepped over whole,
 // so their bytes never match. Looking for 0 finds the terminator.
 const char *FindChar(const char *text, int byte);
+inline char *FindString(char *text, const char *pattern) {
+    return const_cast<char *>(FindString(static_cast<const char *>(text), pattern));
+}
+inline char *FindChar(char *text, int byte) {
+    return const_cast<char *>(FindChar(static_cast<const char *>(text), byte));
+}
 // 0 when equal, 1 when different.
 int CompareStrings(const char *a, const char *b);
 // As CompareStrings with a-z taken as A-Z on every byte of both sides.

@@ -17,52 +17,85 @@ MATHSTATE g_math;
 
 // Rotation orders as the three axes in the order they apply.
 enum Axis { kX, kY, kZ };
+enum OrderCode { kXYZ, kXZY, kYXZ, kYZX, kZXY, kZYX };
 struct Order {
+    OrderCode code;
     Axis first, middle, last;
 };
-constexpr Order kXYZ{kX, kY, kZ}, kXZY{kX, kZ, kY}, kYXZ{kY, kX, kZ}, kYZX{kY, kZ, kX}, kZXY{kZ, kX, kY},
-    kZYX{kZ, kY, kX};
+constexpr Order kOrderXYZ{kXYZ, kX, kY, kZ}, kOrderXZY{kXZY, kX, kZ, kY}, kOrderYXZ{kYXZ, kY, kX, kZ},
+    kOrderYZX{kYZX, kY, kZ, kX}, kOrderZXY{kZXY, kZ, kX, kY}, kOrderZYX{kZYX, kZ, kY, kX};
 
-struct Rot3 {
-    double r[3][3];
-};
-
-// Single-axis rotation, row-vector form.
-Rot3 AxisRotation(Axis axis, double s, double c) {
-    Rot3 m{};
-    switch (axis) {
-    case kX:
-        m.r[0][0] = 1;
-        m.r[1][1] = c, m.r[1][2] = s;
-        m.r[2][1] = -s, m.r[2][2] = c;
+// R1 x R2 x R3 of the single-axis rotations in row form, written out: r[row * 3 + column].
+void Composite(OrderCode order, const float s[3], const float c[3], float r[9]) {
+    const float sx = s[kX], cx = c[kX], sy = s[kY], cy = c[kY], sz = s[kZ], cz = c[kZ];
+    switch (order) {
+    case kXYZ:
+        r[0] = cy*cz;
+        r[1] = cy*sz;
+        r[2] = -sy;
+        r[3] = -cx*sz + cz*sx*sy;
+        r[4] = cx*cz + sx*sy*sz;
+        r[5] = cy*sx;
+        r[6] = cx*cz*sy + sx*sz;
+        r[7] = cx*sy*sz - cz*sx;
+        r[8] = cx*cy;
         break;
-    case kY:
-        m.r[0][0] = c, m.r[0][2] = -s;
-        m.r[1][1] = 1;
-        m.r[2][0] = s, m.r[2][2] = c;
+    case kXZY:
+        r[0] = cy*cz;
+        r[1] = sz;
+        r[2] = -cz*sy;
+        r[3] = -cx*cy*sz + sx*sy;
+        r[4] = cx*cz;
+        r[5] = cx*sy*sz + cy*sx;
+        r[6] = cx*sy + cy*sx*sz;
+        r[7] = -cz*sx;
+        r[8] = cx*cy - sx*sy*sz;
         break;
-    case kZ:
-        m.r[0][0] = c, m.r[0][1] = s;
-        m.r[1][0] = -s, m.r[1][1] = c;
-        m.r[2][2] = 1;
+    case kYXZ:
+        r[0] = cy*cz - sx*sy*sz;
+        r[1] = cy*sz + cz*sx*sy;
+        r[2] = -cx*sy;
+        r[3] = -cx*sz;
+        r[4] = cx*cz;
+        r[5] = sx;
+        r[6] = cy*sx*sz + cz*sy;
+        r[7] = -cy*cz*sx + sy*sz;
+        r[8] = cx*cy;
+        break;
+    case kYZX:
+        r[0] = cy*cz;
+        r[1] = cx*cy*sz + sx*sy;
+        r[2] = -cx*sy + cy*sx*sz;
+        r[3] = -sz;
+        r[4] = cx*cz;
+        r[5] = cz*sx;
+        r[6] = cz*sy;
+        r[7] = cx*sy*sz - cy*sx;
+        r[8] = cx*cy + sx*sy*sz;
+        break;
+    case kZXY:
+        r[0] = cy*cz + sx*sy*sz;
+        r[1] = cx*sz;
+        r[2] = cy*sx*sz - cz*sy;
+        r[3] = -cy*sz + cz*sx*sy;
+        r[4] = cx*cz;
+        r[5] = cy*cz*sx + sy*sz;
+        r[6] = cx*sy;
+        r[7] = -sx;
+        r[8] = cx*cy;
+        break;
+    case kZYX:
+        r[0] = cy*cz;
+        r[1] = cx*sz + cz*sx*sy;
+        r[2] = -cx*cz*sy + sx*sz;
+        r[3] = -cy*sz;
+        r[4] = cx*cz - sx*sy*sz;
+        r[5] = cx*sy*sz + cz*sx;
+        r[6] = sy;
+        r[7] = -cy*sx;
+        r[8] = cx*cy;
         break;
     }
-    return m;
-}
-
-Rot3 Multiply(const Rot3 &a, const Rot3 &b) {
-    Rot3 out{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) out.r[i][j] = a.r[i][0] * b.r[0][j] + a.r[i][1] * b.r[1][j] + a.r[i][2] * b.r[2][j];
-    return out;
-}
-
-// R1 x R2 x R3 in row form; sines and cosines indexed by axis.
-Rot3 Composite(Order order, const float s[3], const float c[3]) {
-    const Rot3 r1 = AxisRotation(order.first, s[order.first], c[order.first]);
-    const Rot3 r2 = AxisRotation(order.middle, s[order.middle], c[order.middle]);
-    const Rot3 r3 = AxisRotation(order.last, s[order.last], c[order.last]);
-    return Multiply(Multiply(r1, r2), r3);
 }
 
 int MakeRot44(MAT44 *out, Order order, float x, float y, float z) {
@@ -70,10 +103,11 @@ int MakeRot44(MAT44 *out, Order order, float x, float y, float z) {
     SinCosFloat(x, &s[kX], &c[kX]);
     SinCosFloat(y, &s[kY], &c[kY]);
     SinCosFloat(z, &s[kZ], &c[kZ]);
-    const Rot3 r = Composite(order, s, c);
+    float r[9];
+    Composite(order.code, s, c, r);
     MAT44 m{};
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) m.m[i * 4 + j] = static_cast<float>(r.r[i][j]);
+        for (int j = 0; j < 3; ++j) m.m[i * 4 + j] = r[i * 3 + j];
     m.m[15] = 1;
     *out = m;
     return 0;
@@ -84,11 +118,12 @@ int MakeRot34(MAT34 *out, Order order, float x, float y, float z) {
     LookupSinCos(&s[kX], x, &c[kX]);
     LookupSinCos(&s[kY], y, &c[kY]);
     LookupSinCos(&s[kZ], z, &c[kZ]);
-    const Rot3 r = Composite(order, s, c);
+    float r[9];
+    Composite(order.code, s, c, r);
     MAT34 m{};
     // Column-vector form: the transpose of the row form.
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) m.m[i * 4 + j] = static_cast<float>(r.r[j][i]);
+        for (int j = 0; j < 3; ++j) m.m[i * 4 + j] = r[j * 3 + i];
     *out = m;
     return 0;
 }
@@ -108,12 +143,12 @@ struct EulerRule {
     Term lockY, lockX;             // last angle at lock
 };
 
-constexpr EulerRule kEulerXYZ{kXYZ, {-1, 2}, {1, 6}, {1, 10}, {1, 1}, {1, 0}, {1, 0}, {1, 1}, {-1, 4}, {1, 5}};
-constexpr EulerRule kEulerXZY{kXZY, {1, 1}, {-1, 9}, {1, 5}, {-1, 2}, {1, 0}, {1, 0}, {-1, 2}, {1, 8}, {1, 10}};
-constexpr EulerRule kEulerYXZ{kYXZ, {1, 6}, {-1, 2}, {1, 10}, {-1, 4}, {1, 5}, {1, 5}, {-1, 4}, {1, 1}, {1, 0}};
-constexpr EulerRule kEulerYZX{kYZX, {-1, 4}, {1, 8}, {1, 0}, {1, 6}, {1, 5}, {1, 5}, {1, 6}, {-1, 9}, {1, 10}};
-constexpr EulerRule kEulerZXY{kZXY, {-1, 9}, {1, 1}, {1, 5}, {1, 8}, {1, 10}, {1, 10}, {1, 8}, {-1, 2}, {1, 0}};
-constexpr EulerRule kEulerZYX{kZYX, {1, 8}, {-1, 4}, {1, 0}, {-1, 9}, {1, 10}, {1, 10}, {-1, 9}, {1, 6}, {1, 5}};
+constexpr EulerRule kEulerXYZ{kOrderXYZ, {-1, 2}, {1, 6}, {1, 10}, {1, 1}, {1, 0}, {1, 0}, {1, 1}, {-1, 4}, {1, 5}};
+constexpr EulerRule kEulerXZY{kOrderXZY, {1, 1}, {-1, 9}, {1, 5}, {-1, 2}, {1, 0}, {1, 0}, {-1, 2}, {1, 8}, {1, 10}};
+constexpr EulerRule kEulerYXZ{kOrderYXZ, {1, 6}, {-1, 2}, {1, 10}, {-1, 4}, {1, 5}, {1, 5}, {-1, 4}, {1, 1}, {1, 0}};
+constexpr EulerRule kEulerYZX{kOrderYZX, {-1, 4}, {1, 8}, {1, 0}, {1, 6}, {1, 5}, {1, 5}, {1, 6}, {-1, 9}, {1, 10}};
+constexpr EulerRule kEulerZXY{kOrderZXY, {-1, 9}, {1, 1}, {1, 5}, {1, 8}, {1, 10}, {1, 10}, {1, 8}, {-1, 2}, {1, 0}};
+constexpr EulerRule kEulerZYX{kOrderZYX, {1, 8}, {-1, 4}, {1, 0}, {-1, 9}, {1, 10}, {1, 10}, {-1, 9}, {1, 6}, {1, 5}};
 
 inline float Read(const MAT44 *m, Term t) { return t.sign * m->m[t.index]; }
 
@@ -257,12 +292,12 @@ int MakeRotZMatrix(MAT44 *out, float angle) {
     return 0;
 }
 
-int MakeRotMatrixXYZ(MAT44 *out, float x, float y, float z) { return MakeRot44(out, kXYZ, x, y, z); }
-int MakeRotMatrixXZY(MAT44 *out, float x, float y, float z) { return MakeRot44(out, kXZY, x, y, z); }
-int MakeRotMatrixYXZ(MAT44 *out, float x, float y, float z) { return MakeRot44(out, kYXZ, x, y, z); }
-int MakeRotMatrixYZX(MAT44 *out, float x, float y, float z) { return MakeRot44(out, kYZX, x, y, z); }
-int MakeRotMatrixZXY(MAT44 *out, float x, float y, float z) { return MakeRot44(out, kZXY, x, y, z); }
-int MakeRotMatrixZYX(MAT44 *out, float x, float y, float z) { return MakeRot44(out, kZYX, x, y, z); }
+int MakeRotMatrixXYZ(MAT44 *out, float x, float y, float z) { return MakeRot44(out, kOrderXYZ, x, y, z); }
+int MakeRotMatrixXZY(MAT44 *out, float x, float y, float z) { return MakeRot44(out, kOrderXZY, x, y, z); }
+int MakeRotMatrixYXZ(MAT44 *out, float x, float y, float z) { return MakeRot44(out, kOrderYXZ, x, y, z); }
+int MakeRotMatrixYZX(MAT44 *out, float x, float y, float z) { return MakeRot44(out, kOrderYZX, x, y, z); }
+int MakeRotMatrixZXY(MAT44 *out, float x, float y, float z) { return MakeRot44(out, kOrderZXY, x, y, z); }
+int MakeRotMatrixZYX(MAT44 *out, float x, float y, float z) { return MakeRot44(out, kOrderZYX, x, y, z); }
 
 int MatrixToEulerXYZ(const MAT44 *in, float *x, float *y, float *z) { return MatrixToEuler(kEulerXYZ, in, x, y, z); }
 int MatrixToEulerXZY(const MAT44 *in, float *x, float *y, float *z) { return MatrixToEuler(kEulerXZY, in, x, y, z); }
@@ -414,12 +449,12 @@ int TransformVector3x4(const MAT34 *m, VEC3 *out, const VEC3 *in) {
     return 0;
 }
 
-int MakeRotMatrix3x4XYZ(MAT34 *out, float x, float y, float z) { return MakeRot34(out, kXYZ, x, y, z); }
-int MakeRotMatrix3x4XZY(MAT34 *out, float x, float y, float z) { return MakeRot34(out, kXZY, x, y, z); }
-int MakeRotMatrix3x4YXZ(MAT34 *out, float x, float y, float z) { return MakeRot34(out, kYXZ, x, y, z); }
-int MakeRotMatrix3x4YZX(MAT34 *out, float x, float y, float z) { return MakeRot34(out, kYZX, x, y, z); }
-int MakeRotMatrix3x4ZXY(MAT34 *out, float x, float y, float z) { return MakeRot34(out, kZXY, x, y, z); }
-int MakeRotMatrix3x4ZYX(MAT34 *out, float x, float y, float z) { return MakeRot34(out, kZYX, x, y, z); }
+int MakeRotMatrix3x4XYZ(MAT34 *out, float x, float y, float z) { return MakeRot34(out, kOrderXYZ, x, y, z); }
+int MakeRotMatrix3x4XZY(MAT34 *out, float x, float y, float z) { return MakeRot34(out, kOrderXZY, x, y, z); }
+int MakeRotMatrix3x4YXZ(MAT34 *out, float x, float y, float z) { return MakeRot34(out, kOrderYXZ, x, y, z); }
+int MakeRotMatrix3x4YZX(MAT34 *out, float x, float y, float z) { return MakeRot34(out, kOrderYZX, x, y, z); }
+int MakeRotMatrix3x4ZXY(MAT34 *out, float x, float y, float z) { return MakeRot34(out, kOrderZXY, x, y, z); }
+int MakeRotMatrix3x4ZYX(MAT34 *out, float x, float y, float z) { return MakeRot34(out, kOrderZYX, x, y, z); }
 
 int ConvertMatrixTo3x4(MAT34 *out, const MAT44 *in) {
     const MAT44 a = *in;
