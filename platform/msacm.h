@@ -1,0 +1,83 @@
+// The Audio Compression Manager: format suggestion and conversion streams from compressed wave
+// formats to PCM. Codecs: IMA ADPCM, Microsoft ADPCM and MPEG Layer III.
+#pragma once
+
+#include "platform/mmreg.h"
+
+typedef UINT MMRESULT;
+#define MMSYSERR_NOERROR 0u
+#define MMSYSERR_ERROR 1u
+#define MMSYSERR_INVALHANDLE 5u
+#define MMSYSERR_NOMEM 7u
+#define MMSYSERR_NOTSUPPORTED 8u
+#define MMSYSERR_INVALFLAG 10u
+#define MMSYSERR_INVALPARAM 11u
+#define ACMERR_BASE 512u
+#define ACMERR_NOTPOSSIBLE (ACMERR_BASE + 0)
+#define ACMERR_BUSY (ACMERR_BASE + 1)
+#define ACMERR_UNPREPARED (ACMERR_BASE + 2)
+#define ACMERR_CANCELED (ACMERR_BASE + 3)
+
+struct HACMSTREAM__;
+typedef HACMSTREAM__ *HACMSTREAM;
+typedef HACMSTREAM *LPHACMSTREAM;
+struct HACMDRIVER__;
+typedef HACMDRIVER__ *HACMDRIVER;
+typedef void *HACMOBJ;
+
+struct WAVEFILTER {
+    DWORD cbStruct;
+    DWORD dwFilterTag;
+    DWORD fdwFilter;
+    DWORD dwReserved[5];
+};
+typedef WAVEFILTER *LPWAVEFILTER;
+
+#define ACM_METRIC_MAX_SIZE_FORMAT 50u
+
+#define ACM_FORMATSUGGESTF_WFORMATTAG 0x00010000u
+#define ACM_FORMATSUGGESTF_NCHANNELS 0x00020000u
+#define ACM_FORMATSUGGESTF_NSAMPLESPERSEC 0x00040000u
+#define ACM_FORMATSUGGESTF_WBITSPERSAMPLE 0x00080000u
+
+#define ACM_STREAMOPENF_QUERY 0x00000001u
+#define ACM_STREAMOPENF_ASYNC 0x00000002u
+#define ACM_STREAMOPENF_NONREALTIME 0x00000004u
+
+#define ACM_STREAMSIZEF_SOURCE 0x00000000u
+#define ACM_STREAMSIZEF_DESTINATION 0x00000001u
+
+#define ACM_STREAMCONVERTF_BLOCKALIGN 0x00000004u
+#define ACM_STREAMCONVERTF_START 0x00000010u
+#define ACM_STREAMCONVERTF_END 0x00000020u
+
+#define ACMSTREAMHEADER_STATUSF_DONE 0x00010000u
+#define ACMSTREAMHEADER_STATUSF_PREPARED 0x00020000u
+#define ACMSTREAMHEADER_STATUSF_INQUEUE 0x00100000u
+
+struct ACMSTREAMHEADER {
+    DWORD cbStruct;
+    DWORD fdwStatus;
+    ULONG_PTR dwUser;
+    BYTE *pbSrc;
+    DWORD cbSrcLength;
+    DWORD cbSrcLengthUsed;
+    ULONG_PTR dwSrcUser;
+    BYTE *pbDst;
+    DWORD cbDstLength;
+    DWORD cbDstLengthUsed;
+    ULONG_PTR dwDstUser;
+    DWORD dwReservedDriver[10];
+};
+typedef ACMSTREAMHEADER *LPACMSTREAMHEADER;
+
+MMRESULT acmMetrics(HACMOBJ object, UINT metric, LPVOID out);
+MMRESULT acmFormatSuggest(HACMDRIVER driver, LPWAVEFORMATEX source, LPWAVEFORMATEX dest, DWORD destSize,
+                          DWORD flags);
+MMRESULT acmStreamOpen(LPHACMSTREAM stream, HACMDRIVER driver, LPWAVEFORMATEX source, LPWAVEFORMATEX dest,
+                       LPWAVEFILTER filter, ULONG_PTR callback, ULONG_PTR instance, DWORD flags);
+MMRESULT acmStreamSize(HACMSTREAM stream, DWORD input, LPDWORD output, DWORD flags);
+MMRESULT acmStreamPrepareHeader(HACMSTREAM stream, LPACMSTREAMHEADER header, DWORD flags);
+MMRESULT acmStreamConvert(HACMSTREAM stream, LPACMSTREAMHEADER header, DWORD flags);
+MMRESULT acmStreamUnprepareHeader(HACMSTREAM stream, LPACMSTREAMHEADER header, DWORD flags);
+MMRESULT acmStreamClose(HACMSTREAM stream, DWORD flags);

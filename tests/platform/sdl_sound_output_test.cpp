@@ -1,0 +1,84 @@
+// The SDL2 sound output: the mix reaches an SDL audio device (here SDL's disk driver, which
+// writes what it plays to a file).
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "fixtures/sound_fixtures.h"
+#include "platform/dsound.h"
+#include "platform/host/sdl2/sound_output.h"
+#include "platform/sound_testing.h"
+
+TEST(SdlSoundOutput, MixPlaysOnTheAudioDevice) {
+    std::string path = ::testing::TempDir() + "/sdl_disk_audio.raw";
+    remove(path.c_str());
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", path.c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", "0", 1);
+    SoundTestReset();
+    SetSoundOutput(SdlSoundOutput());
+
+    IDirectSound *ds = nullptr;
+    ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
+    EXPECT_STREQ(CurrentSoundOutputName(), "SDL2 disk");
+    ASSERT_EQ(ds->SetCooperativeLevel(nullptr, DSSCL_PRIORITY), DS_OK);
+    auto tone = fixtures::Tone(4410, 2, 44100);
+    WAVEFORMATEX f{WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 0};
+    DSBUFFERDESC d{sizeof(DSBUFFERDESC), 0x80E2, (DWORD)tone.size() * 2, 0, &f, {}};
+    IDirectSoundBuffer *b = nullptr;
+    ASSERT_EQ(ds->CreateSoundBuffer(&d, &b, nullptr), DS_OK);
+    void *p1, *p2;
+    DWORD n1, n2;
+    ASSERT_EQ(b->Lock(0, d.dwBufferBytes, &p1, &n1, &p2, &n2, 0), DS_OK);
+    memcpy(p1, tone.data(), n1);
+    ASSERT_EQ(b->Unlock(p1, n1, p2, n2), DS_OK);
+    ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    // The device's own thread moves the cursor.
+    DWORD play = 0;
+    for (int i = 0; i < 200 && play == 0; i++) {
+        usleep(5000);
+        b->GetCurrentPosition(&play, nullptr);
+    }
+    EXPECT_GT(play, 0u);
+    b->Release();
+    ds->Release();
+    SetSoundOutput(nullptr);
+
+    FILE *file = fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    std::vector<int16_t> got(4096);
+    got.resize(fread(got.data(), 2, got.size(), file));
+    fclose(file);
+    ASSERT_GT(got.size(), 200u);
+    // The device starts with the tone from its first frame.
+    EXPECT_TRUE(std::equal(got.begin(), got.begin() + 200, tone.begin()));
+}
+
+TEST(SdlSoundOutput, FallsBackToADriverThatRunsWithoutASoundCard) {
+    unsetenv("SDL_AUDIODRIVER");
+    SoundTestReset();
+    SetSoundOutput(SdlSoundOutput());
+    IDirectSound *ds = nullptr;
+    ASSERT_EQ(DirectSoundCreate(nullptr, &ds, nullptr), DS_OK);
+    EXPECT_EQ(strncmp(CurrentSoundOutputName(), "SDL2 ", 5), 0) << CurrentSoundOutputName();
+    ASSERT_EQ(ds->SetCooperativeLevel(nullptr, DSSCL_PRIORITY), DS_OK);
+    WAVEFORMATEX f{WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 0};
+    DSBUFFERDESC d{sizeof(DSBUFFERDESC), 0x8002, 17640, 0, &f, {}};
+    IDirectSoundBuffer *b = nullptr;
+    ASSERT_EQ(ds->CreateSoundBuffer(&d, &b, nullptr), DS_OK);
+    ASSERT_EQ(b->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    DWORD play = 0;
+    for (int i = 0; i < 200 && play == 0; i++) {
+        usleep(5000);
+        b->GetCurrentPosition(&play, nullptr);
+    }
+    EXPECT_GT(play, 0u);
+    b->Release();
+    ds->Release();
+    SetSoundOutput(nullptr);
+}
