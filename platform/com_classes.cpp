@@ -2,5 +2,9 @@
 
 // Static registration would be dropped by the linker from a static library,
 // so the built-in classes are listed here explicitly.
+HRESULT CreateDirectSoundObject(REFIID iid, void **out);
+extern const CLSID CLSID_DirectSound;
+
 void PlatformRegisterBuiltinComClasses() {
+    PlatformRegisterComClass(CLSID_DirectSound, CreateDirectSoundObject);
 }

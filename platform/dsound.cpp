@@ -6,13 +6,13 @@
 #include <cstddef>
 #include <cstring>
 
-#include "platform/objbase.h"
 #include "platform/sound_mixer.h"
 #include "platform/sound_testing.h"
 
 const CLSID CLSID_DirectSound = {0x47D4D946, 0x62E8, 0x11CF, {0x93, 0xBC, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 const IID IID_IDirectSound = {0x279AFA83, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
 const IID IID_IDirectSoundBuffer = {0x279AFA85, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+static const IID kIID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 namespace {
 
@@ -76,7 +76,7 @@ public:
 
     HRESULT QueryInterface(REFIID iid, void **out) override {
         if (!out) return E_INVALIDARG;
-        if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IDirectSoundBuffer)) {
+        if (IsEqualGUID(iid, kIID_IUnknown) || IsEqualGUID(iid, IID_IDirectSoundBuffer)) {
             AddRef();
             *out = static_cast<IDirectSoundBuffer *>(this);
             return S_OK;
@@ -300,7 +300,7 @@ public:
 
     HRESULT QueryInterface(REFIID iid, void **out) override {
         if (!out) return E_INVALIDARG;
-        if (IsEqualGUID(iid, IID_IUnknown) || IsEqualGUID(iid, IID_IDirectSound)) {
+        if (IsEqualGUID(iid, kIID_IUnknown) || IsEqualGUID(iid, IID_IDirectSound)) {
             AddRef();
             *out = static_cast<IDirectSound *>(this);
             return S_OK;
@@ -420,7 +420,7 @@ private:
 
 }  // namespace
 
-// Used by CoCreateInstance.
+// The class factory registered for CLSID_DirectSound.
 HRESULT CreateDirectSoundObject(REFIID iid, void **out) {
     *out = nullptr;
     if (Fails(SOUNDFAIL_CREATE)) return REGDB_E_CLASSNOTREG;

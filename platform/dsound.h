@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/mmreg.h"
-#include "platform/unknwn.h"
+#include "platform/com.h"
 
 #define DIRECTSOUND_VERSION 0x0800
 

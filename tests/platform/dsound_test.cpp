@@ -8,7 +8,7 @@
 
 #include "fixtures/sound_fixtures.h"
 #include "platform/dsound.h"
-#include "platform/objbase.h"
+#include "platform/com.h"
 #include "platform/sound_testing.h"
 
 namespace {
