@@ -82,6 +82,7 @@ private:
     DWORD TakePending(BYTE *dst, DWORD room) {
         DWORD n = (DWORD)pending_.size() - pendingAt_;
         if (n > room) n = room;
+        if (n == 0) return 0;
         memcpy(dst, pending_.data() + pendingAt_, n);
         pendingAt_ += n;
         if (pendingAt_ == pending_.size()) {
