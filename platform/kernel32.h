@@ -1,5 +1,5 @@
 // Kernel services of the stand-in layer: threads, synchronisation, heap, time,
-// system facts, debugger output and files. Paths are Windows-shaped (see files.cpp).
+// system facts, debugger output and files. Paths are Windows-shaped (see paths.h).
 #pragma once
 
 #include "platform/windef.h"
@@ -56,6 +56,7 @@ struct TIMECAPS {
     UINT wPeriodMax;
 };
 #define TIMERR_NOERROR 0u
+#define TIMERR_NOCANDO 97u
 
 DWORD timeGetTime();
 UINT timeGetDevCaps(TIMECAPS *caps, UINT size);
@@ -109,6 +110,8 @@ ULONGLONG PlatformReadTimeStamp();
 // ---- debugger output ----------------------------------------------------------
 
 void OutputDebugStringA(LPCSTR text);
+// Not the platform's: silences the standard-error copy (also KELMOR_DEBUG_QUIET=1).
+void PlatformSetDebugOutputQuiet(bool quiet);
 
 // ---- files --------------------------------------------------------------------
 

@@ -1,0 +1,74 @@
+// The test control surface of the stand-in layer: clocks, scripted failures, fed
+// system facts, captured output and counters. Only tests and test tools include this.
+// Each group belongs to the platform file named in its heading.
+#pragma once
+
+#include "platform/kernel32.h"
+
+#include <string>
+
+// ---- kernel: clock (time.cpp, threads.cpp, sync.cpp) ---------------------------
+// While the fake clock is on, timeGetTime and QueryPerformanceCounter read it, Sleep
+// advances it instead of sleeping, and a timed wait (neither 0 nor INFINITE) that finds
+// its object unsignalled returns WAIT_TIMEOUT at once, advancing it by the time-out.
+// Turning it on starts it at the current host time; turning it off clears the auto-step.
+void PlatformTestUseFakeClock(bool on);
+void PlatformTestSetFakeClockMs(ULONGLONG ms);
+void PlatformTestAdvanceFakeClockMs(ULONGLONG ms);
+ULONGLONG PlatformTestFakeClockMs();
+// Each timeGetTime read moves the fake clock on by this much afterwards (0: off), so that
+// code busy-waiting on the millisecond timer ends.
+void PlatformTestSetFakeClockAutoStepMs(DWORD ms);
+// GetLocalTime returns this (null: the host's local time again).
+void PlatformTestSetLocalTime(const SYSTEMTIME *time);
+// FileTimeToLocalFileTime uses this offset east of UTC instead of the host's zone.
+void PlatformTestSetUtcOffset(bool fixed, LONG minutes);
+// timeBeginPeriod calls minus timeEndPeriod calls.
+int PlatformTestTimePeriodBalance();
+// Fake clock off, host local time and zone, period balance 0.
+void PlatformTestResetTime();
+
+// ---- kernel: threads (threads.cpp) and handles -----------------------------------
+// Threads made by CreateThread that have not returned yet.
+int PlatformTestLiveThreadCount();
+// Handles open now (events, threads, files, searches).
+int PlatformTestOpenHandleCount();
+
+// ---- kernel: heap (heap.cpp) ------------------------------------------------------
+// The next `count` HeapAlloc / HeapReAlloc calls fail (0 clears).
+void PlatformTestFailAllocations(int count);
+// Blocks handed out by HeapAlloc and not freed yet.
+int PlatformTestHeapBlockCount();
+
+// ---- kernel: system facts (sysinfo.cpp) ------------------------------------------
+struct PlatformSystemFeed {
+    OSVERSIONINFOA version;
+    size_t totalPhys;
+    size_t availPhys;
+    UINT oemCodePage;
+    BOOL hasCpuid;
+    static constexpr int kMaxLeaves = 16;
+    int cpuidLeafCount;
+    struct Leaf {
+        DWORD leaf;
+        CPUID_RESULT regs;
+    } cpuidLeaves[kMaxLeaves];  // leaves not listed read as zeros
+    ULONGLONG timeStampHz;      // non-zero: the time-stamp counter runs at this rate on the stand-in's clock
+};
+// The host's facts, as a starting point to change one thing.
+void PlatformTestGetHostSystemFeed(PlatformSystemFeed *feed);
+// Null: the host's facts again.
+void PlatformTestSetSystemFeed(const PlatformSystemFeed *feed);
+// Replaces the processor leaves: vendor (12 characters), leaf 1 EDX feature bits, brand
+// (null or empty: no brand leaves).
+void PlatformTestFeedCpu(PlatformSystemFeed *feed, const char *vendor, DWORD leaf1Edx, const char *brand);
+
+// ---- kernel: debugger output (debug.cpp) -----------------------------------------
+// While capturing, OutputDebugStringA text goes to a buffer instead of standard error.
+void PlatformTestCaptureDebugOutput(bool on);
+// The captured text so far; the buffer is emptied.
+std::string PlatformTestTakeDebugOutput();
+
+// ---- kernel: files (files.cpp) ------------------------------------------------------
+int PlatformTestReadFileCount();
+void PlatformTestResetReadFileCount();
