@@ -103,11 +103,11 @@ HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA *data)
     std::string_view leaf = full.substr(leafStart);
     if (leaf.empty())
         return INVALID_HANDLE_VALUE;
-    std::string folder(full.substr(0, leafStart));
-    if (folder.empty())
-        folder = ".";
-    else if (folder.size() == 2 && folder[1] == ':')
-        folder += '.';
+    // "x" and "C:x" search the current folder.
+    bool here = leafStart == 0 || (leafStart == 2 && full[1] == ':');
+    if (leafStart == 2 && full[1] == ':' && full[0] != 'C' && full[0] != 'c')
+        return INVALID_HANDLE_VALUE;  // only drive C exists
+    std::string folder = here ? std::string(".") : std::string(full.substr(0, leafStart));
     std::string host;
     if (!PlatformMapPath(folder.c_str(), &host))
         return INVALID_HANDLE_VALUE;
