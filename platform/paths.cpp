@@ -186,6 +186,15 @@ bool PlatformMapPath(const char *windowsPath, std::string *hostPath)
     }
 
     std::string resolved = "/";
+    for (const std::string &part : parts)
+        resolved = Join(resolved, part);
+    struct stat st;
+    if (lstat(resolved.c_str(), &st) == 0) {
+        // Spelled as on disk: the usual case, one look-up.
+        *hostPath = std::move(resolved);
+        return true;
+    }
+    resolved = "/";
     bool parentExists = true;
     for (const std::string &part : parts) {
         std::string name = parentExists ? ResolveEntry(resolved, part) : std::string();

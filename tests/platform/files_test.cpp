@@ -119,6 +119,7 @@ TEST_F(Files, FindWithWildcardsIgnoringCase)
     EXPECT_EQ(Find("Set\\?.txt"), (V{"a.txt", "B.TXT", "ソ.txt"}));  // one character, one or two bytes
     EXPECT_EQ(Find("Set\\*"), (V{".", "..", "a.txt", "abc", "abd.bin", "B.TXT", "Folder", "x.y.txt", "ソ.txt"}));
     EXPECT_EQ(Find("Set\\*.*"), Find("Set\\*"));
+    EXPECT_EQ(Find("Set\\ソ*"), (V{"ソ.txt"}));
     EXPECT_EQ(Find("Set\\none*"), V{});
     EXPECT_EQ(Find("Missing\\*"), V{});
 

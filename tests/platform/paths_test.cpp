@@ -11,6 +11,8 @@ TEST_F(PathMapping, TableOfWindowsPaths)
 {
     MakeFile("Data/Sub/File.TXT", "x");
     MakeFile(Utf8(u8"ソフト/名前.txt"), "y");
+    MakeFile("twins/dup");
+    MakeFile("twins/DUP");
     const std::string host = root_.string();
     const std::string win = WindowsRoot();
     const std::string noDrive = win.substr(2);
@@ -30,6 +32,9 @@ TEST_F(PathMapping, TableOfWindowsPaths)
         // "ソ" carries 0x5C as its trail byte: not a separator.
         {"ソフト\\名前.TXT", host + Utf8(u8"/ソフト/名前.txt")},
         // A new leaf keeps its spelling; existing folders are resolved.
+        // Several spellings and none exact: the first in byte order, every time.
+        {"twins\\Dup", host + "/twins/DUP"},
+        {"twins\\dup", host + "/twins/dup"},
         {"DATA\\New.Txt", host + "/Data/New.Txt"},
         {"missing\\DATA\\x", host + "/missing/DATA/x"},
         {"C:\\", "/"},
