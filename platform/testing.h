@@ -72,3 +72,6 @@ std::string PlatformTestTakeDebugOutput();
 // ---- kernel: files (files.cpp) ------------------------------------------------------
 int PlatformTestReadFileCount();
 void PlatformTestResetReadFileCount();
+
+// ---- Direct3D 9 (d3d9/*.cpp): recorded calls, scripted answers, read-back ------------
+#include "platform/d3d9_testing.h"

@@ -1,0 +1,927 @@
+// The rasteriser. Triangles are walked row by row with exact integer edge tracking
+// (8 sub-pixel bits, pixel centres at integer coordinates, top-left fill rule) and
+// clipped to viewport, scissor rectangle and target. Each span runs either a fast
+// loop specialised for the common sprite states (one texture stage, point sampling,
+// flat colour, 32-bit target) or the general fixed-function pipeline.
+#include "platform/d3d9/internal.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace d3d9 {
+
+namespace {
+
+inline int Div255(int x) { return (x + 127) / 255; }
+inline int Mul(int a, int b) { return Div255(a * b); }
+inline int Clamp255(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
+
+inline float FloatOf(DWORD d) {
+    float f;
+    memcpy(&f, &d, 4);
+    return f;
+}
+
+inline bool Compare(DWORD func, int a, int b) {
+    switch (func) {
+    case D3DCMP_NEVER: return false;
+    case D3DCMP_LESS: return a < b;
+    case D3DCMP_EQUAL: return a == b;
+    case D3DCMP_LESSEQUAL: return a <= b;
+    case D3DCMP_GREATER: return a > b;
+    case D3DCMP_NOTEQUAL: return a != b;
+    case D3DCMP_GREATEREQUAL: return a >= b;
+    default: return true;
+    }
+}
+
+inline bool CompareF(DWORD func, float a, float b) {
+    switch (func) {
+    case D3DCMP_NEVER: return false;
+    case D3DCMP_LESS: return a < b;
+    case D3DCMP_EQUAL: return a == b;
+    case D3DCMP_LESSEQUAL: return a <= b;
+    case D3DCMP_GREATER: return a > b;
+    case D3DCMP_NOTEQUAL: return a != b;
+    case D3DCMP_GREATEREQUAL: return a >= b;
+    default: return true;
+    }
+}
+
+inline int Address(int i, int n, DWORD mode) {
+    switch (mode) {
+    case D3DTADDRESS_WRAP:
+        i %= n;
+        return i < 0 ? i + n : i;
+    case D3DTADDRESS_MIRROR: {
+        int period = 2 * n;
+        i %= period;
+        if (i < 0) i += period;
+        return i < n ? i : period - 1 - i;
+    }
+    default:
+        return i < 0 ? 0 : i >= n ? n - 1 : i;
+    }
+}
+
+inline int FloorToInt(double v) {
+    if (v < -1e9) return -1000000000;
+    if (v > 1e9) return 1000000000;
+    return (int)std::floor(v);
+}
+
+// Channels in the byte order of ARGB8888: 0 blue, 1 green, 2 red, 3 alpha.
+struct Rgba {
+    int c[4];
+};
+
+inline Rgba Unpack(uint32_t v) {
+    return Rgba{{(int)(v & 255), (int)((v >> 8) & 255), (int)((v >> 16) & 255), (int)(v >> 24)}};
+}
+
+inline uint32_t Pack(const Rgba &v) {
+    return (uint32_t)v.c[0] | ((uint32_t)v.c[1] << 8) | ((uint32_t)v.c[2] << 16) | ((uint32_t)v.c[3] << 24);
+}
+
+// ---- per-draw set-up ----------------------------------------------------------------
+
+struct StageSetup {
+    DWORD colourOp, colourArg1, colourArg2, colourArg0;
+    DWORD alphaOp, alphaArg1, alphaArg2, alphaArg0;
+    DWORD result;
+    int set;
+    bool sampled;
+    Texture *texture;
+    DWORD addressU, addressV, mag, min, mip;
+    int maxMip;
+    float lodBias;
+};
+
+// Per triangle and stage: the chosen level(s) and filter.
+struct StageLevels {
+    const uint32_t *texels[2];
+    int width[2], height[2];
+    bool linear;
+    int mipWeight;  // 0..256 towards the second level; 0 = one level
+};
+
+struct Pipeline {
+    Image *target;
+    Image *depth;
+    int clipLeft, clipTop, clipRight, clipBottom;
+    int stageCount;
+    StageSetup stages[8];
+    uint32_t textureFactor;
+    bool alphaTest;
+    DWORD alphaFunc;
+    int alphaRef;
+    bool blend;
+    DWORD srcBlend, dstBlend, blendOp;
+    bool zTest, zWrite;
+    DWORD zFunc;
+    float depthBias;
+    bool fog;
+    DWORD fogTable;
+    float fogStart, fogEnd, fogDensity;
+    uint32_t fogColour;
+    bool specularAdd;
+    bool gouraud;
+    bool targetAlpha;
+    bool fastTarget;  // A8R8G8B8 or X8R8G8B8
+};
+
+bool ArgIsTexture(DWORD arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE; }
+
+bool BuildPipeline(Device &device, Pipeline &p) {
+    DeviceState &s = device.state;
+    const DWORD *rs = s.rs;
+    p.target = &s.renderTarget->image;
+    p.depth = s.depth && rs[D3DRS_ZENABLE] ? &s.depth->image : nullptr;
+    const D3DVIEWPORT9 &vp = s.viewport;
+    p.clipLeft = (int)vp.X;
+    p.clipTop = (int)vp.Y;
+    p.clipRight = (int)(vp.X + vp.Width);
+    p.clipBottom = (int)(vp.Y + vp.Height);
+    // Always clipped to the scissor rectangle (SetRenderTarget resets it to the whole target).
+    p.clipLeft = std::max(p.clipLeft, (int)s.scissor.left);
+    p.clipTop = std::max(p.clipTop, (int)s.scissor.top);
+    p.clipRight = std::min(p.clipRight, (int)s.scissor.right);
+    p.clipBottom = std::min(p.clipBottom, (int)s.scissor.bottom);
+    p.clipLeft = std::max(p.clipLeft, 0);
+    p.clipTop = std::max(p.clipTop, 0);
+    p.clipRight = std::min(p.clipRight, p.target->width);
+    p.clipBottom = std::min(p.clipBottom, p.target->height);
+    if (p.depth) {
+        p.clipRight = std::min(p.clipRight, p.depth->width);
+        p.clipBottom = std::min(p.clipBottom, p.depth->height);
+    }
+    if (p.clipLeft >= p.clipRight || p.clipTop >= p.clipBottom) return false;
+
+    p.stageCount = 0;
+    for (int i = 0; i < 8; ++i) {
+        const DWORD *t = s.tss[i];
+        if (t[D3DTSS_COLOROP] == D3DTOP_DISABLE) break;
+        StageSetup &st = p.stages[i];
+        st.colourOp = t[D3DTSS_COLOROP];
+        st.colourArg1 = t[D3DTSS_COLORARG1];
+        st.colourArg2 = t[D3DTSS_COLORARG2];
+        st.colourArg0 = t[D3DTSS_COLORARG0];
+        st.alphaOp = t[D3DTSS_ALPHAOP];
+        st.alphaArg1 = t[D3DTSS_ALPHAARG1];
+        st.alphaArg2 = t[D3DTSS_ALPHAARG2];
+        st.alphaArg0 = t[D3DTSS_ALPHAARG0];
+        st.result = t[D3DTSS_RESULTARG];
+        st.set = (int)(t[D3DTSS_TEXCOORDINDEX] & 7);
+        st.texture = s.textures[i];
+        st.sampled = st.texture &&
+                     (ArgIsTexture(st.colourArg1) || ArgIsTexture(st.colourArg2) || ArgIsTexture(st.alphaArg1) ||
+                      ArgIsTexture(st.alphaArg2) || st.colourOp == D3DTOP_BLENDTEXTUREALPHA ||
+                      st.alphaOp == D3DTOP_BLENDTEXTUREALPHA);
+        const DWORD *ss = s.ss[i];
+        st.addressU = ss[D3DSAMP_ADDRESSU];
+        st.addressV = ss[D3DSAMP_ADDRESSV];
+        st.mag = ss[D3DSAMP_MAGFILTER];
+        st.min = ss[D3DSAMP_MINFILTER];
+        st.mip = ss[D3DSAMP_MIPFILTER];
+        st.maxMip = st.texture ? std::min((int)ss[D3DSAMP_MAXMIPLEVEL], (int)st.texture->levels.size() - 1) : 0;
+        st.lodBias = FloatOf(ss[D3DSAMP_MIPMAPLODBIAS]);
+        ++p.stageCount;
+    }
+    p.textureFactor = rs[D3DRS_TEXTUREFACTOR];
+    p.alphaTest = rs[D3DRS_ALPHATESTENABLE] != 0;
+    p.alphaFunc = rs[D3DRS_ALPHAFUNC];
+    p.alphaRef = (int)(rs[D3DRS_ALPHAREF] & 255);
+    p.blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
+    p.srcBlend = rs[D3DRS_SRCBLEND];
+    p.dstBlend = rs[D3DRS_DESTBLEND];
+    p.blendOp = rs[D3DRS_BLENDOP];
+    p.zTest = p.depth != nullptr;
+    p.zWrite = p.depth && rs[D3DRS_ZWRITEENABLE];
+    p.zFunc = rs[D3DRS_ZFUNC];
+    p.depthBias = FloatOf(rs[D3DRS_DEPTHBIAS]);
+    p.fog = rs[D3DRS_FOGENABLE] != 0;
+    p.fogTable = rs[D3DRS_FOGTABLEMODE];
+    p.fogStart = FloatOf(rs[D3DRS_FOGSTART]);
+    p.fogEnd = FloatOf(rs[D3DRS_FOGEND]);
+    p.fogDensity = FloatOf(rs[D3DRS_FOGDENSITY]);
+    p.fogColour = rs[D3DRS_FOGCOLOR];
+    p.specularAdd = rs[D3DRS_SPECULARENABLE] != 0;
+    p.gouraud = rs[D3DRS_SHADEMODE] != D3DSHADE_FLAT;
+    FormatInfo info;
+    GetFormatInfo(p.target->format, &info);
+    p.targetAlpha = info.alpha;
+    p.fastTarget = p.target->format == D3DFMT_A8R8G8B8 || p.target->format == D3DFMT_X8R8G8B8;
+    return true;
+}
+
+// ---- triangle set-up --------------------------------------------------------------
+
+// Attribute slots: 0 z, 1 rhw, 2-5 diffuse, 6-9 specular, 10 + 2 set (+1) texture coordinates.
+constexpr int kZ = 0, kRhw = 1, kDiffuse = 2, kSpecular = 6, kTex = 10, kSlots = 26;
+
+struct Plane {
+    double origin, dx, dy;  // value = origin + dx * x + dy * y
+    double At(double x, double y) const { return origin + dx * x + dy * y; }
+};
+
+struct Edge {
+    int64_t a, b, k0;  // e(x, y) = a x + b y + k0 (with the fill-rule bias)
+};
+
+struct Triangle {
+    Plane planes[kSlots];
+    bool used[kSlots];
+    int usedList[kSlots];
+    int usedCount;
+    bool perspective;
+    Edge edges[3];
+    int top, bottom;
+    Rgba flatDiffuse, flatSpecular;
+    StageLevels levels[8];
+};
+
+inline int64_t FloorDiv(int64_t n, int64_t d) {  // d > 0
+    int64_t q = n / d;
+    return (n % d != 0 && n < 0) ? q - 1 : q;
+}
+
+// Texel-space derivatives of a stage's coordinates at the triangle's centre decide the level.
+void ChooseLevels(const Pipeline &p, Triangle &t, const RasterVertex *v[3]) {
+    double cx = (v[0]->x + v[1]->x + v[2]->x) / 3.0, cy = (v[0]->y + v[1]->y + v[2]->y) / 3.0;
+    for (int i = 0; i < p.stageCount; ++i) {
+        const StageSetup &st = p.stages[i];
+        StageLevels &lv = t.levels[i];
+        if (!st.sampled) continue;
+        Texture *tex = st.texture;
+        int w0 = tex->levels[0]->image.width, h0 = tex->levels[0]->image.height;
+        const Plane &pu = t.planes[kTex + 2 * st.set], &pv = t.planes[kTex + 2 * st.set + 1];
+        double dudx = pu.dx, dudy = pu.dy, dvdx = pv.dx, dvdy = pv.dy;
+        if (t.perspective) {
+            const Plane &pw = t.planes[kRhw];
+            double w = pw.At(cx, cy);
+            if (w <= 0) w = 1e-9;
+            double u = pu.At(cx, cy) / w, vv = pv.At(cx, cy) / w;
+            dudx = (pu.dx - u * pw.dx) / w;
+            dudy = (pu.dy - u * pw.dy) / w;
+            dvdx = (pv.dx - vv * pw.dx) / w;
+            dvdy = (pv.dy - vv * pw.dy) / w;
+        }
+        double rx = std::hypot(dudx * w0, dvdx * h0), ry = std::hypot(dudy * w0, dvdy * h0);
+        double rho = std::max(rx, ry);
+        double lod = (rho > 0 ? std::log2(rho) : -100.0) + st.lodBias;
+        bool minify = lod > 0.0;
+        DWORD filter = minify ? st.min : st.mag;
+        lv.linear = filter == D3DTEXF_LINEAR || filter == D3DTEXF_ANISOTROPIC;
+        int last = (int)tex->levels.size() - 1;
+        int first = st.maxMip;
+        int level0 = first, level1 = first;
+        lv.mipWeight = 0;
+        if (minify && st.mip == D3DTEXF_POINT) {
+            level0 = level1 = std::min(last, first + (int)std::floor(lod + 0.5));
+        } else if (minify && st.mip == D3DTEXF_LINEAR) {
+            int base = (int)std::floor(lod);
+            level0 = std::min(last, first + base);
+            level1 = std::min(last, level0 + 1);
+            lv.mipWeight = level0 == level1 ? 0 : (int)std::lround((lod - base) * 256.0);
+        }
+        int chosen[2] = {level0, level1};
+        for (int k = 0; k < 2; ++k) {
+            lv.texels[k] = tex->Texels(chosen[k]);
+            lv.width[k] = tex->levels[chosen[k]]->image.width;
+            lv.height[k] = tex->levels[chosen[k]]->image.height;
+        }
+    }
+}
+
+bool SetupTriangle(const Pipeline &p, const RasterVertex *in[3], Triangle &t) {
+    int64_t X[3], Y[3];
+    for (int i = 0; i < 3; ++i) {
+        float x = in[i]->x, y = in[i]->y;
+        if (!(std::fabs(x) < 2097152.0f) || !(std::fabs(y) < 2097152.0f)) return false;
+        X[i] = (int64_t)std::lrint((double)x * 256.0);
+        Y[i] = (int64_t)std::lrint((double)y * 256.0);
+    }
+    int64_t cross = (X[1] - X[0]) * (Y[2] - Y[0]) - (Y[1] - Y[0]) * (X[2] - X[0]);
+    if (cross == 0) return false;
+    const RasterVertex *v[3] = {in[0], in[1], in[2]};
+    if (cross < 0) {
+        std::swap(v[1], v[2]);
+        std::swap(X[1], X[2]);
+        std::swap(Y[1], Y[2]);
+    }
+    for (int i = 0; i < 3; ++i) {
+        int j = (i + 1) % 3;
+        int64_t dx = X[j] - X[i], dy = Y[j] - Y[i];
+        bool topLeft = dy < 0 || (dy == 0 && dx > 0);
+        Edge &e = t.edges[i];
+        e.a = -dy * 256;
+        e.b = dx * 256;
+        e.k0 = dy * X[i] - dx * Y[i] + (topLeft ? 1 : 0);
+    }
+    int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
+    t.top = std::max(p.clipTop, (int)FloorDiv(minY + 255, 256));
+    t.bottom = std::min(p.clipBottom, (int)FloorDiv(maxY, 256) + 1);
+    if (t.top >= t.bottom) return false;
+
+    // Attribute planes from the snapped positions.
+    double x0 = X[0] / 256.0, y0 = Y[0] / 256.0;
+    double x1 = X[1] / 256.0 - x0, y1 = Y[1] / 256.0 - y0;
+    double x2 = X[2] / 256.0 - x0, y2 = Y[2] / 256.0 - y0;
+    double det = x1 * y2 - x2 * y1;
+    t.perspective = !(v[0]->rhw == v[1]->rhw && v[1]->rhw == v[2]->rhw);
+    std::fill(t.used, t.used + kSlots, false);
+    t.used[kZ] = p.zTest || p.zWrite || p.fogTable != D3DFOG_NONE;
+    t.used[kRhw] = t.perspective;
+    bool gouraud = p.gouraud && !(v[0]->diffuse == v[1]->diffuse && v[1]->diffuse == v[2]->diffuse &&
+                                  v[0]->specular == v[1]->specular && v[1]->specular == v[2]->specular);
+    for (int k = 0; k < 4; ++k) t.used[kDiffuse + k] = t.used[kSpecular + k] = gouraud;
+    for (int i = 0; i < p.stageCount; ++i) {
+        if (!p.stages[i].sampled) continue;
+        t.used[kTex + 2 * p.stages[i].set] = t.used[kTex + 2 * p.stages[i].set + 1] = true;
+    }
+    // Flat shading takes the first vertex of the primitive (the caller's first).
+    t.flatDiffuse = Unpack(in[0]->diffuse);
+    t.flatSpecular = Unpack(in[0]->specular);
+    t.usedCount = 0;
+    for (int slot = 0; slot < kSlots; ++slot) {
+        if (!t.used[slot]) continue;
+        double a[3];
+        for (int i = 0; i < 3; ++i) {
+            const RasterVertex &r = *v[i];
+            double value;
+            if (slot == kZ) value = r.z;
+            else if (slot == kRhw) value = r.rhw;
+            else if (slot < kSpecular) value = (double)((r.diffuse >> (8 * (slot - kDiffuse))) & 255);
+            else if (slot < kTex) value = (double)((r.specular >> (8 * (slot - kSpecular))) & 255);
+            else value = r.tex[(slot - kTex) / 2][(slot - kTex) & 1];
+            if (t.perspective && slot != kZ && slot != kRhw) value *= r.rhw;
+            a[i] = value;
+        }
+        Plane &pl = t.planes[slot];
+        double d1 = a[1] - a[0], d2 = a[2] - a[0];
+        pl.dx = (d1 * y2 - d2 * y1) / det;
+        pl.dy = (d2 * x1 - d1 * x2) / det;
+        pl.origin = a[0] - pl.dx * x0 - pl.dy * y0;
+        t.usedList[t.usedCount++] = slot;
+    }
+    ChooseLevels(p, t, v);
+    return true;
+}
+
+// ---- sampling and the general pipeline ----------------------------------------------
+
+inline uint32_t Fetch(const uint32_t *texels, int w, int h, int x, int y, DWORD au, DWORD av) {
+    return texels[(size_t)Address(y, h, av) * w + Address(x, w, au)];
+}
+
+uint32_t SampleLevel(const StageSetup &st, const StageLevels &lv, int k, double u, double v) {
+    int w = lv.width[k], h = lv.height[k];
+    const uint32_t *texels = lv.texels[k];
+    if (!lv.linear) return Fetch(texels, w, h, FloorToInt(u * w), FloorToInt(v * h), st.addressU, st.addressV);
+    double fu = u * w - 0.5, fv = v * h - 0.5;
+    int x0 = FloorToInt(fu), y0 = FloorToInt(fv);
+    int wx = (int)((fu - x0) * 256.0 + 0.5), wy = (int)((fv - y0) * 256.0 + 0.5);
+    uint32_t c00 = Fetch(texels, w, h, x0, y0, st.addressU, st.addressV);
+    uint32_t c10 = Fetch(texels, w, h, x0 + 1, y0, st.addressU, st.addressV);
+    uint32_t c01 = Fetch(texels, w, h, x0, y0 + 1, st.addressU, st.addressV);
+    uint32_t c11 = Fetch(texels, w, h, x0 + 1, y0 + 1, st.addressU, st.addressV);
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        int top = (int)((c00 >> shift) & 255) * (256 - wx) + (int)((c10 >> shift) & 255) * wx;
+        int bottom = (int)((c01 >> shift) & 255) * (256 - wx) + (int)((c11 >> shift) & 255) * wx;
+        out |= (uint32_t)((top * (256 - wy) + bottom * wy + 32768) >> 16) << shift;
+    }
+    return out;
+}
+
+uint32_t Sample(const StageSetup &st, const StageLevels &lv, double u, double v) {
+    uint32_t a = SampleLevel(st, lv, 0, u, v);
+    if (lv.mipWeight == 0) return a;
+    uint32_t b = SampleLevel(st, lv, 1, u, v);
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        int ca = (int)((a >> shift) & 255), cb = (int)((b >> shift) & 255);
+        out |= (uint32_t)((ca * (256 - lv.mipWeight) + cb * lv.mipWeight + 128) >> 8) << shift;
+    }
+    return out;
+}
+
+struct Fragment {
+    Rgba diffuse, specular, texel, current, temp, factor;
+};
+
+inline Rgba Arg(const Fragment &f, DWORD arg) {
+    Rgba v;
+    switch (arg & D3DTA_SELECTMASK) {
+    case D3DTA_DIFFUSE: v = f.diffuse; break;
+    case D3DTA_CURRENT: v = f.current; break;
+    case D3DTA_TEXTURE: v = f.texel; break;
+    case D3DTA_TFACTOR: v = f.factor; break;
+    case D3DTA_SPECULAR: v = f.specular; break;
+    case D3DTA_TEMP: v = f.temp; break;
+    default: v = f.current; break;
+    }
+    if (arg & D3DTA_COMPLEMENT)
+        for (int &c : v.c) c = 255 - c;
+    if (arg & D3DTA_ALPHAREPLICATE) v.c[0] = v.c[1] = v.c[2] = v.c[3];
+    return v;
+}
+
+inline int Combine(DWORD op, int a1, int a2, int a0, const Fragment &f, int stageTexAlpha) {
+    switch (op) {
+    case D3DTOP_SELECTARG1: return a1;
+    case D3DTOP_SELECTARG2: return a2;
+    case D3DTOP_MODULATE: return Mul(a1, a2);
+    case D3DTOP_MODULATE2X: return std::min(255, Div255(2 * a1 * a2));
+    case D3DTOP_MODULATE4X: return std::min(255, Div255(4 * a1 * a2));
+    case D3DTOP_ADD: return std::min(255, a1 + a2);
+    case D3DTOP_ADDSIGNED: return Clamp255(a1 + a2 - 128);
+    case D3DTOP_ADDSIGNED2X: return Clamp255((a1 + a2 - 128) * 2);
+    case D3DTOP_SUBTRACT: return std::max(0, a1 - a2);
+    case D3DTOP_ADDSMOOTH: return std::min(255, a1 + a2 - Mul(a1, a2));
+    case D3DTOP_BLENDDIFFUSEALPHA: {
+        int al = f.diffuse.c[3];
+        return Div255(a1 * al + a2 * (255 - al));
+    }
+    case D3DTOP_BLENDTEXTUREALPHA: {
+        int al = stageTexAlpha;
+        return Div255(a1 * al + a2 * (255 - al));
+    }
+    case D3DTOP_BLENDFACTORALPHA: {
+        int al = f.factor.c[3];
+        return Div255(a1 * al + a2 * (255 - al));
+    }
+    case D3DTOP_BLENDCURRENTALPHA: {
+        int al = f.current.c[3];
+        return Div255(a1 * al + a2 * (255 - al));
+    }
+    case 25:  // MULTIPLYADD
+        return std::min(255, a0 + Mul(a1, a2));
+    case 26:  // LERP
+        return Div255(a0 * a1 + (255 - a0) * a2);
+    default: return a1;
+    }
+}
+
+inline int Factor(DWORD factor, int k, const Rgba &s, const Rgba &d, bool src) {
+    switch (factor) {
+    case D3DBLEND_ZERO: return 0;
+    case D3DBLEND_ONE: return 255;
+    case D3DBLEND_SRCCOLOR: return s.c[k];
+    case D3DBLEND_INVSRCCOLOR: return 255 - s.c[k];
+    case D3DBLEND_SRCALPHA: return s.c[3];
+    case D3DBLEND_INVSRCALPHA: return 255 - s.c[3];
+    case D3DBLEND_DESTALPHA: return d.c[3];
+    case D3DBLEND_INVDESTALPHA: return 255 - d.c[3];
+    case D3DBLEND_DESTCOLOR: return d.c[k];
+    case D3DBLEND_INVDESTCOLOR: return 255 - d.c[k];
+    case D3DBLEND_SRCALPHASAT: return k == 3 ? 255 : std::min(s.c[3], 255 - d.c[3]);
+    case 12: return src ? s.c[3] : 255 - s.c[3];   // BOTHSRCALPHA
+    case 13: return src ? 255 - s.c[3] : s.c[3];   // BOTHINVSRCALPHA
+    default: return src ? 255 : 0;
+    }
+}
+
+inline Rgba Blend(const Pipeline &p, const Rgba &s, const Rgba &d) {
+    Rgba out;
+    for (int k = 0; k < 4; ++k) {
+        int sv = s.c[k] * Factor(p.srcBlend, k, s, d, true);
+        int dv = d.c[k] * Factor(p.dstBlend, k, s, d, false);
+        int v;
+        switch (p.blendOp) {
+        case D3DBLENDOP_SUBTRACT: v = Div255(std::max(0, sv - dv)); break;
+        case D3DBLENDOP_REVSUBTRACT: v = Div255(std::max(0, dv - sv)); break;
+        case D3DBLENDOP_MIN: v = std::min(s.c[k], d.c[k]); break;
+        case D3DBLENDOP_MAX: v = std::max(s.c[k], d.c[k]); break;
+        default: v = std::min(255, Div255(sv + dv)); break;
+        }
+        out.c[k] = v;
+    }
+    return out;
+}
+
+void GeneralSpan(const Pipeline &p, const Triangle &t, int y, int x0, int x1) {
+    double values[kSlots], steps[kSlots];
+    for (int i = 0; i < t.usedCount; ++i) {
+        int slot = t.usedList[i];
+        values[slot] = t.planes[slot].At(x0, y);
+        steps[slot] = t.planes[slot].dx;
+    }
+    Image &target = *p.target;
+    uint8_t *row = target.Row(y);
+    float *depthRow = p.depth ? p.depth->DepthRow(y) : nullptr;
+    Fragment f;
+    f.factor = Unpack(p.textureFactor);
+    for (int x = x0; x < x1; ++x) {
+        double w = t.perspective ? values[kRhw] : 1.0;
+        double invW = t.perspective && w != 0 ? 1.0 / w : 1.0;
+        float z = t.used[kZ] ? (float)values[kZ] + p.depthBias : 0.0f;
+        bool visible = true;
+        if (t.used[kZ] && (z < 0.0f || z > 1.0f) && p.depth) visible = false;
+        if (visible && p.zTest && !CompareF(p.zFunc, z, depthRow[x])) visible = false;
+        if (visible) {
+            if (t.used[kDiffuse]) {
+                for (int k = 0; k < 4; ++k) {
+                    f.diffuse.c[k] = Clamp255((int)std::floor(values[kDiffuse + k] * invW + 0.5));
+                    f.specular.c[k] = Clamp255((int)std::floor(values[kSpecular + k] * invW + 0.5));
+                }
+            } else {
+                f.diffuse = t.flatDiffuse;
+                f.specular = t.flatSpecular;
+            }
+            f.current = f.diffuse;
+            f.temp = Rgba{{0, 0, 0, 0}};
+            for (int i = 0; i < p.stageCount; ++i) {
+                const StageSetup &st = p.stages[i];
+                if (st.sampled) {
+                    double u = values[kTex + 2 * st.set] * invW, v = values[kTex + 2 * st.set + 1] * invW;
+                    f.texel = Unpack(Sample(st, t.levels[i], u, v));
+                } else {
+                    // No texture: the stage reads opaque white.
+                    f.texel = Rgba{{255, 255, 255, 255}};
+                }
+                Rgba c1 = Arg(f, st.colourArg1), c2 = Arg(f, st.colourArg2), c0 = Arg(f, st.colourArg0);
+                Rgba a1 = Arg(f, st.alphaArg1), a2 = Arg(f, st.alphaArg2), a0 = Arg(f, st.alphaArg0);
+                Rgba out;
+                for (int k = 0; k < 3; ++k)
+                    out.c[k] = Combine(st.colourOp, c1.c[k], c2.c[k], c0.c[k], f, f.texel.c[3]);
+                out.c[3] = st.alphaOp == D3DTOP_DISABLE
+                               ? f.current.c[3]
+                               : Combine(st.alphaOp, a1.c[3], a2.c[3], a0.c[3], f, f.texel.c[3]);
+                if (st.result == D3DTA_TEMP)
+                    f.temp = out;
+                else
+                    f.current = out;
+            }
+            Rgba colour = f.current;
+            if (p.specularAdd)
+                for (int k = 0; k < 3; ++k) colour.c[k] = std::min(255, colour.c[k] + f.specular.c[k]);
+            if (p.fog) {
+                int fogFactor;
+                if (p.fogTable == D3DFOG_NONE) {
+                    fogFactor = f.specular.c[3];
+                } else {
+                    double d = z, ff;
+                    if (p.fogTable == D3DFOG_LINEAR)
+                        ff = p.fogEnd != p.fogStart ? (p.fogEnd - d) / (p.fogEnd - p.fogStart) : 1.0;
+                    else if (p.fogTable == D3DFOG_EXP)
+                        ff = std::exp(-d * p.fogDensity);
+                    else
+                        ff = std::exp(-(d * p.fogDensity) * (d * p.fogDensity));
+                    fogFactor = Clamp255((int)std::lround(ff * 255.0));
+                }
+                Rgba fc = Unpack(p.fogColour);
+                for (int k = 0; k < 3; ++k) colour.c[k] = Div255(colour.c[k] * fogFactor + fc.c[k] * (255 - fogFactor));
+            }
+            if (p.alphaTest && !Compare(p.alphaFunc, colour.c[3], p.alphaRef)) visible = false;
+            if (visible) {
+                uint8_t *pixel = row + (size_t)x * target.bytes;
+                if (p.blend) {
+                    Rgba dest = Unpack(DecodePixel(target.format, pixel));
+                    colour = Blend(p, colour, dest);
+                }
+                EncodePixel(target.format, pixel, Pack(colour));
+                if (p.zWrite) depthRow[x] = z;
+            }
+        }
+        for (int i = 0; i < t.usedCount; ++i) values[t.usedList[i]] += steps[t.usedList[i]];
+    }
+}
+
+// ---- the fast path -----------------------------------------------------------------
+
+enum class FastBlend { None, AlphaInvAlpha, Additive };
+
+struct FastSetup {
+    const uint32_t *texels;
+    int width, height;
+    bool wrapU, wrapV;  // power-of-two wrap (mask), else clamp
+    int mr, mg, mb, ma;  // flat diffuse
+    int alphaRef;
+    DWORD alphaFunc;
+    bool targetAlpha;
+    bool textured;
+};
+
+// Where a fast span takes colour and alpha from.
+enum Src { kFromTexture = 0, kFromProduct = 1, kFromDiffuse = 2, kFromOther = 3 };
+
+template <int ColourSrc, int AlphaSrc, FastBlend BlendKind, bool AlphaTest>
+void FastSpan(const FastSetup &s, uint32_t *dst, int count, int32_t u, int32_t v, int32_t du, int32_t dv) {
+    constexpr bool kTextured = ColourSrc != kFromDiffuse || AlphaSrc != kFromDiffuse;
+    const uint32_t keepAlpha = s.targetAlpha ? 0u : 0xFF000000u;
+    for (int i = 0; i < count; ++i, u += du, v += dv) {
+        uint32_t c = 0;
+        if constexpr (kTextured) {
+            int tx = u >> 16, ty = v >> 16;
+            tx = s.wrapU ? (tx & (s.width - 1)) : std::clamp(tx, 0, s.width - 1);
+            ty = s.wrapV ? (ty & (s.height - 1)) : std::clamp(ty, 0, s.height - 1);
+            c = s.texels[ty * s.width + tx];
+        }
+        int a;
+        if constexpr (AlphaSrc == kFromTexture) a = (int)(c >> 24);
+        else if constexpr (AlphaSrc == kFromProduct) a = Mul((int)(c >> 24), s.ma);
+        else a = s.ma;
+        if constexpr (AlphaTest) {
+            if (!Compare(s.alphaFunc, a, s.alphaRef)) continue;
+        }
+        int r, g, b;
+        if constexpr (ColourSrc == kFromDiffuse) {
+            r = s.mr;
+            g = s.mg;
+            b = s.mb;
+        } else {
+            r = (int)((c >> 16) & 255);
+            g = (int)((c >> 8) & 255);
+            b = (int)(c & 255);
+            if constexpr (ColourSrc == kFromProduct) {
+                r = Mul(r, s.mr);
+                g = Mul(g, s.mg);
+                b = Mul(b, s.mb);
+            }
+        }
+        if constexpr (BlendKind == FastBlend::AlphaInvAlpha) {
+            uint32_t d = dst[i];
+            int ia = 255 - a;
+            r = Div255(r * a + (int)((d >> 16) & 255) * ia);
+            g = Div255(g * a + (int)((d >> 8) & 255) * ia);
+            b = Div255(b * a + (int)(d & 255) * ia);
+            a = Div255(a * a + (int)(d >> 24) * ia);
+        } else if constexpr (BlendKind == FastBlend::Additive) {
+            uint32_t d = dst[i];
+            r = std::min(255, r + (int)((d >> 16) & 255));
+            g = std::min(255, g + (int)((d >> 8) & 255));
+            b = std::min(255, b + (int)(d & 255));
+            a = std::min(255, a + (int)(d >> 24));
+        }
+        dst[i] = ((uint32_t)a << 24 | (uint32_t)r << 16 | (uint32_t)g << 8 | (uint32_t)b) | keepAlpha;
+    }
+}
+
+typedef void (*FastSpanFn)(const FastSetup &, uint32_t *, int, int32_t, int32_t, int32_t, int32_t);
+
+template <int C, int A, FastBlend B>
+FastSpanFn PickTest(bool test) {
+    return test ? &FastSpan<C, A, B, true> : &FastSpan<C, A, B, false>;
+}
+template <int C, int A>
+FastSpanFn PickBlend(FastBlend b, bool test) {
+    switch (b) {
+    case FastBlend::AlphaInvAlpha: return PickTest<C, A, FastBlend::AlphaInvAlpha>(test);
+    case FastBlend::Additive: return PickTest<C, A, FastBlend::Additive>(test);
+    default: return PickTest<C, A, FastBlend::None>(test);
+    }
+}
+template <int C>
+FastSpanFn PickAlpha(int a, FastBlend b, bool test) {
+    switch (a) {
+    case kFromTexture: return PickBlend<C, kFromTexture>(b, test);
+    case kFromProduct: return PickBlend<C, kFromProduct>(b, test);
+    default: return PickBlend<C, kFromDiffuse>(b, test);
+    }
+}
+FastSpanFn PickFast(int colour, int alpha, FastBlend b, bool test) {
+    switch (colour) {
+    case kFromTexture: return PickAlpha<kFromTexture>(alpha, b, test);
+    case kFromProduct: return PickAlpha<kFromProduct>(alpha, b, test);
+    default: return PickAlpha<kFromDiffuse>(alpha, b, test);
+    }
+}
+
+// What one stage's operation reads, for the fast spans: texture (T), diffuse (D) or
+// the white of a missing texture (W).
+int StageSource(DWORD op, DWORD arg1, DWORD arg2, bool textured) {
+    auto kind = [&](DWORD a) -> char {
+        if (a & ~D3DTA_SELECTMASK) return '?';
+        DWORD sel = a & D3DTA_SELECTMASK;
+        if (sel == D3DTA_TEXTURE) return textured ? 'T' : 'W';
+        if (sel == D3DTA_DIFFUSE || sel == D3DTA_CURRENT) return 'D';
+        return '?';
+    };
+    char k1 = kind(arg1), k2 = kind(arg2);
+    if (op == D3DTOP_SELECTARG1 || op == D3DTOP_SELECTARG2) {
+        char k = op == D3DTOP_SELECTARG1 ? k1 : k2;
+        return k == 'T' ? kFromTexture : k == 'D' ? kFromDiffuse : kFromOther;
+    }
+    if (op == D3DTOP_MODULATE) {
+        if ((k1 == 'T' && k2 == 'D') || (k1 == 'D' && k2 == 'T')) return kFromProduct;
+        if ((k1 == 'W' && k2 == 'D') || (k1 == 'D' && k2 == 'W')) return kFromDiffuse;
+    }
+    return kFromOther;
+}
+
+bool IsPow2(int n) { return (n & (n - 1)) == 0; }
+
+// A fast span function for this triangle, or null for the general pipeline.
+FastSpanFn ChooseFast(const Pipeline &p, const Triangle &t, FastSetup &s) {
+    if (!p.fastTarget || p.stageCount != 1 || p.zTest || p.zWrite || p.fog || t.perspective) return nullptr;
+    if (t.used[kDiffuse]) return nullptr;
+    const StageSetup &st = p.stages[0];
+    if (st.result == D3DTA_TEMP) return nullptr;
+    bool textured = st.sampled;
+    if (p.specularAdd && (t.flatSpecular.c[0] | t.flatSpecular.c[1] | t.flatSpecular.c[2])) return nullptr;
+    int colour = StageSource(st.colourOp, st.colourArg1, st.colourArg2, textured);
+    int alpha = StageSource(st.alphaOp, st.alphaArg1, st.alphaArg2, textured);
+    if (colour == kFromOther || alpha == kFromOther) return nullptr;
+    FastBlend blend = FastBlend::None;
+    if (p.blend) {
+        if (p.blendOp != D3DBLENDOP_ADD) return nullptr;
+        if (p.srcBlend == D3DBLEND_SRCALPHA && p.dstBlend == D3DBLEND_INVSRCALPHA)
+            blend = FastBlend::AlphaInvAlpha;
+        else if (p.srcBlend == D3DBLEND_ONE && p.dstBlend == D3DBLEND_ONE)
+            blend = FastBlend::Additive;
+        else if (p.srcBlend == D3DBLEND_ONE && p.dstBlend == D3DBLEND_ZERO)
+            blend = FastBlend::None;
+        else
+            return nullptr;
+    }
+    s.mr = t.flatDiffuse.c[2];
+    s.mg = t.flatDiffuse.c[1];
+    s.mb = t.flatDiffuse.c[0];
+    s.ma = t.flatDiffuse.c[3];
+    s.alphaRef = p.alphaRef;
+    s.alphaFunc = p.alphaFunc;
+    s.targetAlpha = p.targetAlpha;
+    // A product with white is the texture itself.
+    if (colour == kFromProduct && s.mr == 255 && s.mg == 255 && s.mb == 255) colour = kFromTexture;
+    if (alpha == kFromProduct && s.ma == 255) alpha = kFromTexture;
+    s.textured = colour != kFromDiffuse || alpha != kFromDiffuse;
+    if (s.textured) {
+        const StageLevels &lv = t.levels[0];
+        if (lv.linear || lv.mipWeight) return nullptr;
+        s.texels = lv.texels[0];
+        s.width = lv.width[0];
+        s.height = lv.height[0];
+        auto mode = [](DWORD m, int n, bool &wrap) {
+            if (m == D3DTADDRESS_WRAP && IsPow2(n)) wrap = true;
+            else if (m == D3DTADDRESS_CLAMP) wrap = false;
+            else return false;
+            return true;
+        };
+        if (!mode(st.addressU, s.width, s.wrapU) || !mode(st.addressV, s.height, s.wrapV)) return nullptr;
+        // Texel coordinates must stay within the 16.16 range over the triangle.
+        const Plane &pu = t.planes[kTex + 2 * st.set], &pv = t.planes[kTex + 2 * st.set + 1];
+        double corners[4][2] = {{(double)p.clipLeft, (double)t.top},
+                                {(double)p.clipRight, (double)t.top},
+                                {(double)p.clipLeft, (double)t.bottom},
+                                {(double)p.clipRight, (double)t.bottom}};
+        for (auto &c : corners) {
+            if (std::fabs(pu.At(c[0], c[1]) * s.width) > 30000.0 || std::fabs(pv.At(c[0], c[1]) * s.height) > 30000.0)
+                return nullptr;
+        }
+    }
+    return PickFast(colour, alpha, blend, p.alphaTest);
+}
+
+// ---- the row walk -------------------------------------------------------------------
+
+struct EdgeWalk {
+    // Per edge, the bound for the current row as an incremental floor division.
+    int kind;  // 1: left bound (a > 0), -1: right bound (a < 0), 0: horizontal
+    int64_t q, r, divisor, dq, dr;
+    int64_t k;  // horizontal edges: the row's value
+    int64_t step;
+};
+
+void StartEdge(const Edge &e, int y, EdgeWalk &w) {
+    int64_t k = e.b * y + e.k0;
+    if (e.a > 0) {
+        // x >= ceil((1 - k) / a) = floor((1 - k + a - 1) / a); the numerator falls by b per row.
+        w.kind = 1;
+        w.divisor = e.a;
+        int64_t n = -k + e.a;
+        w.q = FloorDiv(n, e.a);
+        w.r = n - w.q * e.a;
+        w.dq = FloorDiv(-e.b, e.a);
+        w.dr = -e.b - w.dq * e.a;
+    } else if (e.a < 0) {
+        // x < floor((k - 1) / -a) + 1; the numerator rises by b per row.
+        w.kind = -1;
+        w.divisor = -e.a;
+        int64_t n = k - 1;
+        w.q = FloorDiv(n, w.divisor);
+        w.r = n - w.q * w.divisor;
+        w.dq = FloorDiv(e.b, w.divisor);
+        w.dr = e.b - w.dq * w.divisor;
+    } else {
+        w.kind = 0;
+        w.k = k;
+        w.step = e.b;
+    }
+}
+
+inline void StepEdge(EdgeWalk &w) {
+    if (w.kind == 0) {
+        w.k += w.step;
+        return;
+    }
+    w.q += w.dq;
+    w.r += w.dr;
+    if (w.r >= w.divisor) {
+        w.r -= w.divisor;
+        ++w.q;
+    }
+}
+
+void WalkTriangle(const Pipeline &p, const Triangle &t) {
+    FastSetup fast;
+    FastSpanFn fastFn = ChooseFast(p, t, fast);
+    EdgeWalk walks[3];
+    for (int i = 0; i < 3; ++i) StartEdge(t.edges[i], t.top, walks[i]);
+    int set = p.stageCount ? p.stages[0].set : 0;
+    const Plane *pu = fastFn && fast.textured ? &t.planes[kTex + 2 * set] : nullptr;
+    const Plane *pv = pu ? &t.planes[kTex + 2 * set + 1] : nullptr;
+    int32_t du = 0, dv = 0;
+    if (pu) {
+        du = (int32_t)std::lrint(pu->dx * fast.width * 65536.0);
+        dv = (int32_t)std::lrint(pv->dx * fast.height * 65536.0);
+    }
+    for (int y = t.top; y < t.bottom; ++y) {
+        int64_t left = p.clipLeft, right = p.clipRight;
+        bool empty = false;
+        for (EdgeWalk &w : walks) {
+            if (w.kind == 1) left = std::max(left, w.q);
+            else if (w.kind == -1) right = std::min(right, w.q + 1);
+            else if (w.k < 1) empty = true;
+            StepEdge(w);
+        }
+        if (empty || left >= right) continue;
+        int x0 = (int)left, x1 = (int)right;
+        if (fastFn) {
+            uint32_t *dst = reinterpret_cast<uint32_t *>(p.target->Row(y)) + x0;
+            int32_t u = 0, v = 0;
+            if (pu) {
+                u = (int32_t)std::floor(pu->At(x0, y) * fast.width * 65536.0);
+                v = (int32_t)std::floor(pv->At(x0, y) * fast.height * 65536.0);
+            }
+            fastFn(fast, dst, x1 - x0, u, v, du, dv);
+        } else {
+            GeneralSpan(p, t, y, x0, x1);
+        }
+    }
+}
+
+}  // namespace
+
+void RasterTriangles(Device &device, const RasterVertex *vertices, const uint32_t *indices, size_t triangles,
+                     bool) {
+    Pipeline p;
+    if (!BuildPipeline(device, p)) return;
+    DWORD cull = device.state.rs[D3DRS_CULLMODE];
+    Triangle t;
+    for (size_t i = 0; i < triangles; ++i) {
+        const RasterVertex *v[3] = {&vertices[indices[3 * i]], &vertices[indices[3 * i + 1]],
+                                    &vertices[indices[3 * i + 2]]};
+        if (cull != D3DCULL_NONE) {
+            double cross = ((double)v[1]->x - v[0]->x) * ((double)v[2]->y - v[0]->y) -
+                           ((double)v[1]->y - v[0]->y) * ((double)v[2]->x - v[0]->x);
+            // On screen (y down) a positive cross product is clockwise.
+            if (cull == D3DCULL_CCW && cross < 0) continue;
+            if (cull == D3DCULL_CW && cross > 0) continue;
+        }
+        if (!SetupTriangle(p, v, t)) continue;
+        WalkTriangle(p, t);
+    }
+    ++p.target->version;
+    if (p.zWrite) ++p.depth->version;
+}
+
+// Points cover the pixel square around them; lines step along their major axis.
+void RasterPoints(Device &device, const RasterVertex *vertices, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        const RasterVertex &c = vertices[i];
+        RasterVertex quad[4];
+        const float dx[4] = {-0.5f, 0.5f, 0.5f, -0.5f}, dy[4] = {-0.5f, -0.5f, 0.5f, 0.5f};
+        for (int k = 0; k < 4; ++k) {
+            quad[k] = c;
+            quad[k].x = c.x + dx[k];
+            quad[k].y = c.y + dy[k];
+        }
+        const uint32_t order[6] = {0, 1, 2, 0, 2, 3};
+        DWORD cull = device.state.rs[D3DRS_CULLMODE];
+        device.state.rs[D3DRS_CULLMODE] = D3DCULL_NONE;
+        RasterTriangles(device, quad, order, 2, true);
+        device.state.rs[D3DRS_CULLMODE] = cull;
+    }
+}
+
+void RasterLines(Device &device, const RasterVertex *vertices, const uint32_t *indices, size_t lines) {
+    for (size_t i = 0; i < lines; ++i) {
+        const RasterVertex &a = vertices[indices[2 * i]], &b = vertices[indices[2 * i + 1]];
+        double dx = (double)b.x - a.x, dy = (double)b.y - a.y;
+        int steps = (int)std::ceil(std::max(std::fabs(dx), std::fabs(dy)));
+        if (steps <= 0 || steps > 65536) continue;
+        std::vector<RasterVertex> points;
+        for (int s = 0; s < steps; ++s) {
+            RasterVertex v = a;
+            v.x = (float)(a.x + dx * s / steps);
+            v.y = (float)(a.y + dy * s / steps);
+            v.x = std::floor(v.x + 0.5f);
+            v.y = std::floor(v.y + 0.5f);
+            points.push_back(v);
+        }
+        RasterPoints(device, points.data(), points.size());
+    }
+}
+
+}  // namespace d3d9

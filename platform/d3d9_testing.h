@@ -1,0 +1,70 @@
+// Test control of the Direct3D 9 stand-in, the module loader and the display
+// settings: recorded calls, scripted answers and failures, surface read-back.
+#pragma once
+
+#include "platform/d3d9.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Back to the defaults: no scripts, default caps, formats, modes and desktop, pacing on,
+// recording off, no present hook override, presented-frame store emptied.
+void D3D9TestReset();
+
+// ---- recording ------------------------------------------------------------------
+// Every interface call is recorded as "Name(arg, arg, ...)" while recording is on:
+// integers in decimal, floats as %g, pointers as "null" or "ptr".
+void D3D9TestRecordCalls(bool on);
+std::vector<std::string> D3D9TestTakeCalls();
+
+// ---- scripted failures ------------------------------------------------------------
+// The next `count` calls of `call` (a method name such as "CreateDevice", "Present",
+// "StretchRect", "Direct3DCreate9", "CreateTexture", or "LoadLibraryA") fail with `result`;
+// count -1 fails every call until cleared with count 0.
+void D3D9TestFailCall(const std::string &call, int count, HRESULT result = D3DERR_INVALIDCALL);
+// GetProcAddress(d3d9, "Direct3DCreate9") finds nothing while hidden.
+void D3D9TestHideEntryPoint(bool hidden);
+
+// ---- scripted answers -----------------------------------------------------------
+// CheckDeviceFormat for usage (0, D3DUSAGE_RENDERTARGET or D3DUSAGE_DEPTHSTENCIL) and format.
+void D3D9TestSetFormatSupport(DWORD usage, D3DFORMAT format, bool supported);
+// CheckDepthStencilMatch for a depth format.
+void D3D9TestSetDepthMatch(D3DFORMAT depthFormat, bool matches);
+// The capabilities both IDirect3D9 and the device report; change fields in place.
+D3DCAPS9 &D3D9TestCaps();
+// The desktop: the adapter display mode and the display settings' current mode.
+void D3D9TestSetDesktop(UINT width, UINT height, D3DFORMAT format, UINT refreshRate);
+// The adapter's 16-bit full-screen modes use this format (R5G6B5 by default;
+// X1R5G5B5 makes GetAdapterModeCount(R5G6B5) 0).
+void D3D9TestSetSixteenBitModeFormat(D3DFORMAT format);
+
+// ---- device loss ----------------------------------------------------------------
+// Lost: Present and TestCooperativeLevel return D3DERR_DEVICELOST. Resettable: the loss
+// is over, TestCooperativeLevel returns D3DERR_DEVICENOTRESET until Reset succeeds.
+void D3D9TestLoseDevice();
+void D3D9TestMakeDeviceResettable();
+
+// ---- presentation ---------------------------------------------------------------
+// Interval ONE (and DEFAULT) waits for the next tick of an emulated 60 Hz display.
+void D3D9TestSetPacing(bool on);
+int D3D9TestPresentCount();
+// The last presented frame as XRGB8888 pixels (empty before the first Present).
+struct D3D9TestFrame {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+    RECT source{};
+    RECT dest{};
+    bool hasDest = false;
+};
+D3D9TestFrame D3D9TestLastFrame();
+
+// ---- read-back ------------------------------------------------------------------
+// Any surface (including depth surfaces: z x 255 in every channel) as ARGB8888,
+// top row first; formats without alpha read back with alpha 0xFF.
+std::vector<uint32_t> D3D9TestReadSurface(IDirect3DSurface9 *surface);
+uint32_t D3D9TestReadPixel(IDirect3DSurface9 *surface, int x, int y);
+float D3D9TestReadDepth(IDirect3DSurface9 *surface, int x, int y);
+// Objects of the stand-in alive now (devices, surfaces, textures, buffers, ...).
+int D3D9TestLiveObjects();
