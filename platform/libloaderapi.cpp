@@ -1,10 +1,12 @@
-// Built-in modules: the sound device module and its enumerator.
+// Built-in modules: the sound device module and its enumerator, the Direct3D 9 module.
 #include "platform/libloaderapi.h"
 
 #include <strings.h>
 
 #include <cstring>
 
+#include "platform/d3d9.h"
+#include "platform/d3d9_module.h"
 #include "platform/dsound.h"
 #include "platform/sound_testing.h"
 
@@ -18,6 +20,7 @@ struct MODULEENTRY {
 
 const MODULEENTRY kModules[] = {
     {"DSOUND.DLL", "DirectSoundEnumerateA", reinterpret_cast<FARPROC>(reinterpret_cast<void *>(&DirectSoundEnumerateA))},
+    {"D3D9.DLL", "Direct3DCreate9", reinterpret_cast<FARPROC>(reinterpret_cast<void *>(&Direct3DCreate9))},
 };
 
 bool g_moduleHidden = false;
@@ -30,6 +33,7 @@ HMODULE LoadLibraryA(LPCSTR name) {
     if (!name || g_moduleHidden) return nullptr;
     for (const MODULEENTRY &m : kModules)
         if (strcasecmp(name, m.name) == 0) {
+            if (&m == &kModules[1] && D3D9ModuleLoadRefused()) return nullptr;
             g_loads++;
             return reinterpret_cast<HMODULE>(const_cast<MODULEENTRY *>(&m));
         }
@@ -41,6 +45,7 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
     const MODULEENTRY *m = reinterpret_cast<const MODULEENTRY *>(module);
     if (m < kModules || m >= kModules + sizeof(kModules) / sizeof(kModules[0])) return nullptr;
     if (m == &kModules[0] && g_symbolHidden) return nullptr;
+    if (m == &kModules[1] && D3D9EntryPointHidden()) return nullptr;
     return strcmp(name, m->symbol) == 0 ? m->function : nullptr;
 }
 
