@@ -35,7 +35,9 @@ TEST(Path, BuildFullPathCases) {
         char out[PATH_BUFFER_SIZE] = {};
         int r = c.unc ? BuildFullPathUnc(c.path, out, c.dir) : BuildFullPath(c.path, out, c.dir);
         EXPECT_EQ(r, c.result) << c.path;
-        if (r == 0) EXPECT_STREQ(out, c.full) << c.path;
+        if (r == 0) {
+            EXPECT_STREQ(out, c.full) << c.path;
+        }
     }
     char out[PATH_BUFFER_SIZE];
     EXPECT_EQ(BuildFullPath(nullptr, out, "C:\\x\\"), 0);
