@@ -43,7 +43,7 @@ int MatchWildcard(const char *name, const char *pattern)
             while (*p == '*') p++;
             if (*p == '\0') return 0;
             int length = PathCharLength(p);
-            while (*n != '\0' && memcmp(n, p, (size_t)length) != 0) n++;
+            while (*n != '\0' && strncmp(n, p, (size_t)length) != 0) n += PathCharLength(n);
             if (*n == '\0') return -1;
             n += length;
             p += length;
