@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <string>
 
 static int Usage()
@@ -42,8 +43,13 @@ int main(int argc, char **argv)
         fprintf(stderr, "kla-pack: %s is not a folder\n", folder);
         return 1;
     }
-    if (!WriteKlaFile(archive, ReadKlaFolder(folder), options)) {
-        fprintf(stderr, "kla-pack: cannot write %s\n", archive);
+    try {
+        if (!WriteKlaFile(archive, ReadKlaFolder(folder), options)) {
+            fprintf(stderr, "kla-pack: cannot write %s\n", archive);
+            return 1;
+        }
+    } catch (const std::exception &e) {
+        fprintf(stderr, "kla-pack: %s\n", e.what());
         return 1;
     }
     return 0;

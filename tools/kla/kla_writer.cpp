@@ -5,6 +5,7 @@
 
 #include "library/base/archive.h"
 #include "library/base/archivekey.h"
+#include "platform/paths.h"
 #include "tools/lz/lz_encoder.h"
 
 #include <algorithm>
@@ -96,27 +97,41 @@ KlaNode KlaFolder(const std::string &name, std::vector<KlaNode> children)
     return n;
 }
 
+// FILETIME: 100 ns ticks since 1601.
+static uint64_t FileTimeOf(const std::filesystem::directory_entry &e)
+{
+    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                       std::chrono::file_clock::to_sys(e.last_write_time()).time_since_epoch())
+                       .count();
+    return (uint64_t)(seconds + 11644473600LL) * 10000000ULL;
+}
+
+// Host names are UTF-8; the archive keeps the library's Shift-JIS names.
+static std::string ArchiveName(const std::filesystem::path &p)
+{
+    std::string sjis, utf8 = p.filename().string();
+    if (!PlatformUtf8ToShiftJis(utf8, &sjis)) throw std::runtime_error("name not writable in Shift-JIS: " + utf8);
+    return sjis;
+}
+
 KlaNode ReadKlaFolder(const std::filesystem::path &folder)
 {
     KlaNode root;
     root.directory = true;
-    root.name = folder.filename().string();
+    root.name = ArchiveName(folder);
     std::vector<std::filesystem::directory_entry> entries(std::filesystem::directory_iterator(folder), {});
     std::sort(entries.begin(), entries.end(),
               [](const auto &a, const auto &b) { return a.path().filename() < b.path().filename(); });
     for (const auto &e : entries) {
         if (e.is_directory()) {
             root.children.push_back(ReadKlaFolder(e.path()));
+            root.children.back().writeTime = root.children.back().creationTime = FileTimeOf(e);
         } else if (e.is_regular_file()) {
             KlaNode file;
-            file.name = e.path().filename().string();
+            file.name = ArchiveName(e.path());
             std::ifstream in(e.path(), std::ios::binary);
             file.data.assign(std::istreambuf_iterator<char>(in), {});
-            // FILETIME: 100 ns ticks since 1601.
-            auto ticks = std::chrono::duration_cast<std::chrono::seconds>(
-                             std::chrono::file_clock::to_sys(e.last_write_time()).time_since_epoch())
-                             .count();
-            file.writeTime = file.creationTime = (uint64_t)(ticks + 11644473600LL) * 10000000ULL;
+            file.writeTime = file.creationTime = FileTimeOf(e);
             root.children.push_back(std::move(file));
         }
     }
