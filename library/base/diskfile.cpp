@@ -10,7 +10,10 @@
 
 static void FillCacheAhead(DISKFILE *file)
 {
-    if (file->threadFile == INVALID_HANDLE_VALUE || file->cacheValid >= DISKFILE_CACHE_SIZE) return;
+    // Nothing to do once the cache is full or holds the rest of the file.
+    if (file->threadFile == INVALID_HANDLE_VALUE || file->cacheValid >= DISKFILE_CACHE_SIZE ||
+        file->cachePosition + file->cacheValid >= file->size)
+        return;
     if (SetFilePointer(file->threadFile, file->cachePosition + file->cacheValid, nullptr, FILE_BEGIN) ==
         INVALID_SET_FILE_POINTER)
         return;

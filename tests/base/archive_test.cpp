@@ -278,10 +278,12 @@ std::vector<std::string> SearchNames(ARCHIVEREC *rec, const char *pattern)
     FILEFINDINFO info;
     ENTRYSEARCH *s = BeginArchiveSearch(rec, pattern, &info);
     if (s == ARCHIVE_SEARCH_NONE) return names;
-    do {
+    // The search has already moved past its first match.
+    names.push_back(info.name);
+    while (NextArchiveSearchMatch(s, &info) == 0) {
         names.push_back(info.name);
         s->next++;
-    } while (NextArchiveSearchMatch(s, &info) == 0);
+    }
     FreeMemBlock(s);
     return names;
 }
@@ -427,7 +429,9 @@ TEST_F(Archive, DamagedArchivesFailCleanly)
                                   : OpenArchiveImage(&rec, image.data(), image.size(), nullptr);
             if (d.outcome == OpenFails) {
                 EXPECT_EQ(opened, -1) << d.what;
-                if (!fromFile) EXPECT_EQ(image, p.b) << d.what << ": the image is given back";
+                if (!fromFile) {
+                    EXPECT_EQ(image, p.b) << d.what << ": the image is given back";
+                }
             }
             if (opened != 0) continue;
             int failures = 0;
@@ -447,7 +451,9 @@ TEST_F(Archive, DamagedArchivesFailCleanly)
             }
             for (const char *walk : {"Data\\Sub", "..", "..", "..", "\\", "abcd\\..\\Data"}) ChangeArchiveDir(&rec, walk);
             for (const char *pattern : {"*", "Data\\*", "Data\\Sub\\*", "abcd\\*"}) SearchNames(&rec, pattern);
-            if (d.outcome == SomeEntriesFail) EXPECT_GT(failures, 0) << d.what << (fromFile ? " (file)" : " (memory)");
+            if (d.outcome == SomeEntriesFail) {
+                EXPECT_GT(failures, 0) << d.what << (fromFile ? " (file)" : " (memory)");
+            }
             CloseArchiveRecord(&rec);
         }
     }

@@ -56,7 +56,9 @@ TEST_F(DiskFile, ElementReadsAgreeInEveryMode)
             EXPECT_EQ(DiskFileEof(f), c.endFlag);
             EXPECT_EQ(DiskFileTell(f), c.position);
             size_t got = (size_t)(c.position - c.start);
-            if (got > 0) EXPECT_EQ(memcmp(buf, content.data() + c.start, got), 0);
+            if (got > 0) {
+                EXPECT_EQ(memcmp(buf, content.data() + c.start, got), 0);
+            }
             EXPECT_EQ(buf[got], 0xEE);
             EXPECT_EQ(DiskFileClose(f), 0);
         }

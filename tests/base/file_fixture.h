@@ -3,6 +3,7 @@
 #pragma once
 
 #include "library/base/arcfile.h"
+#include "library/base/filefind.h"
 #include "library/base/stream.h"
 #include "platform/kernel32.h"
 #include "platform/paths.h"
