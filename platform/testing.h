@@ -6,6 +6,7 @@
 #include "platform/kernel32.h"
 
 #include <string>
+#include <vector>
 
 // ---- kernel: clock (time.cpp, threads.cpp, sync.cpp) ---------------------------
 // While the fake clock is on, timeGetTime and QueryPerformanceCounter read it, Sleep
@@ -75,3 +76,77 @@ void PlatformTestResetReadFileCount();
 
 // ---- Direct3D 9 (d3d9/*.cpp): recorded calls, scripted answers, read-back ------------
 #include "platform/d3d9_testing.h"
+
+// ---- window manager: windows, messages, desktop, cursor, message boxes, IME
+// (user32_*.cpp, imm32.cpp, testing_window.cpp) -------------------------------------
+
+// Drops every window, class, queue and timer; the desktop back to the host's; the cursor
+// counter to 0; no IME; no scripted answers; the call record empty. Puts the headless host
+// in place.
+void PlatformTestResetWindowManager();
+// The virtual desktop (and the display's current mode with it).
+void PlatformTestSetDesktop(int width, int height, int depth);
+void PlatformTestSetDesktopDepth(int depth);
+
+// The next MessageBoxA / MessageBoxW returns this instead of asking the host.
+void PlatformTestAnswerNextMessageBox(int answer);
+struct PlatformTestMessageBox {
+    std::string text;      // as passed to MessageBoxA (Shift-JIS); UTF-8 for MessageBoxW
+    std::string caption;
+    UINT type;
+    int answer;
+};
+std::vector<PlatformTestMessageBox> PlatformTestMessageBoxes();
+
+// As the host would: WM_CLOSE posted to the window (its close button).
+void PlatformTestInjectClose(HWND hwnd);
+// The window gains (active) or loses the activation; the window procedure gets WM_ACTIVATE
+// and WM_ACTIVATEAPP on its own thread (at once, or at that thread's next peek).
+void PlatformTestInjectActivation(HWND hwnd, bool active);
+// The display changes mode: WM_DISPLAYCHANGE is sent to every window.
+void PlatformTestInjectDisplayChange(int depth, int width, int height);
+// A mouse message (WM_MOUSEMOVE, WM_LBUTTONDOWN, ...) posted at client (x, y); the cursor
+// moves there.
+void PlatformTestInjectMouse(HWND hwnd, UINT message, int x, int y, WPARAM keys = 0);
+// Any message, sent on the window's thread as the platform would send it.
+void PlatformTestSendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+struct PlatformTestWindowInfo {
+    bool exists;
+    std::string className;
+    std::string title;
+    DWORD style;
+    DWORD exStyle;
+    RECT window;        // desktop coordinates
+    RECT client;        // desktop coordinates
+    bool visible;
+    bool minimized;
+    bool topmost;
+    bool active;
+    bool imeEnabled;
+};
+PlatformTestWindowInfo PlatformTestGetWindow(HWND hwnd);
+// Messages waiting in a thread's queue (posted ones and a pending quit).
+int PlatformTestQueuedMessageCount(DWORD threadId);
+
+// What was asked of the window manager, one line a call ("ShowWindow 5", ...).
+std::vector<std::string> PlatformTestWindowCalls();
+void PlatformTestClearWindowCalls();
+int PlatformTestCursorCount();
+bool PlatformTestCursorSet();           // SetCursor was last given a cursor (not null)
+bool PlatformTestScreenSaverActive();
+
+// Scripted failures of the next call.
+void PlatformTestFailNextRegisterClass();
+void PlatformTestFailNextCreateWindow();
+
+// An input method with canned answers (absent after PlatformTestResetWindowManager).
+struct PlatformTestIme {
+    std::string composition;       // Shift-JIS
+    std::string result;
+    LONG cursor;
+    std::vector<DWORD> clauses;
+    std::vector<std::string> candidates;
+    BOOL open;
+};
+void PlatformTestInstallIme(const PlatformTestIme &ime);

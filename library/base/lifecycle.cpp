@@ -1,0 +1,180 @@
+// The library's start-up and shut-down, in their fixed orders, and the three entries.
+#include "library/base/api_lock.h"
+#include "library/base/arcfile.h"
+#include "library/base/ime.h"
+#include "library/base/library.h"
+#include "library/base/log.h"
+#include "library/base/memory.h"
+#include "library/base/pump.h"
+#include "library/base/stream.h"
+#include "library/base/system_info.h"
+#include "library/base/window.h"
+#include "platform/com.h"
+#include "platform/gdi32.h"
+#include "platform/kernel32.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+LIBSTATE g_library;
+
+namespace {
+
+int DesktopDepth() {
+    HDC dc = GetDC(nullptr);
+    int depth = GetDeviceCaps(dc, PLANES) * GetDeviceCaps(dc, BITSPIXEL);
+    ReleaseDC(nullptr, dc);
+    return depth;
+}
+
+// A failed start-up shuts down what it had started.
+int FailStartUp() {
+    EndLibrarySystems();
+    g_library.initialising = 0;
+    return -1;
+}
+
+}  // namespace
+
+int StartLibrarySystems() {
+    if (g_library.initialised) return 0;
+    g_library.initialising = 1;
+
+    // graphics: in full screen, a requested screen size that no display mode has switches
+    // to window mode (ChangeWindowMode (1)).
+    // movies: the colour-conversion tables.
+    InitArchiveManager();
+    SelectFileFunctions(nullptr);
+
+    // The start directory, where the log file lives.
+    char startDir[FILE_DIR_BUFFER];
+    if (GetFileFunctions()->GetDir(startDir) != 0) startDir[0] = 0;
+    SetLogStartDirectory(startDir);
+    StartLogFile();
+    g_library.logStarted = 1;
+
+    // graphics: a requested screen colour depth of 24 is refused as well.
+    if (DesktopDepth() == 24 && IsWindowMode()) {
+        WriteLog("Ｋｅｌｍｏｒは２４ビットカラーモードに対応していません\n");
+        g_library.initialising = 0;
+        return -1;
+    }
+
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    g_library.performanceCounter = frequency.QuadPart != 0;
+    g_library.performanceFrequency = frequency.QuadPart;
+
+    LogSystemInfo();
+
+    // The two stream-function tables (file streams, memory streams) are constant tables of
+    // the file module: nothing to fill here.
+    // graphics: the default device-restore callback.
+
+    if (!g_library.comInitialised) {
+        WriteLog("ＣＯＭの初期化... ");
+        if (FAILED(CoInitialize(nullptr))) {
+            WriteLog("ＣＯＭの初期化に失敗しました\n");
+        } else {
+            WriteLog("成功しました\n");
+            g_library.comInitialised = 1;
+        }
+    }
+
+    g_library.windowStarted = 1;
+    if (CreateMainWindow() == -1) return FailStartUp();
+
+    // input: DirectInput start-up; -1 fails the start-up.
+    // sound: InitializeSoundSystem (its result is ignored).
+    // graphics: StartGraphics; a negative result fails the start-up.
+
+    WriteLog("文字コードバッファの初期化を行います... ");
+    ClearImeState();
+    WriteLog("完了しました\n");
+
+    g_library.initialised = 1;
+    if (!IsWindowMode()) BringWindowToFront(GetMainWindow(), 1);
+    // fonts and graphics: SetupScreenLog, then SetDrawTarget (-2) and (-4).
+    // maths: the sine table.
+    g_library.initialising = 0;
+    return 0;
+}
+
+int EndLibrarySystems() {
+    // Also during start-up: then it ends what start-up had begun.
+    if (!g_library.initialised && !g_library.initialising) return 0;
+    if (g_library.ending) return 0;
+    g_library.ending = 1;
+    MarkWindowEnding();
+
+    // fonts: the on-screen log's font is deleted.
+    // models: DeleteAllModels.
+    // graphics: ShutdownGraphics.
+    // input: ShutdownDirectInput.
+    // sound: TerminateSoundSystem.
+
+    bool hadWindow = g_library.windowStarted;
+    if (g_library.windowStarted) {
+        g_library.windowStarted = 0;
+        DestroyMainWindow();
+    }
+    if (g_library.comInitialised) {
+        CoUninitialize();
+        WriteLog("ＣＯＭを終了... 完了\n");
+        g_library.comInitialised = 0;
+    }
+    EndSystemTimePeriod();
+    g_library.initialised = 0;
+
+    if (hadWindow)
+        while (PumpWindowMessages() == 0 && !g_window.destroyed) {
+        }
+
+    GetFileFunctions()->ChangeDir(GetLogStartDirectory());
+    ShutdownArchives();
+    DumpMemBlocks();
+    g_library.logStarted = 0;
+    g_library.ending = 0;
+    return 0;
+}
+
+int InitLibrary() {
+    if (g_library.initialised) return 0;
+    LockLibrary();
+    int result = StartLibrarySystems();
+    UnlockLibrary();
+    return result;
+}
+
+int EndLibrary() {
+    if (!g_library.initialised) return 0;
+    LockLibrary();
+    int result = EndLibrarySystems();
+    UnlockLibrary();
+    DeleteLibraryLock();
+    return result;
+}
+
+int ProcessWindowMessages() {
+    LockLibrary();
+    int result = PumpWindowMessages();
+    UnlockLibrary();
+    return result;
+}
+
+void ExitWithError(const char *text) {
+    WriteLog(text);
+    WriteLog("\n");
+    EndLibrarySystems();
+    DeleteLibraryLock();
+    ExitProcess(0xFFFFFFFFu);
+}
+
+void ExitWithErrorFmt(const char *format, ...) {
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    ExitWithError(text);
+}

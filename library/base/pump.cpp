@@ -1,0 +1,74 @@
+// The message pump.
+#include "library/base/pump.h"
+
+#include "library/base/window.h"
+#include "platform/kernel32.h"
+
+namespace {
+
+// The next message: any message of this thread first, else thread messages, else the
+// main window's.
+bool TakeMessage(MSG *msg) {
+    if (PeekMessageA(msg, nullptr, 0, 0, PM_NOREMOVE)) return PeekMessageA(msg, nullptr, 0, 0, PM_REMOVE) != FALSE;
+    if (PeekMessageA(msg, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE)) return true;
+    return PeekMessageA(msg, g_window.window, 0, 0, PM_REMOVE) != FALSE;
+}
+
+}  // namespace
+
+int PumpWindowMessages() {
+    if (!g_window.window) return g_window.quit ? -1 : 0;
+    bool mainThread = GetCurrentThreadId() == g_window.mainThreadId;
+    int dispatched = 0;
+    bool drained = false;
+    for (;;) {
+        if ((g_window.closePosted || g_window.active) && (drained || g_window.quit)) break;
+        // One short wait per pass while inactive, so the window procedure gets the chance
+        // to see the activation again.
+        if (!g_window.active) Sleep(1);
+
+        bool quitSeen = false;
+        drained = true;
+        for (;;) {
+            MSG msg;
+            if (!TakeMessage(&msg)) break;
+            if (msg.message == WM_ACTIVATEAPP && g_window.settings.windowMode) g_window.active = LOWORD(msg.wParam) != 0;
+            if (g_window.quit) {
+                quitSeen = true;
+                break;
+            }
+            if (msg.message == WM_QUIT) g_window.quit = 1;
+            if (!TranslateAcceleratorA(g_window.window, nullptr, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+            if (++dispatched == 5) {
+                dispatched = 0;
+                drained = true;
+                break;
+            }
+            drained = false;
+        }
+        if (quitSeen) break;
+
+        if (!g_window.active) {
+            // sound: RefillStreamSounds keeps stream sounds playing while inactive.
+            Sleep(1);
+        }
+        if (g_window.quit || !mainThread) break;
+    }
+
+    if (mainThread && !g_window.settings.windowMode) {
+        int x, y;
+        GetMousePosition(&x, &y);
+        // graphics: with Direct3D in use the cursor is re-applied only below y 60.
+        SetMouseDisplay(-1);
+    }
+    // sound: RefillStreamSounds. input: the force-feedback step.
+    return g_window.quit ? -1 : 0;
+}
+
+void WaitWhileInactive() {
+    while (!g_window.active && !g_window.painting)
+        if (PumpWindowMessages() != 0) break;
+}

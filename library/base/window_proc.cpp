@@ -1,0 +1,152 @@
+// The main window's procedure: messages become library state.
+#include "library/base/ime.h"
+#include "library/base/library.h"
+#include "library/base/log.h"
+#include "library/base/window.h"
+#include "platform/gdi32.h"
+
+namespace {
+
+const UINT kHookMessageA = 0x046F;
+const UINT kHookMessageB = 0x0470;
+
+void TrackWindowMove(LPARAM lParam) {
+    RECT c;
+    GetClientRect(g_window.window, &c);
+    int x = static_cast<SHORT>(LOWORD(lParam)), y = static_cast<SHORT>(HIWORD(lParam));
+    g_window.clientScreenRect = RECT{x, y, x + c.right, y + c.bottom};
+    // graphics: when the draw target is the front screen, mask drawing is switched off and
+    // back; then the stored draw area is applied again.
+}
+
+void OnPaint(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    if (g_window.settings.windowMode) {
+        g_window.painting = 1;
+        if (g_library.initialised) {
+            // graphics: with the back screen as draw target, show it again without the
+            // vertical-blank wait.
+        } else {
+            FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        }
+        g_window.painting = 0;
+    }
+    EndPaint(hwnd, &ps);
+}
+
+void OnActivation(int active, int minimised) {
+    g_window.active = active;
+    if (g_window.creating) return;
+    if (active) {
+        // graphics: window mode shows the back screen (recovering a lost device when that
+        // fails); full screen after start-up recovers the device unless minimised.
+        // movies: ResumeAllMovies. input: re-acquire the devices.
+        (void)minimised;
+    } else {
+        // graphics: full screen without Direct3D goes back to the desktop mode
+        // (ChangeDisplaySettingsA (null, 0)) and minimises; with a DirectDraw object the
+        // movies pause. movies: PauseAllMovies. input: refresh the devices' acquisition.
+    }
+    // input: refresh the force-feedback effects.
+}
+
+void OnDisplayChange(WPARAM wParam, LPARAM lParam) {
+    if (!g_window.settings.windowMode || g_window.modeChanging) {
+        g_window.displayChanged = 1;
+        return;
+    }
+    int depth = static_cast<int>(wParam), width = LOWORD(lParam), height = HIWORD(lParam);
+    int screenWidth, screenHeight;
+    GetWindowScreenSize(&screenWidth, &screenHeight);
+    // graphics: the screen settings' colour bits (16 until graphics exists).
+    const int screenDepth = 16;
+    if (depth == screenDepth && width == screenWidth && height == screenHeight) {
+        g_window.displayChanged = 1;
+        return;
+    }
+    if (depth == 24 || (depth == 8 && screenDepth != 8) || width < screenWidth || height < screenHeight) {
+        WriteLog("復元関数が登録されていないためか画面が２４ビットカラーに変更されたため終了します\n");
+        WriteLog("またはスクリーンが小さすぎるためか色ビット数の違いが大きいためか終了します\n");
+        if (!g_window.closePosted) {
+            g_window.closePosted = 1;
+            PostMessageA(g_window.window, WM_CLOSE, 0, 0);
+        }
+        return;
+    }
+    // movies: ResumeAllMovies.
+    g_window.displayChanged = 1;
+}
+
+void HideCursorWhileUnwanted() {
+    if (g_window.cursorShown) return;
+    SetCursor(nullptr);
+    while (ShowCursor(FALSE) >= 0) {
+    }
+}
+
+}  // namespace
+
+LRESULT MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT imeResult;
+    if (HandleImeMessage(hwnd, message, wParam, lParam, &imeResult)) return imeResult;
+
+    switch (message) {
+    case WM_MOVE:
+        if (g_window.settings.windowMode && !g_window.modeChanging && hwnd == g_window.window) TrackWindowMove(lParam);
+        break;
+    case WM_SIZE:
+        if (wParam != SIZE_MAXIMIZED) FitWindowToScreen();
+        break;
+    case WM_PAINT:
+        OnPaint(hwnd);
+        return 0;
+    case WM_CLOSE:
+        WriteLog("ウインドウを閉じようとしています\n");
+        DestroyWindow(hwnd);
+        if (g_window.endState == 0) g_window.endState = 4;
+        return 0;
+    case WM_DESTROY:
+        WriteLog("ウインドウが破棄されようとしています\n");
+        g_window.destroyed = 1;
+        PostQuitMessage(0);
+        g_window.quit = 1;
+        WriteLog("ソフトを終了する準備が整いました\n");
+        break;
+    case WM_ACTIVATEAPP:
+        if (wParam == 0) OnActivation(0, 0);
+        break;
+    case WM_ACTIVATE:
+        OnActivation(LOWORD(wParam) != WA_INACTIVE, HIWORD(wParam) != 0);
+        break;
+    case WM_DISPLAYCHANGE:
+        OnDisplayChange(wParam, lParam);
+        break;
+    case WM_NCHITTEST:
+        // graphics: in full screen with Direct3D in use, screen y 0-7 answers HTMENU.
+        break;
+    case WM_SETCURSOR:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        HideCursorWhileUnwanted();
+        break;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0u) == SC_MONITORPOWER || (wParam & 0xFFF0u) == SC_SCREENSAVE) return 1;
+        break;
+    case WM_MOVING:
+        if (!g_window.settings.windowMode && lParam) GetWindowRect(hwnd, reinterpret_cast<RECT *>(lParam));
+        break;
+    case kHookMessageA:
+    case kHookMessageB:
+        g_window.hookFlags[message - kHookMessageA] = wParam == 1 ? 1 : 0;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}

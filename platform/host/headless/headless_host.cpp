@@ -1,0 +1,38 @@
+// The host without a display: every test and CI run on it. Windows exist only in the
+// window manager's records; message boxes take their default button.
+#include "platform/host/host.h"
+
+#include <cstdio>
+
+namespace host {
+namespace {
+
+class HeadlessHost final : public Host {
+public:
+    const char *Name() const override { return "headless"; }
+    void Desktop(int *width, int *height, int *depth) override {
+        *width = 1920;
+        *height = 1080;
+        *depth = 32;
+    }
+    void ShowWindowView(const WindowView &) override {}
+    void RemoveWindowView(uintptr_t) override {}
+    void SetCursorVisible(bool) override {}
+    void PollEvents(std::vector<Event> &) override {}
+    int MessageBox(const char *text, const char *caption, unsigned type) override {
+        std::fprintf(stderr, "[%s] %s\n", caption ? caption : "", text ? text : "");
+        switch (type & 0xFu) {
+        case 3:  // yes, no, cancel
+        case 4:  // yes, no
+            return 6;
+        default:
+            return 1;
+        }
+    }
+};
+
+}  // namespace
+
+Host *CreateHeadless() { return new HeadlessHost(); }
+
+}  // namespace host

@@ -1,0 +1,244 @@
+// Start-up, the per-frame pump and shut-down of the library, against the headless host.
+#include "library/base/api_lock.h"
+#include "library/base/library.h"
+#include "library/base/pump.h"
+#include "library/base/window.h"
+#include "library_fixture.h"
+
+#include <filesystem>
+#include <regex>
+
+namespace {
+
+// Stamps ("1234:") vary with the clock; the golden file has "#:" in their place.
+std::string MaskStamps(const std::string &log) {
+    return std::regex_replace(log, std::regex("(^|\n)[0-9]+:"), "$1#:");
+}
+
+std::string ReadFile(const std::filesystem::path &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+const std::filesystem::path kGolden = std::filesystem::path(__FILE__).parent_path() / "golden";
+
+LRESULT PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+class Lifecycle : public LibraryRun {
+protected:
+    // Pumps as a game's main loop does, until the pump reports the quit.
+    int PumpUntilQuit() {
+        for (int frame = 0; frame < 100; ++frame)
+            if (ProcessWindowMessages() == -1) return frame;
+        return -1;
+    }
+};
+
+TEST_F(Lifecycle, StartPumpCloseEndWritesTheSpecifiedLog) {
+    ChangeWindowMode(1);
+    SetMainWindowTitle("Brisgal");
+    ASSERT_EQ(InitLibrary(), 0);
+
+    HWND hwnd = GetMainWindow();
+    ASSERT_NE(hwnd, nullptr);
+    PlatformTestWindowInfo info = PlatformTestGetWindow(hwnd);
+    EXPECT_EQ(info.title, "Brisgal");
+    EXPECT_EQ(info.className, "Brisgal");
+    EXPECT_EQ(info.style, 0x80CA0000u | WS_VISIBLE);
+    EXPECT_EQ(info.exStyle, 0x300u);
+    EXPECT_EQ(info.client.right - info.client.left, 640);
+    EXPECT_EQ(info.client.bottom - info.client.top, 480);
+    // Centred on the 1280 x 1024 desktop: 650 x 509 with the caption and borders.
+    EXPECT_EQ(info.window.left, (1280 - 650) / 2);
+    EXPECT_EQ(info.window.top, (1024 - 509) / 2);
+    EXPECT_EQ(info.window.right - info.window.left, 650);
+    EXPECT_EQ(info.window.bottom - info.window.top, 509);
+    EXPECT_TRUE(info.visible);
+    EXPECT_TRUE(info.active);
+    EXPECT_FALSE(info.imeEnabled);
+    EXPECT_FALSE(PlatformTestScreenSaverActive());
+    EXPECT_EQ(PlatformTestCursorCount(), 1);
+    RECT client;
+    GetClientScreenRect(&client);
+    EXPECT_EQ(client.left, info.client.left);
+    EXPECT_EQ(client.bottom, info.client.bottom);
+
+    EXPECT_EQ(ProcessWindowMessages(), 0);
+    PlatformTestInjectClose(hwnd);
+    EXPECT_EQ(PumpUntilQuit(), 0);
+    EXPECT_EQ(g_window.endState, 4);
+    EXPECT_TRUE(g_window.destroyed);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(EndLibrary(), 0);
+
+    EXPECT_TRUE(PlatformTestScreenSaverActive());
+    EXPECT_EQ(PlatformTestTimePeriodBalance(), 0);
+    EXPECT_FALSE(g_library.initialised);
+    EXPECT_FALSE(g_apiLock.created);
+
+    std::string log = MaskStamps(ReadLog());
+    std::string golden = ReadFile(kGolden / "start_pump_close_end.txt");
+    if (log != golden) {
+        std::ofstream(std::filesystem::path(old_) / "start_pump_close_end.actual.txt", std::ios::binary) << log;
+    }
+    EXPECT_EQ(log, golden);
+}
+
+TEST_F(Lifecycle, SecondStartDoesNothingAndEndBeforeStartIsHarmless) {
+    EXPECT_EQ(EndLibrary(), 0);
+    ChangeWindowMode(1);
+    ASSERT_EQ(InitLibrary(), 0);
+    HWND first = GetMainWindow();
+    std::string log = ReadLog();
+    EXPECT_EQ(InitLibrary(), 0);
+    EXPECT_EQ(GetMainWindow(), first);
+    EXPECT_EQ(ReadLog(), log);
+    EXPECT_EQ(EndLibrary(), 0);
+    EXPECT_EQ(EndLibrary(), 0);
+    EXPECT_EQ(PlatformTestTimePeriodBalance(), 0);
+}
+
+TEST_F(Lifecycle, ADoubleStartIsRefusedAndWhatWasStartedIsEnded) {
+    // Another window of the class the library would register.
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = PlainProc;
+    wc.lpszClassName = "Brisgal";
+    ASSERT_NE(RegisterClassExA(&wc), 0);
+    ASSERT_NE(CreateWindowExA(0, "Brisgal", "Brisgal", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
+
+    ChangeWindowMode(1);
+    SetMainWindowTitle("Brisgal");
+    EXPECT_EQ(InitLibrary(), -1);
+    EXPECT_EQ(GetMainWindow(), nullptr);
+    EXPECT_TRUE(GetQuitFlag());
+    EXPECT_FALSE(g_library.initialised);
+    EXPECT_FALSE(g_library.initialising);
+    EXPECT_TRUE(LogHas("ソフトの二重起動検査... 二重起動されています、ソフトを終了します\r\n"));
+    EXPECT_TRUE(LogHas("ＣＯＭを終了... 完了\r\n"));
+    EXPECT_TRUE(LogHas("Alloc memory dump"));
+    EXPECT_EQ(PlatformTestTimePeriodBalance(), 0);
+}
+
+TEST_F(Lifecycle, AFailedWindowStepShutsDownWhatWasStarted) {
+    struct Case {
+        void (*fail)();
+        const char *line;
+    } cases[] = {
+        {PlatformTestFailNextRegisterClass, "ウインドウクラスの登録に失敗しました\r\n"},
+        {PlatformTestFailNextCreateWindow, "ウインドウの作成に失敗しました\r\n"},
+    };
+    ChangeWindowMode(1);
+    for (const Case &c : cases) {
+        c.fail();
+        EXPECT_EQ(InitLibrary(), -1);
+        EXPECT_TRUE(LogHas(c.line));
+        EXPECT_TRUE(LogHas("ＣＯＭを終了... 完了\r\n"));
+        EXPECT_FALSE(g_library.initialising);
+        EXPECT_FALSE(g_library.comInitialised);
+        EXPECT_EQ(PlatformTestTimePeriodBalance(), 0);
+        EXPECT_EQ(FindWindowA(nullptr, nullptr), nullptr);
+    }
+    // Nothing was left behind: the next start-up succeeds.
+    EXPECT_EQ(InitLibrary(), 0);
+    EXPECT_EQ(EndLibrary(), 0);
+}
+
+TEST_F(Lifecycle, A24BitDesktopInWindowModeIsRefused) {
+    PlatformTestSetDesktopDepth(24);
+    ChangeWindowMode(1);
+    EXPECT_EQ(InitLibrary(), -1);
+    EXPECT_TRUE(LogHas("Ｋｅｌｍｏｒは２４ビットカラーモードに対応していません\r\n"));
+    EXPECT_FALSE(g_library.initialising);
+    EXPECT_FALSE(g_library.initialised);
+    EXPECT_EQ(FindWindowA(nullptr, nullptr), nullptr);
+    EXPECT_FALSE(LogHas("ＣＯＭ"));
+    // A 32-bit desktop starts again.
+    PlatformTestSetDesktopDepth(32);
+    EXPECT_EQ(InitLibrary(), 0);
+    EXPECT_EQ(EndLibrary(), 0);
+}
+
+TEST_F(Lifecycle, TheLibraryEndingFirstClosesTheWindowItself) {
+    ChangeWindowMode(1);
+    ASSERT_EQ(InitLibrary(), 0);
+    HWND hwnd = GetMainWindow();
+    EXPECT_EQ(EndLibrary(), 0);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(g_window.endState, 1);
+    EXPECT_TRUE(g_window.closePosted);
+    std::string log = ReadLog();
+    size_t close = log.find("ウインドウを閉じようとしています");
+    size_t destroy = log.find("ウインドウが破棄されようとしています");
+    size_t com = log.find("ＣＯＭを終了");
+    ASSERT_NE(close, std::string::npos);
+    EXPECT_LT(close, destroy);
+    EXPECT_LT(destroy, com);
+}
+
+TEST_F(Lifecycle, FullScreenWindowCoversTheScreenAndHidesTheCursor) {
+    ASSERT_EQ(InitLibrary(), 0);
+    PlatformTestWindowInfo info = PlatformTestGetWindow(GetMainWindow());
+    EXPECT_EQ(info.style, 0x80000000u | WS_VISIBLE);
+    EXPECT_TRUE(info.topmost);
+    EXPECT_EQ(info.window.left, 0);
+    EXPECT_EQ(info.window.top, 0);
+    EXPECT_EQ(info.window.right, 640);
+    EXPECT_EQ(info.window.bottom, 480);
+    EXPECT_LT(PlatformTestCursorCount(), 0);
+    EXPECT_TRUE(LogHas("フルスクリーンモード用のウインドウを作成します\r\n"));
+    EXPECT_TRUE(LogHas("カーソルを不可視にしました\r\n"));
+    EXPECT_EQ(EndLibrary(), 0);
+    EXPECT_GE(PlatformTestCursorCount(), 0);
+}
+
+TEST_F(Lifecycle, ChangeWindowModeBeforeAndAfterStartUp) {
+    // Before start-up only the flags change; the log does not exist yet.
+    EXPECT_EQ(ChangeWindowMode(1), 0);
+    EXPECT_EQ(IsWindowMode(), 1);
+    EXPECT_EQ(g_window.settings.styleApplied, 1);
+    ASSERT_EQ(InitLibrary(), 0);
+    EXPECT_EQ(ChangeWindowMode(1), 0);   // the current mode: only the first line
+    std::string log = ReadLog();
+    EXPECT_NE(log.find("ChangeWindowMode実行 \r\n"), std::string::npos);
+    EXPECT_EQ(log.find("ウインドウモードフラグ"), std::string::npos);
+
+    EXPECT_EQ(ChangeWindowMode(0), 0);
+    PlatformTestWindowInfo info = PlatformTestGetWindow(GetMainWindow());
+    EXPECT_EQ(info.style, 0x80000000u | WS_VISIBLE);
+    EXPECT_TRUE(info.topmost);
+    EXPECT_LT(PlatformTestCursorCount(), 0);
+    EXPECT_TRUE(LogHas("ウインドウモードフラグが倒されました\r\n"));
+    EXPECT_TRUE(LogHas("ウインドウスタイルをフルスクリーンモード用に変更します... 完了\r\n"));
+
+    EXPECT_EQ(ChangeWindowMode(1), 0);
+    info = PlatformTestGetWindow(GetMainWindow());
+    EXPECT_EQ(info.style, 0x80CA0000u | WS_VISIBLE);
+    EXPECT_FALSE(info.topmost);
+    EXPECT_EQ(info.client.right - info.client.left, 640);
+    EXPECT_GE(PlatformTestCursorCount(), 0);
+    EXPECT_TRUE(LogHas("ウインドウスタイルをウインドウモード用に変更します... 完了\r\n"));
+    EXPECT_EQ(EndLibrary(), 0);
+}
+
+TEST_F(Lifecycle, ExitWithErrorShutsDownAndEndsWithMinusOne) {
+    ChangeWindowMode(1);
+    EXPECT_EXIT(
+        {
+            if (InitLibrary() == 0) ExitWithErrorFmt("致命的なエラー %d", 7);
+            std::exit(1);
+        },
+        ::testing::ExitedWithCode(255), "");
+    std::string log = ReadLog();
+    size_t text = log.find("致命的なエラー 7\r\n");
+    ASSERT_NE(text, std::string::npos);
+    EXPECT_LT(text, log.find("ウインドウが破棄されようとしています"));
+    EXPECT_NE(log.find("ＣＯＭを終了... 完了\r\n", text), std::string::npos);
+    EXPECT_NE(log.find("Alloc memory dump", text), std::string::npos);
+}
+
+}  // namespace
