@@ -1,5 +1,6 @@
 // Picks the host once per process.
 #include "platform/host/host.h"
+#include "platform/d3d9_present.h"
 #include "platform/host/sdl2/sound_output.h"
 #include "platform/sound_output.h"
 
@@ -14,6 +15,18 @@ namespace {
 Host *g_host = nullptr;
 std::once_flag g_once;
 
+// Presented Direct3D frames go to the SDL2 host's window.
+bool PresentToHost(const D3D9PresentedFrame &f) {
+    int w = f.source.right - f.source.left, h = f.source.bottom - f.source.top;
+    if (w <= 0 || h <= 0 || f.source.left < 0 || f.source.top < 0 || f.source.right > f.width ||
+        f.source.bottom > f.height)
+        return false;
+    const uint32_t *first = f.pixels + static_cast<size_t>(f.source.top) * f.pitchPixels + f.source.left;
+    int dest[4] = {f.dest.left, f.dest.top, f.dest.right - f.dest.left, f.dest.bottom - f.dest.top};
+    return Current().PresentFrame(reinterpret_cast<uintptr_t>(f.window), first, w, h, f.pitchPixels * 4,
+                                  f.hasDest ? dest : nullptr);
+}
+
 Host *Choose() {
     const char *want = std::getenv("KELMOR_HOST");
     if (want && std::strcmp(want, "headless") == 0) return CreateHeadless();
@@ -21,6 +34,7 @@ Host *Choose() {
         std::fprintf(stderr, "KELMOR_HOST=%s is not a host; trying sdl2\n", want);
     if (Host *sdl = CreateSdl2()) {
         SetSoundOutput(SdlSoundOutput());
+        D3D9SetPresentHook(PresentToHost);
         return sdl;
     }
     return CreateHeadless();

@@ -57,12 +57,13 @@ public:
     // A modal box; buttons as the platform's MB_* type; answers the platform's ID* value.
     virtual int MessageBox(const char *text, const char *caption, unsigned type) = 0;
 
-    // Frames of the Direct3D stand-in: 32-bit pixels, 0x00RRGGBB, into the window's client
-    // area (scaled to it). False when the host shows nothing.
+    // Frames of the Direct3D stand-in: 32-bit pixels, 0x00RRGGBB, shown in the window's
+    // client area, scaled into dest (x, y, width, height) or onto the whole area when dest is
+    // null. False when the frame could not be shown.
     virtual bool PresentFrame(uintptr_t window, const uint32_t *pixels, int width, int height,
-                              int pitchBytes) {
-        (void)window, (void)pixels, (void)width, (void)height, (void)pitchBytes;
-        return false;
+                              int pitchBytes, const int *dest) {
+        (void)window, (void)pixels, (void)width, (void)height, (void)pitchBytes, (void)dest;
+        return true;
     }
 
     // Sound output is the sound stand-in's seam (platform/sound_output.h); choosing the

@@ -174,9 +174,10 @@ public:
     }
 
     bool PresentFrame(uintptr_t window, const uint32_t *pixels, int width, int height,
-                      int pitchBytes) override {
+                      int pitchBytes, const int *dest) override {
         auto it = views_.find(window);
-        if (it == views_.end() || width <= 0 || height <= 0) return false;
+        if (it == views_.end()) return true;   // not on the screen: nothing to show
+        if (width <= 0 || height <= 0) return false;
         SdlView &view = it->second;
         if (!view.renderer) {
             view.renderer = SDL_CreateRenderer(view.window, -1, 0);
@@ -190,8 +191,10 @@ public:
             view.textureWidth = width;
             view.textureHeight = height;
         }
-        SDL_UpdateTexture(view.texture, nullptr, pixels, pitchBytes);
-        SDL_RenderCopy(view.renderer, view.texture, nullptr, nullptr);
+        if (SDL_UpdateTexture(view.texture, nullptr, pixels, pitchBytes) != 0) return false;
+        SDL_Rect to;
+        if (dest) to = SDL_Rect{dest[0], dest[1], dest[2], dest[3]};
+        SDL_RenderCopy(view.renderer, view.texture, nullptr, dest ? &to : nullptr);
         SDL_RenderPresent(view.renderer);
         return true;
     }
