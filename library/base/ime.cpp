@@ -5,6 +5,7 @@
 #include "library/base/log.h"
 #include "library/base/memory.h"
 #include "library/base/pump.h"
+#include "library/base/timer.h"
 #include "library/base/window.h"
 #include "platform/kernel32.h"
 
@@ -81,21 +82,12 @@ void ReadCandidates(HWND hwnd) {
     if (imc) ImmReleaseContext(hwnd, imc);
 }
 
-ULONGLONG Microseconds() {
-    // time: the library's microsecond count replaces this once the time module is in.
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return f.QuadPart ? static_cast<ULONGLONG>(c.QuadPart) * 1000000ull / static_cast<ULONGLONG>(f.QuadPart)
-                      : static_cast<ULONGLONG>(timeGetTime()) * 1000ull;
-}
-
 void SetOpenStatus(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     if (g_ime.settingOpenStatus) return;
     g_ime.settingOpenStatus = 1;
     DefWindowProcA(hwnd, WM_IME_NOTIFY, wParam, lParam);
-    ULONGLONG start = Microseconds();
-    while (Microseconds() - start < 2000)
+    ULONGLONG start = GetMicrosecondCount(1);
+    while (GetMicrosecondCount(1) - start < 2000)
         if (PumpWindowMessages() != 0) break;
     HIMC imc = ImmGetContext(hwnd);
     g_ime.openStatus = ImmGetOpenStatus(imc) ? 1 : 0;

@@ -7,8 +7,6 @@ struct LIBSTATE {
     int initialising;      // while StartLibrarySystems runs
     int ending;            // from the start of EndLibrarySystems
     int comInitialised;
-    int performanceCounter;          // QueryPerformanceFrequency reported a frequency
-    long long performanceFrequency;
     // What start-up has brought up, so that any shut-down ends exactly that.
     int logStarted;
     int windowStarted;

@@ -1,11 +1,13 @@
 // The library's start-up and shut-down, in their fixed orders, and the three entries.
 #include "library/base/api_lock.h"
 #include "library/base/arcfile.h"
+#include "library/base/clock_state.h"
 #include "library/base/ime.h"
 #include "library/base/library.h"
 #include "library/base/log.h"
 #include "library/base/memory.h"
 #include "library/base/pump.h"
+#include "library/base/sine_table.h"
 #include "library/base/stream.h"
 #include "library/base/system_info.h"
 #include "library/base/window.h"
@@ -62,8 +64,7 @@ int StartLibrarySystems() {
 
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    g_library.performanceCounter = frequency.QuadPart != 0;
-    g_library.performanceFrequency = frequency.QuadPart;
+    SetPerformanceCounterSource(frequency.QuadPart != 0, static_cast<ULONGLONG>(frequency.QuadPart));
 
     LogSystemInfo();
 
@@ -93,9 +94,11 @@ int StartLibrarySystems() {
     WriteLog("完了しました\n");
 
     g_library.initialised = 1;
+    SetClockLibraryInitialised(1);
     if (!IsWindowMode()) BringWindowToFront(GetMainWindow(), 1);
     // fonts and graphics: SetupScreenLog, then SetDrawTarget (-2) and (-4).
-    // maths: the sine table.
+    // Filled on every drawing path: the 3x4 rotation makers read it on the software path too.
+    InitSineTable();
     g_library.initialising = 0;
     return 0;
 }
@@ -125,6 +128,7 @@ int EndLibrarySystems() {
     }
     EndSystemTimePeriod();
     g_library.initialised = 0;
+    SetClockLibraryInitialised(0);
 
     if (hadWindow)
         while (PumpWindowMessages() == 0 && !g_window.destroyed) {

@@ -1,7 +1,9 @@
 // The system report: library banner, platform, processor features and speed.
 #include "library/base/system_info.h"
 
+#include "library/base/clock_state.h"
 #include "library/base/log.h"
+#include "library/base/timer.h"
 #include "platform/kernel32.h"
 
 #include <cstdio>
@@ -111,12 +113,13 @@ int LogSystemInfo() {
 
     if (info.timeStampCounter) {
         ULONGLONG first = PlatformReadTimeStamp();
-        DWORD start = timeGetTime() & 0x7FFFFFFF;
-        while (((timeGetTime() & 0x7FFFFFFF) - start) < 100) {
+        int start = GetMillisecondCount();
+        while (GetMillisecondCount() - start < 100) {
         }
         ULONGLONG ticks = PlatformReadTimeStamp() - first;
         double mhz = static_cast<double>(static_cast<long long>(static_cast<double>(ticks) / 100000.0));
         info.counterRate = ticks * 10;
+        SetTimeStampCounterSource(1, info.counterRate);
         WriteLogFmt("ＣＰＵ動作速度：大体%.2fGHz", mhz / 1000.0);
     }
 

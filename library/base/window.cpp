@@ -1,10 +1,12 @@
 // Creation and destruction of the main window, window mode and full screen, the getters.
 #include "library/base/window.h"
 
+#include "library/base/clock_state.h"
 #include "library/base/library.h"
 #include "library/base/log.h"
 #include "library/base/pump.h"
 #include "library/base/system_info.h"
+#include "library/base/timer.h"
 #include "platform/gdi32.h"
 #include "platform/imm32.h"
 #include "platform/kernel32.h"
@@ -70,8 +72,8 @@ int DesktopDepth() {
 
 // Pumps for ms milliseconds of the 31-bit millisecond timer.
 void PumpFor(DWORD ms) {
-    DWORD start = timeGetTime() & 0x7FFFFFFF;
-    while (((timeGetTime() & 0x7FFFFFFF) - start) < ms) PumpWindowMessages();
+    int start = GetMillisecondCount();
+    while (static_cast<DWORD>(GetMillisecondCount() - start) < ms) PumpWindowMessages();
 }
 
 // Which clock keeps the library's time: the one that changes more often wins.
@@ -95,10 +97,10 @@ void TestTimers() {
         TIMECAPS caps;
         timeGetDevCaps(&caps, sizeof caps);
         WriteLogFmt("マルチメディアタイマーを使用します タイマー分解能 : %d.00 ms ", static_cast<int>(caps.wPeriodMin));
-        g_library.performanceCounter = 0;
+        SetPerformanceCounterSource(0, GetClockState()->performanceFrequency);
     } else {
         WriteLogFmt("パフォーマンスカウンターを使用します タイマー分解能 : %lf KHz ",
-                    static_cast<double>(g_library.performanceFrequency) / 1000.0);
+                    static_cast<double>(GetClockState()->performanceFrequency) / 1000.0);
     }
 }
 
@@ -139,13 +141,12 @@ int CreateMainWindow() {
 
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    g_library.performanceCounter = frequency.QuadPart != 0;
-    g_library.performanceFrequency = frequency.QuadPart;
+    SetPerformanceCounterSource(frequency.QuadPart != 0, static_cast<ULONGLONG>(frequency.QuadPart));
     TIMECAPS caps;
     if (timeGetDevCaps(&caps, sizeof caps) == TIMERR_NOERROR && timeBeginPeriod(caps.wPeriodMin) == TIMERR_NOERROR)
         g_window.timePeriod = static_cast<int>(caps.wPeriodMin);
 
-    if (g_library.performanceCounter) TestTimers();
+    if (GetClockState()->performanceCounterPresent) TestTimers();
 
     SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, 0, nullptr, SPIF_SENDWININICHANGE);
 
