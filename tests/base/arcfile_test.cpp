@@ -236,3 +236,38 @@ TEST_F(ArcFile, SearchesThroughTheLayer)
 }
 
 }  // namespace
+
+namespace {
+
+using namespace filetest;
+
+class KlaPackFolder : public FileTest {};
+
+// The writer's folder walk: host (UTF-8) names become the archive's Shift-JIS names, and the
+// archive then serves the same bytes as the folder, under any case of the path.
+TEST_F(KlaPackFolder, FolderTreeBecomesAnArchive)
+{
+    Bytes image = StructuredBytes(50000, 11);
+    WriteHostFile(host / "src" / "Sub" / "Pic.PNG", image);
+    // u8: host names are UTF-8, while plain literals become Shift-JIS.
+    WriteHostFile(host / "src" / std::filesystem::path(u8"ソフト") / std::filesystem::path(u8"表.txt"), Bytes{'s', 'j'});
+    WriteHostFile(host / "src" / "top.txt", Bytes{'t'});
+    KlaNode tree = ReadKlaFolder(host / "src");
+    ASSERT_EQ(tree.children.size(), 3u);
+    for (KlaPack pack : {KlaPack::None, KlaPack::WhenSmaller}) {
+        InitArchiveManager();
+        ASSERT_TRUE(WriteKlaFile(host / "Pack.kla", tree, KlaOptions{3, pack, "", false}));
+        EXPECT_EQ(ReadThrough("pack\\sub\\pic.png", 0), image);
+        EXPECT_EQ(ReadThrough("PACK\\SUB\\PIC.PNG", 1), image);
+        EXPECT_EQ(ReadThrough("pack\\\x83\x5c\x83\x74\x83\x67\\\x95\x5c.txt", 0), (Bytes{'s', 'j'}));
+        EXPECT_EQ(ReadThrough("Pack\\Top.txt", 0), Bytes{'t'});
+    }
+    FILEFINDINFO info;
+    uintptr_t s = ArcFindFirst("pack\\sub\\*.png", &info);
+    ASSERT_NE(s, FILE_SEARCH_NONE);
+    EXPECT_STREQ(info.name, "Pic.PNG") << "searches give the stored case";
+    EXPECT_GE(info.writeTime.year, 2020) << "the folder's file times are kept";
+    ArcFindClose(s);
+}
+
+}  // namespace
