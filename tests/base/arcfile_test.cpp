@@ -139,6 +139,12 @@ TEST_F(ArcFile, HandlesAndTheOpenFileLimit)
     EXPECT_EQ(ArcFileClose(handles[7]), -1) << "a free slot";
     EXPECT_EQ(ArcFileOpen("data\\top.txt", 0, 0, 0), handles[7]);
     for (uintptr_t h : handles) EXPECT_EQ(ArcFileClose(h), 0);
+    // No memory for the file's slot.
+    PlatformTestFailAllocations(1);
+    EXPECT_EQ(ArcFileOpen("data\\top.txt", 0, 0, 0), 0u);
+    PlatformTestFailAllocations(0);
+    EXPECT_NE(PlatformTestTakeDebugOutput().find("ファイルの情報を格納するメモリの確保に失敗しました"), std::string::npos);
+    EXPECT_EQ(GetArchiveManager()->fileCount, 0);
     PlatformTestCaptureDebugOutput(false);
     SetLogStartDirectory(nullptr);
 
