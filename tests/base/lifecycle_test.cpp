@@ -5,6 +5,7 @@
 #include "library/base/window.h"
 #include "library_fixture.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -90,6 +91,9 @@ TEST_F(Lifecycle, StartPumpCloseEndWritesTheSpecifiedLog) {
 
     EXPECT_TRUE(PlatformTestScreenSaverActive());
     EXPECT_EQ(PlatformTestTimePeriodBalance(), 0);
+    std::vector<std::string> calls = PlatformTestWindowCalls();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "UnregisterClassA Brisgal"), calls.end());
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "WINNLSEnableIME 1"), calls.end());
     EXPECT_FALSE(g_library.initialised);
     EXPECT_FALSE(g_apiLock.created);
 
@@ -205,6 +209,18 @@ TEST_F(Lifecycle, FullScreenWindowCoversTheScreenAndHidesTheCursor) {
     EXPECT_LT(PlatformTestCursorCount(), 0);
     EXPECT_TRUE(LogHas("フルスクリーンモード用のウインドウを作成します\r\n"));
     EXPECT_TRUE(LogHas("カーソルを不可視にしました\r\n"));
+    // The window cannot be moved, and the cursor stays hidden whatever the mouse does.
+    HWND hwnd = GetMainWindow();
+    RECT proposed{100, 100, 740, 580};
+    SendMessageA(hwnd, WM_MOVING, 0, reinterpret_cast<LPARAM>(&proposed));
+    EXPECT_EQ(proposed.left, 0);
+    EXPECT_EQ(proposed.right, 640);
+    ShowCursor(TRUE);
+    ShowCursor(TRUE);
+    PlatformTestInjectMouse(hwnd, WM_MOUSEMOVE, 5, 5);
+    EXPECT_EQ(ProcessWindowMessages(), 0);
+    EXPECT_LT(PlatformTestCursorCount(), 0);
+    EXPECT_FALSE(PlatformTestCursorSet());
     EXPECT_EQ(EndLibrary(), 0);
     EXPECT_GE(PlatformTestCursorCount(), 0);
 }

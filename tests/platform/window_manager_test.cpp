@@ -319,3 +319,35 @@ TEST_F(WindowManagerTest, NoInputMethodUnlessOneIsInstalled) {
 }
 
 }  // namespace
+
+namespace {
+
+int g_timerCalls = 0;
+void CountingTimerProc(HWND, UINT, UINT_PTR, DWORD) { ++g_timerCalls; }
+
+TEST_F(WindowManagerTest, TimersComeThroughTheQueueWhenDue) {
+    PlatformTestUseFakeClock(true);
+    HWND hwnd = Create();
+    g_seen.clear();
+    g_timerCalls = 0;
+    ASSERT_EQ(SetTimer(hwnd, 7, 100, nullptr), 7u);
+    ASSERT_EQ(SetTimer(hwnd, 8, 100, CountingTimerProc), 8u);
+    EXPECT_EQ(Drain(), 0);
+    PlatformTestAdvanceFakeClockMs(100);
+    EXPECT_EQ(Drain(), 2);
+    ASSERT_EQ(Messages(), std::vector<UINT>{WM_TIMER});   // the other went to its procedure
+    EXPECT_EQ(g_seen[0].wParam, 7u);
+    EXPECT_EQ(g_timerCalls, 1);
+    // Due many times over: still one message per timer in the queue.
+    PlatformTestAdvanceFakeClockMs(1000);
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    EXPECT_EQ(PlatformTestQueuedMessageCount(GetCurrentThreadId()), 2);
+    EXPECT_TRUE(KillTimer(hwnd, 7));
+    EXPECT_TRUE(KillTimer(hwnd, 8));
+    EXPECT_EQ(PlatformTestQueuedMessageCount(GetCurrentThreadId()), 0);
+    EXPECT_FALSE(KillTimer(hwnd, 7));
+    PlatformTestResetTime();
+}
+
+}  // namespace
