@@ -1,22 +1,22 @@
 // Where the mix goes: the host's output when one is connected, else the headless sink, which
 // renders on demand (tests) or up to its clock, and can keep what it rendered.
-#include <time.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
+#include "platform/kernel32.h"
 #include "platform/sound_mixer.h"
 #include "platform/sound_output.h"
 #include "platform/sound_testing.h"
 
 namespace {
 
-ULONGLONG RealMicroseconds() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return (ULONGLONG)t.tv_sec * 1000000u + (ULONGLONG)t.tv_nsec / 1000u;
+// The performance counter, so that the sink follows the kernel's fake clock in tests too.
+ULONGLONG CounterMicroseconds() {
+    LARGE_INTEGER f, c;
+    if (!QueryPerformanceFrequency(&f) || f.QuadPart <= 0 || !QueryPerformanceCounter(&c)) return 0;
+    return (ULONGLONG)((unsigned __int128)c.QuadPart * 1000000u / (ULONGLONG)f.QuadPart);
 }
 
 struct SOUNDSINK {
@@ -25,7 +25,7 @@ struct SOUNDSINK {
     const SOUND_OUTPUT *wanted = nullptr;
     const SOUND_OUTPUT *active = nullptr;
     int devices = 0;
-    ULONGLONG (*clock)() = RealMicroseconds;
+    ULONGLONG (*clock)() = CounterMicroseconds;
     bool clockStarted = false;
     ULONGLONG clockBase = 0;
     uint64_t framesRendered = 0;

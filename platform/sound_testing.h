@@ -35,7 +35,7 @@ void SoundTestReset();
 
 // The headless sink renders up to the clock (microseconds) before every buffer call.
 // Null clock = manual: only SoundTestRender moves the cursors. Without a reset the sink follows
-// the real monotonic clock.
+// the performance counter (the fake clock while that is on).
 void SoundTestSetClock(ULONGLONG (*microseconds)());
 // Renders frames of the mix now (headless sink), appending them to the capture when it runs.
 void SoundTestRender(DWORD frames);
