@@ -1,7 +1,10 @@
 // The DirectSound stand-in: device set-up, buffer rules, the ring lock, duplicates and the mixer.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cmath>
+#include <string>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -303,7 +306,7 @@ TEST_F(DirectSoundTest, CaptureWritesAWaveFile) {
     SoundTestStartCapture();
     b->Play(0, 0, 0);
     SoundTestRender(100);
-    std::string path = ::testing::TempDir() + "/mix_capture.wav";
+    std::string path = ::testing::TempDir() + "/mix_capture_" + std::to_string(getpid()) + ".wav";
     ASSERT_TRUE(SoundTestWriteWave(path.c_str()));
     FILE *f = fopen(path.c_str(), "rb");
     ASSERT_NE(f, nullptr);
