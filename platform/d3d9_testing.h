@@ -20,7 +20,7 @@ std::vector<std::string> D3D9TestTakeCalls();
 
 // ---- scripted failures ------------------------------------------------------------
 // The next `count` calls of `call` (a method name such as "CreateDevice", "Present",
-// "StretchRect", "Direct3DCreate9", "CreateTexture", or "LoadLibraryA") fail with `result`;
+// "StretchRect", "Direct3DCreate9", "CreateTexture", or "LoadLibraryA:d3d9.dll") fail with `result`;
 // count -1 fails every call until cleared with count 0.
 void D3D9TestFailCall(const std::string &call, int count, HRESULT result = D3DERR_INVALIDCALL);
 // GetProcAddress(d3d9, "Direct3DCreate9") finds nothing while hidden.
@@ -46,7 +46,8 @@ void D3D9TestLoseDevice();
 void D3D9TestMakeDeviceResettable();
 
 // ---- presentation ---------------------------------------------------------------
-// Interval ONE (and DEFAULT) waits for the next tick of an emulated 60 Hz display.
+// Interval ONE (and DEFAULT) waits for the next tick of an emulated 60 Hz display, on
+// the platform clock (so the fake clock of the kernel group paces it too).
 void D3D9TestSetPacing(bool on);
 int D3D9TestPresentCount();
 // The last presented frame as XRGB8888 pixels (empty before the first Present).

@@ -1,10 +1,10 @@
 // Whole-surface operations: Clear, ColorFill, StretchRect, UpdateSurface,
 // GetRenderTargetData, and presentation with its 60 Hz pacing.
 #include "platform/d3d9/internal.h"
+#include "platform/kernel32.h"
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 
 namespace d3d9 {
 
@@ -45,17 +45,16 @@ void FillDepth(Image &image, const RECT &r, float z) {
     ++image.version;
 }
 
+// The platform's own clock, so that the test face's fake clock paces presentation too.
 double PacingClock() {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (double)now.tv_sec + now.tv_nsec * 1e-9;
+    LARGE_INTEGER count, frequency;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&count);
+    return frequency.QuadPart ? (double)count.QuadPart / (double)frequency.QuadPart : 0.0;
 }
 
 void SleepSeconds(double seconds) {
-    if (seconds <= 0) return;
-    timespec wait{(time_t)seconds, (long)((seconds - std::floor(seconds)) * 1e9)};
-    while (nanosleep(&wait, &wait) != 0) {
-    }
+    if (seconds > 0) Sleep((DWORD)std::ceil(seconds * 1000.0));
 }
 
 }  // namespace
@@ -157,6 +156,21 @@ HRESULT Device::StretchRect(IDirect3DSurface9 *source, const RECT *srcRect, IDir
                     out |= (uint32_t)((top * (256 - wy) + bottom * wy + 32768) >> 16) << shift;
                 }
                 di.WriteArgb(dr.left + x, dr.top + y, out);
+            }
+        }
+    } else if (si.format == di.format && (di.bytes == 4 || di.bytes == 2)) {
+        std::vector<int> columns(dw);
+        for (int x = 0; x < dw; ++x) columns[x] = sr.left + (int)(((int64_t)x * 2 + 1) * sw / (2 * (int64_t)dw));
+        for (int y = 0; y < dh; ++y) {
+            int sy = sr.top + (int)(((int64_t)y * 2 + 1) * sh / (2 * (int64_t)dh));
+            if (di.bytes == 4) {
+                const uint32_t *from = reinterpret_cast<const uint32_t *>(si.Row(sy));
+                uint32_t *to = reinterpret_cast<uint32_t *>(di.Row(dr.top + y)) + dr.left;
+                for (int x = 0; x < dw; ++x) to[x] = from[columns[x]];
+            } else {
+                const uint16_t *from = reinterpret_cast<const uint16_t *>(si.Row(sy));
+                uint16_t *to = reinterpret_cast<uint16_t *>(di.Row(dr.top + y)) + dr.left;
+                for (int x = 0; x < dw; ++x) to[x] = from[columns[x]];
             }
         }
     } else {

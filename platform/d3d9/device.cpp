@@ -231,7 +231,6 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS *pp) {
     ResetStates();
     *pp = params;
     loss = LossState::Operational;
-    nextVblank = 0.0;
     return D3D_OK;
 }
 

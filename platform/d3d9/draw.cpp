@@ -106,7 +106,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT count, const uint8_t *data, UIN
     // Fixed-function transform and lighting is not emulated; only screen-space geometry draws.
     if (!layout.pretransformed) return D3D_OK;
 
-    std::vector<RasterVertex> vertices(vertexCount);
+    std::vector<RasterVertex> &vertices = scratchVertices;
+    vertices.resize(vertexCount);
     for (UINT i = 0; i < vertexCount; ++i) {
         const uint8_t *p = data + (size_t)i * stride;
         RasterVertex &v = vertices[i];
@@ -128,7 +129,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT count, const uint8_t *data, UIN
     ApplyTextureTransforms(state, vertices.data(), vertices.size());
 
     UINT n = VerticesFor(type, count);
-    std::vector<uint32_t> order(n);
+    std::vector<uint32_t> &order = scratchOrder;
+    order.resize(n);
     for (UINT i = 0; i < n; ++i) {
         int64_t index = indices ? (indexFormat == D3DFMT_INDEX16 ? static_cast<const uint16_t *>(indices)[i]
                                                                  : static_cast<const uint32_t *>(indices)[i])
@@ -138,7 +140,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT count, const uint8_t *data, UIN
         order[i] = (uint32_t)index;
     }
 
-    std::vector<uint32_t> list;
+    std::vector<uint32_t> &list = scratchList;
+    list.clear();
     switch (type) {
     case D3DPT_POINTLIST: {
         std::vector<RasterVertex> points;

@@ -287,6 +287,14 @@ public:
 
 // ---- the device -------------------------------------------------------------------
 
+// Fixed-function vertex after fetch, in screen space.
+struct RasterVertex {
+    float x, y, z, rhw;
+    uint32_t diffuse, specular;
+    float tex[8][2];
+};
+
+
 struct LightSlot {
     D3DLIGHT9 light{};
     BOOL enabled = FALSE;
@@ -446,15 +454,10 @@ public:
     bool inScene = false;
     BOOL dialogBoxMode = FALSE;
     std::set<Tracked *> objects;  // every live object the device made
-    double nextVblank = 0.0;      // seconds on the pacing clock
     std::vector<uint32_t> frame;  // presented pixels
-};
-
-// Fixed-function vertex after fetch, in screen space.
-struct RasterVertex {
-    float x, y, z, rhw;
-    uint32_t diffuse, specular;
-    float tex[8][2];
+    // Draw-call scratch, reused from call to call.
+    std::vector<RasterVertex> scratchVertices;
+    std::vector<uint32_t> scratchOrder, scratchList;
 };
 
 // Draws triangles (three vertices each) with the device's current state.

@@ -606,66 +606,100 @@ struct FastSetup {
 // Where a fast span takes colour and alpha from.
 enum Src { kFromTexture = 0, kFromProduct = 1, kFromDiffuse = 2, kFromOther = 3 };
 
-template <int ColourSrc, int AlphaSrc, FastBlend BlendKind, bool AlphaTest>
+// Alpha test kinds of the fast spans: none, the library's GREATEREQUAL, any function.
+enum { kTestNone = 0, kTestGreaterEqual = 1, kTestAny = 2 };
+
+template <int ColourSrc, int AlphaSrc, FastBlend BlendKind, int AlphaTest>
+inline void FastPixel(const FastSetup &s, uint32_t c, uint32_t *dst, uint32_t keepAlpha) {
+    int a;
+    if constexpr (AlphaSrc == kFromTexture) a = (int)(c >> 24);
+    else if constexpr (AlphaSrc == kFromProduct) a = Mul((int)(c >> 24), s.ma);
+    else a = s.ma;
+    if constexpr (AlphaTest == kTestGreaterEqual) {
+        if (a < s.alphaRef) return;
+    } else if constexpr (AlphaTest == kTestAny) {
+        if (!Compare(s.alphaFunc, a, s.alphaRef)) return;
+    }
+    if constexpr (ColourSrc == kFromTexture && BlendKind == FastBlend::None && AlphaSrc == kFromTexture) {
+        *dst = c | keepAlpha;
+        return;
+    }
+    int r, g, b;
+    if constexpr (ColourSrc == kFromDiffuse) {
+        r = s.mr;
+        g = s.mg;
+        b = s.mb;
+    } else {
+        r = (int)((c >> 16) & 255);
+        g = (int)((c >> 8) & 255);
+        b = (int)(c & 255);
+        if constexpr (ColourSrc == kFromProduct) {
+            r = Mul(r, s.mr);
+            g = Mul(g, s.mg);
+            b = Mul(b, s.mb);
+        }
+    }
+    if constexpr (BlendKind == FastBlend::AlphaInvAlpha) {
+        // Two channels per 32-bit word; each 16-bit lane rounds x / 255 exactly
+        // ((x + 128 + ((x + 128) >> 8)) >> 8 for x up to 255 * 255).
+        uint32_t d = *dst;
+        uint32_t ia = 255u - (uint32_t)a;
+        uint32_t srb = (uint32_t)r << 16 | (uint32_t)b, sag = (uint32_t)a << 16 | (uint32_t)g;
+        uint32_t rb = srb * (uint32_t)a + (d & 0x00FF00FFu) * ia + 0x00800080u;
+        uint32_t ag = sag * (uint32_t)a + ((d >> 8) & 0x00FF00FFu) * ia + 0x00800080u;
+        rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+        ag = (ag + ((ag >> 8) & 0x00FF00FFu)) & 0xFF00FF00u;
+        *dst = (rb | ag) | keepAlpha;
+        return;
+    } else if constexpr (BlendKind == FastBlend::Additive) {
+        uint32_t d = *dst;
+        r = std::min(255, r + (int)((d >> 16) & 255));
+        g = std::min(255, g + (int)((d >> 8) & 255));
+        b = std::min(255, b + (int)(d & 255));
+        a = std::min(255, a + (int)(d >> 24));
+    }
+    *dst = ((uint32_t)a << 24 | (uint32_t)r << 16 | (uint32_t)g << 8 | (uint32_t)b) | keepAlpha;
+}
+
+template <int ColourSrc, int AlphaSrc, FastBlend BlendKind, int AlphaTest>
 void FastSpan(const FastSetup &s, uint32_t *dst, int count, int32_t u, int32_t v, int32_t du, int32_t dv) {
     constexpr bool kTextured = ColourSrc != kFromDiffuse || AlphaSrc != kFromDiffuse;
     const uint32_t keepAlpha = s.targetAlpha ? 0u : 0xFF000000u;
-    for (int i = 0; i < count; ++i, u += du, v += dv) {
-        uint32_t c = 0;
-        if constexpr (kTextured) {
+    if constexpr (kTextured) {
+        if (dv == 0 && du == 65536) {
+            // One texel per pixel along one texel row (1:1 sprites): index the row directly.
+            int ty = v >> 16;
+            ty = s.wrapV ? (ty & (s.height - 1)) : std::clamp(ty, 0, s.height - 1);
+            int tx = u >> 16;
+            if (tx >= 0 && tx + count <= s.width) {
+                const uint32_t *src = s.texels + ty * s.width + tx;
+                for (int i = 0; i < count; ++i) FastPixel<ColourSrc, AlphaSrc, BlendKind, AlphaTest>(s, src[i], dst + i, keepAlpha);
+                return;
+            }
+        }
+        for (int i = 0; i < count; ++i, u += du, v += dv) {
             int tx = u >> 16, ty = v >> 16;
             tx = s.wrapU ? (tx & (s.width - 1)) : std::clamp(tx, 0, s.width - 1);
             ty = s.wrapV ? (ty & (s.height - 1)) : std::clamp(ty, 0, s.height - 1);
-            c = s.texels[ty * s.width + tx];
+            FastPixel<ColourSrc, AlphaSrc, BlendKind, AlphaTest>(s, s.texels[ty * s.width + tx], dst + i, keepAlpha);
         }
-        int a;
-        if constexpr (AlphaSrc == kFromTexture) a = (int)(c >> 24);
-        else if constexpr (AlphaSrc == kFromProduct) a = Mul((int)(c >> 24), s.ma);
-        else a = s.ma;
-        if constexpr (AlphaTest) {
-            if (!Compare(s.alphaFunc, a, s.alphaRef)) continue;
-        }
-        int r, g, b;
-        if constexpr (ColourSrc == kFromDiffuse) {
-            r = s.mr;
-            g = s.mg;
-            b = s.mb;
-        } else {
-            r = (int)((c >> 16) & 255);
-            g = (int)((c >> 8) & 255);
-            b = (int)(c & 255);
-            if constexpr (ColourSrc == kFromProduct) {
-                r = Mul(r, s.mr);
-                g = Mul(g, s.mg);
-                b = Mul(b, s.mb);
-            }
-        }
-        if constexpr (BlendKind == FastBlend::AlphaInvAlpha) {
-            uint32_t d = dst[i];
-            int ia = 255 - a;
-            r = Div255(r * a + (int)((d >> 16) & 255) * ia);
-            g = Div255(g * a + (int)((d >> 8) & 255) * ia);
-            b = Div255(b * a + (int)(d & 255) * ia);
-            a = Div255(a * a + (int)(d >> 24) * ia);
-        } else if constexpr (BlendKind == FastBlend::Additive) {
-            uint32_t d = dst[i];
-            r = std::min(255, r + (int)((d >> 16) & 255));
-            g = std::min(255, g + (int)((d >> 8) & 255));
-            b = std::min(255, b + (int)(d & 255));
-            a = std::min(255, a + (int)(d >> 24));
-        }
-        dst[i] = ((uint32_t)a << 24 | (uint32_t)r << 16 | (uint32_t)g << 8 | (uint32_t)b) | keepAlpha;
+    } else {
+        for (int i = 0; i < count; ++i) FastPixel<ColourSrc, AlphaSrc, BlendKind, AlphaTest>(s, 0, dst + i, keepAlpha);
     }
 }
 
 typedef void (*FastSpanFn)(const FastSetup &, uint32_t *, int, int32_t, int32_t, int32_t, int32_t);
 
 template <int C, int A, FastBlend B>
-FastSpanFn PickTest(bool test) {
-    return test ? &FastSpan<C, A, B, true> : &FastSpan<C, A, B, false>;
+FastSpanFn PickTest(int test) {
+    switch (test) {
+    case kTestGreaterEqual: return &FastSpan<C, A, B, kTestGreaterEqual>;
+    case kTestAny: return &FastSpan<C, A, B, kTestAny>;
+    default: return &FastSpan<C, A, B, kTestNone>;
+    }
 }
 template <int C, int A>
-FastSpanFn PickBlend(FastBlend b, bool test) {
+FastSpanFn PickBlend(FastBlend b, int test) {
     switch (b) {
     case FastBlend::AlphaInvAlpha: return PickTest<C, A, FastBlend::AlphaInvAlpha>(test);
     case FastBlend::Additive: return PickTest<C, A, FastBlend::Additive>(test);
@@ -673,14 +707,14 @@ FastSpanFn PickBlend(FastBlend b, bool test) {
     }
 }
 template <int C>
-FastSpanFn PickAlpha(int a, FastBlend b, bool test) {
+FastSpanFn PickAlpha(int a, FastBlend b, int test) {
     switch (a) {
     case kFromTexture: return PickBlend<C, kFromTexture>(b, test);
     case kFromProduct: return PickBlend<C, kFromProduct>(b, test);
     default: return PickBlend<C, kFromDiffuse>(b, test);
     }
 }
-FastSpanFn PickFast(int colour, int alpha, FastBlend b, bool test) {
+FastSpanFn PickFast(int colour, int alpha, FastBlend b, int test) {
     switch (colour) {
     case kFromTexture: return PickAlpha<kFromTexture>(alpha, b, test);
     case kFromProduct: return PickAlpha<kFromProduct>(alpha, b, test);
@@ -770,7 +804,10 @@ FastSpanFn ChooseFast(const Pipeline &p, const Triangle &t, FastSetup &s) {
                 return nullptr;
         }
     }
-    return PickFast(colour, alpha, blend, p.alphaTest);
+    int test = !p.alphaTest || p.alphaFunc == D3DCMP_ALWAYS ? kTestNone
+               : p.alphaFunc == D3DCMP_GREATEREQUAL        ? kTestGreaterEqual
+                                                           : kTestAny;
+    return PickFast(colour, alpha, blend, test);
 }
 
 // ---- the row walk -------------------------------------------------------------------
