@@ -57,7 +57,22 @@ void SleepSeconds(double seconds) {
     if (seconds > 0) Sleep((DWORD)std::ceil(seconds * 1000.0));
 }
 
+const double kRefreshPeriod = 1.0 / 60.0;
+
 }  // namespace
+
+void WaitForVerticalBlankStart() {
+    if (!PacingOn()) return;
+    double now = PacingClock();
+    double tick = (std::floor(now / kRefreshPeriod) + 1.0) * kRefreshPeriod;
+    SleepSeconds(tick - now);
+}
+
+// The blank takes the first 45 of 525 lines of every refresh period.
+bool InVerticalBlank() {
+    double now = PacingClock();
+    return now - std::floor(now / kRefreshPeriod) * kRefreshPeriod < kRefreshPeriod * 45.0 / 525.0;
+}
 
 HRESULT Device::Clear(DWORD count, const D3DRECT *rects, DWORD flags, D3DCOLOR colour, float z, DWORD stencil) {
     Record("Clear", count, (const void *)rects, flags, colour, z, stencil);
@@ -257,13 +272,7 @@ HRESULT Device::PresentFrame(const RECT *src, const RECT *dst, HWND win) {
     }
     NotePresented(presented);
     UINT interval = params.PresentationInterval;
-    if (PacingOn() && (interval == D3DPRESENT_INTERVAL_ONE || interval == D3DPRESENT_INTERVAL_DEFAULT)) {
-        // Wait for the next tick of an emulated 60 Hz display.
-        const double period = 1.0 / 60.0;
-        double now = PacingClock();
-        double tick = (std::floor(now / period) + 1.0) * period;
-        SleepSeconds(tick - now);
-    }
+    if (interval == D3DPRESENT_INTERVAL_ONE || interval == D3DPRESENT_INTERVAL_DEFAULT) WaitForVerticalBlankStart();
     return D3D_OK;
 }
 

@@ -65,6 +65,9 @@ D3DFORMAT SixteenBitModeFormat();
 bool EntryPointHidden();
 bool PacingOn();
 void NotePresented(const D3D9PresentedFrame &frame);
+// The emulated 60 Hz display, on the platform clock (pacing off: no waiting).
+void WaitForVerticalBlankStart();
+bool InVerticalBlank();
 D3D9PresentHook PresentHook();
 int &LiveObjectCount();
 class Device;
