@@ -868,12 +868,21 @@ void WalkTriangle(const Pipeline &p, const Triangle &t) {
     int set = p.stageCount ? p.stages[0].set : 0;
     const Plane *pu = fastFn && fast.textured ? &t.planes[kTex + 2 * set] : nullptr;
     const Plane *pv = pu ? &t.planes[kTex + 2 * set + 1] : nullptr;
+    // Texel coordinates in 32.32 fixed point, stepped per row and per pixel.
+    int64_t uRow = 0, vRow = 0, uStepX = 0, vStepX = 0, uStepY = 0, vStepY = 0;
     int32_t du = 0, dv = 0;
     if (pu) {
-        du = (int32_t)std::lrint(pu->dx * fast.width * 65536.0);
-        dv = (int32_t)std::lrint(pv->dx * fast.height * 65536.0);
+        const double su = fast.width * 4294967296.0, sv = fast.height * 4294967296.0;
+        uRow = (int64_t)std::floor(pu->At(0, t.top) * su);
+        vRow = (int64_t)std::floor(pv->At(0, t.top) * sv);
+        uStepX = std::llrint(pu->dx * su);
+        vStepX = std::llrint(pv->dx * sv);
+        uStepY = std::llrint(pu->dy * su);
+        vStepY = std::llrint(pv->dy * sv);
+        du = (int32_t)(uStepX >> 16);
+        dv = (int32_t)(vStepX >> 16);
     }
-    for (int y = t.top; y < t.bottom; ++y) {
+    for (int y = t.top; y < t.bottom; ++y, uRow += uStepY, vRow += vStepY) {
         int64_t left = p.clipLeft, right = p.clipRight;
         bool empty = false;
         for (EdgeWalk &w : walks) {
@@ -886,11 +895,8 @@ void WalkTriangle(const Pipeline &p, const Triangle &t) {
         int x0 = (int)left, x1 = (int)right;
         if (fastFn) {
             uint32_t *dst = reinterpret_cast<uint32_t *>(p.target->Row(y)) + x0;
-            int32_t u = 0, v = 0;
-            if (pu) {
-                u = (int32_t)std::floor(pu->At(x0, y) * fast.width * 65536.0);
-                v = (int32_t)std::floor(pv->At(x0, y) * fast.height * 65536.0);
-            }
+            int32_t u = pu ? (int32_t)((uRow + x0 * uStepX) >> 16) : 0;
+            int32_t v = pu ? (int32_t)((vRow + x0 * vStepX) >> 16) : 0;
             fastFn(fast, dst, x1 - x0, u, v, du, dv);
         } else {
             GeneralSpan(p, t, y, x0, x1);
