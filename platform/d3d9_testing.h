@@ -33,7 +33,8 @@ void D3D9TestSetFormatSupport(DWORD usage, D3DFORMAT format, bool supported);
 void D3D9TestSetDepthMatch(D3DFORMAT depthFormat, bool matches);
 // The capabilities both IDirect3D9 and the device report; change fields in place.
 D3DCAPS9 &D3D9TestCaps();
-// The desktop: the adapter display mode and the display settings' current mode.
+// The adapter display mode. Unset, it follows the window manager's display mode
+// (16 bits: the sixteen-bit mode format below, else X8R8G8B8).
 void D3D9TestSetDesktop(UINT width, UINT height, D3DFORMAT format, UINT refreshRate);
 // The adapter's 16-bit full-screen modes use this format (R5G6B5 by default;
 // X1R5G5B5 makes GetAdapterModeCount(R5G6B5) 0).

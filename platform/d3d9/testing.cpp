@@ -2,6 +2,8 @@
 #include "platform/d3d9/internal.h"
 #include "platform/d3d9_module.h"
 #include "platform/d3d9_testing.h"
+#include "platform/gdi32.h"
+#include "platform/user32.h"
 
 namespace d3d9 {
 
@@ -63,6 +65,7 @@ struct TestState {
     std::map<std::pair<DWORD, D3DFORMAT>, bool> formatOverrides;
     std::map<D3DFORMAT, bool> depthOverrides;
     D3DCAPS9 caps = DefaultCaps();
+    bool desktopSet = false;  // else the window manager's display mode
     D3DDISPLAYMODE desktop{1024, 768, 60, D3DFMT_X8R8G8B8};
     D3DFORMAT sixteenBit = D3DFMT_R5G6B5;
     bool pacing = true;
@@ -121,7 +124,23 @@ bool DepthMatches(D3DFORMAT format) {
 }
 
 const D3DCAPS9 &CurrentCaps() { return State().caps; }
-D3DDISPLAYMODE DesktopMode() { return State().desktop; }
+D3DDISPLAYMODE DesktopMode() {
+    if (State().desktopSet) return State().desktop;
+    // The display's current mode, as the window manager keeps it.
+    D3DDISPLAYMODE mode = State().desktop;
+    if (HDC dc = GetDC(nullptr)) {
+        int w = GetDeviceCaps(dc, HORZRES), h = GetDeviceCaps(dc, VERTRES), bits = GetDeviceCaps(dc, BITSPIXEL);
+        int rate = GetDeviceCaps(dc, VREFRESH);
+        ReleaseDC(nullptr, dc);
+        if (w > 0 && h > 0) {
+            mode.Width = (UINT)w;
+            mode.Height = (UINT)h;
+            mode.RefreshRate = rate > 0 ? (UINT)rate : 60;
+            mode.Format = bits == 16 ? SixteenBitModeFormat() : D3DFMT_X8R8G8B8;
+        }
+    }
+    return mode;
+}
 D3DFORMAT SixteenBitModeFormat() { return State().sixteenBit; }
 bool EntryPointHidden() { return State().entryHidden; }
 bool PacingOn() { return State().pacing; }
@@ -186,6 +205,7 @@ D3DCAPS9 &D3D9TestCaps() { return State().caps; }
 
 void D3D9TestSetDesktop(UINT width, UINT height, D3DFORMAT format, UINT refreshRate) {
     State().desktop = D3DDISPLAYMODE{width, height, refreshRate, format};
+    State().desktopSet = true;
 }
 
 void D3D9TestSetSixteenBitModeFormat(D3DFORMAT format) { State().sixteenBit = format; }

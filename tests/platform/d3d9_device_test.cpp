@@ -282,3 +282,22 @@ TEST_F(Device, PacedPresentWaitsForTheNextTick) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(D3D9Object, AdapterModeFollowsTheVirtualDisplay) {
+    PlatformTestSetDesktop(800, 600, 16);
+    IDirect3D9 *d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    D3DDISPLAYMODE mode;
+    ASSERT_EQ(d3d->GetAdapterDisplayMode(0, &mode), D3D_OK);
+    EXPECT_EQ(mode.Width, 800u);
+    EXPECT_EQ(mode.Height, 600u);
+    EXPECT_EQ(mode.Format, D3DFMT_R5G6B5);
+    PlatformTestSetDesktop(640, 480, 32);
+    ASSERT_EQ(d3d->GetAdapterDisplayMode(0, &mode), D3D_OK);
+    EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
+    d3d->Release();
+    PlatformTestResetWindowManager();
+}
+
+}  // namespace
