@@ -9,6 +9,9 @@ namespace {
 
 struct ObjectTable {
     std::mutex lock;
+    // Handle values are never reused, so a stale handle cannot reach a newer object
+    // that happens to sit at the old address. Multiples of 4 from 0x10000, as the platform's look.
+    uintptr_t nextValue = 0x10000;
     std::unordered_map<HANDLE, std::shared_ptr<KernelObject>> objects;
 };
 
@@ -22,9 +25,10 @@ ObjectTable &Table()
 
 HANDLE RegisterObject(std::shared_ptr<KernelObject> object)
 {
-    HANDLE handle = object.get();
     ObjectTable &table = Table();
     std::lock_guard<std::mutex> guard(table.lock);
+    HANDLE handle = reinterpret_cast<HANDLE>(table.nextValue);
+    table.nextValue += 4;
     table.objects[handle] = std::move(object);
     return handle;
 }

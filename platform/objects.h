@@ -1,5 +1,5 @@
 // Kernel objects behind HANDLE values: a registry so that a stale or foreign
-// handle is refused instead of followed, and shared ownership so that an object
+// handle is refused instead of followed (values are numbers, never addresses), and shared ownership so that an object
 // outlives a wait or read that is still using it when another thread closes it.
 #pragma once
 

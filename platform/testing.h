@@ -13,6 +13,8 @@
 // advances it instead of sleeping, and a timed wait (neither 0 nor INFINITE) that finds
 // its object unsignalled returns WAIT_TIMEOUT at once, advancing it by the time-out.
 // Turning it on starts it at the current host time; turning it off clears the auto-step.
+// Every thread moves it this way, so a background thread that loops on timed waits or
+// Sleep makes it race ahead: keep such threads out of tests that read the fake clock.
 void PlatformTestUseFakeClock(bool on);
 void PlatformTestSetFakeClockMs(ULONGLONG ms);
 void PlatformTestAdvanceFakeClockMs(ULONGLONG ms);

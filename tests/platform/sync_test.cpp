@@ -175,3 +175,18 @@ TEST(ExitProcessDeathTest, ExitsWithTheLowByteAtOnce)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Handles, AStaleHandleNeverReachesANewerObject)
+{
+    HANDLE first = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    CloseHandle(first);
+    HANDLE second = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_NE(first, second);
+    EXPECT_FALSE(SetEvent(first));
+    EXPECT_EQ(WaitForSingleObject(second, 0), WAIT_TIMEOUT);
+    CloseHandle(second);
+}
+
+}  // namespace
