@@ -10,5 +10,7 @@ namespace platform {
 uint64_t ClockNanoseconds();
 bool FakeClockOn();
 void AdvanceFakeClock(uint64_t ns);
+// On the fake clock, time that passes at once still lets other threads run: a short real nap.
+void FakeClockNap();
 
 }  // namespace platform

@@ -6,7 +6,6 @@
 // <chrono> itself does not build with a CP932 execution set (its µs suffix); the
 // durations come with <condition_variable>.
 #include <mutex>
-#include <sched.h>
 
 namespace platform {
 namespace {
@@ -82,7 +81,7 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD ms)
     } else if (FakeClockOn()) {
         // On the fake clock a wait that would time out does so at once, moving the clock on.
         guard.unlock();
-        sched_yield();
+        FakeClockNap();
         guard.lock();
         signalled = ready();
         if (!signalled)

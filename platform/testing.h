@@ -12,6 +12,7 @@
 // While the fake clock is on, timeGetTime and QueryPerformanceCounter read it, Sleep
 // advances it instead of sleeping, and a timed wait (neither 0 nor INFINITE) that finds
 // its object unsignalled returns WAIT_TIMEOUT at once, advancing it by the time-out.
+// Both take a 0.1 ms real nap first, so that polling loops let worker threads progress.
 // Turning it on starts it at the current host time; turning it off clears the auto-step.
 // Every thread moves it this way, so a background thread that loops on timed waits or
 // Sleep makes it race ahead: keep such threads out of tests that read the fake clock.

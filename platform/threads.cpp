@@ -113,10 +113,14 @@ DWORD GetCurrentThreadId()
 void Sleep(DWORD ms)
 {
     if (FakeClockOn()) {
-        // Time passes at once; still give other threads the processor, as Sleep(0) would.
+        // Time passes at once; other threads still get the processor (see FakeClockNap).
+        if (ms == 0) {
+            sched_yield();
+            return;
+        }
         if (ms != INFINITE)
             AdvanceFakeClock(static_cast<uint64_t>(ms) * 1000000ull);
-        sched_yield();
+        FakeClockNap();
         return;
     }
     if (ms == 0) {
