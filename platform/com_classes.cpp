@@ -1,4 +1,5 @@
 #include "platform/com.h"
+#include "platform/dinput.h"
 
 // Static registration would be dropped by the linker from a static library,
 // so the built-in classes are listed here explicitly.
@@ -10,4 +11,5 @@ extern const CLSID CLSID_DirectDraw7;
 void PlatformRegisterBuiltinComClasses() {
     PlatformRegisterComClass(CLSID_DirectSound, CreateDirectSoundObject);
     PlatformRegisterComClass(CLSID_DirectDraw7, CreateDirectDrawObject);
+    PlatformRegisterDirectInput();
 }
