@@ -1,6 +1,7 @@
 // The DirectInput stand-in and the joystick functions over the virtual devices.
 #include "platform/dinput.h"
 #include "platform/input_devices.h"
+#include "platform/kernel32.h"
 
 #include <gtest/gtest.h>
 
