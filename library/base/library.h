@@ -10,6 +10,8 @@ struct LIBSTATE {
     // What start-up has brought up, so that any shut-down ends exactly that.
     int logStarted;
     int windowStarted;
+    int inputStarted;
+    int soundStarted;
 };
 
 extern LIBSTATE g_library;

@@ -4,6 +4,8 @@
 #include "library/base/clock_state.h"
 #include "library/base/ime.h"
 #include "library/base/library.h"
+#include "library/base/input.h"
+#include "library/sound/sound.h"
 #include "library/base/log.h"
 #include "library/base/memory.h"
 #include "library/base/pump.h"
@@ -85,8 +87,11 @@ int StartLibrarySystems() {
     g_library.windowStarted = 1;
     if (CreateMainWindow() == -1) return FailStartUp();
 
-    // input: DirectInput start-up; -1 fails the start-up.
-    // sound: InitializeSoundSystem (its result is ignored).
+    g_library.inputStarted = 1;
+    if (StartDirectInput() == -1) return FailStartUp();
+    // A machine without sound still starts.
+    g_library.soundStarted = 1;
+    InitializeSoundSystem();
     // graphics: StartGraphics; a negative result fails the start-up.
 
     WriteLog("文字コードバッファの初期化を行います... ");
@@ -113,8 +118,14 @@ int EndLibrarySystems() {
     // fonts: the on-screen log's font is deleted.
     // models: DeleteAllModels.
     // graphics: ShutdownGraphics.
-    // input: ShutdownDirectInput.
-    // sound: TerminateSoundSystem.
+    if (g_library.inputStarted) {
+        g_library.inputStarted = 0;
+        ShutdownDirectInput();
+    }
+    if (g_library.soundStarted) {
+        g_library.soundStarted = 0;
+        TerminateSoundSystem();
+    }
 
     bool hadWindow = g_library.windowStarted;
     if (g_library.windowStarted) {

@@ -1,5 +1,7 @@
 // The message pump.
 #include "library/base/pump.h"
+#include "library/base/input.h"
+#include "library/sound/sound.h"
 
 #include "library/base/window.h"
 #include "platform/kernel32.h"
@@ -52,7 +54,8 @@ int PumpWindowMessages() {
         if (quitSeen) break;
 
         if (!g_window.active) {
-            // sound: RefillStreamSounds keeps stream sounds playing while inactive.
+            // Stream sounds keep playing while the window waits in the background.
+            RefillStreamSounds();
             Sleep(1);
         }
         if (g_window.quit || !mainThread) break;
@@ -64,11 +67,13 @@ int PumpWindowMessages() {
         // graphics: with Direct3D in use the cursor is re-applied only below y 60.
         SetMouseDisplay(-1);
     }
-    // sound: RefillStreamSounds. input: the force-feedback step.
+    RefillStreamSounds();
+    JoypadEffectProcess();
     return g_window.quit ? -1 : 0;
 }
 
 void WaitWhileInactive() {
-    while (!g_window.active && !g_window.painting)
+    // Without a window (before start-up) there is no activation to wait for.
+    while (g_window.window && !g_window.active && !g_window.painting)
         if (PumpWindowMessages() != 0) break;
 }

@@ -3,6 +3,7 @@
 #include "library/base/library.h"
 #include "library/base/log.h"
 #include "library/base/window.h"
+#include "library/base/input.h"
 #include "platform/gdi32.h"
 
 namespace {
@@ -41,14 +42,16 @@ void OnActivation(int active, int minimised) {
     if (active) {
         // graphics: window mode shows the back screen (recovering a lost device when that
         // fails); full screen after start-up recovers the device unless minimised.
-        // movies: ResumeAllMovies. input: re-acquire the devices.
+        // movies: ResumeAllMovies.
         (void)minimised;
+        RefreshInputDeviceAcquireState();
     } else {
         // graphics: full screen without Direct3D goes back to the desktop mode
         // (ChangeDisplaySettingsA (null, 0)) and minimises; with a DirectDraw object the
-        // movies pause. movies: PauseAllMovies. input: refresh the devices' acquisition.
+        // movies pause. movies: PauseAllMovies.
+        RefreshInputDeviceAcquireState();
     }
-    // input: refresh the force-feedback effects.
+    RefreshEffectPlayState();
 }
 
 void OnDisplayChange(WPARAM wParam, LPARAM lParam) {

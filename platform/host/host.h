@@ -68,7 +68,7 @@ public:
 
     // Sound output is the sound stand-in's seam (platform/sound_output.h); choosing the
     // SDL2 host connects SDL's audio device to it.
-    // Keyboard and pads are read by the input stand-in (a later host addition).
+    // Keys reach the input stand-in's virtual keyboard (platform/input_devices.h).
 };
 
 // The host of this process, chosen at the first call.

@@ -1,6 +1,8 @@
 // The host with a real display: one SDL window per window record, SDL's events turned into
 // host events, SDL's message box.
 #include "platform/host/host.h"
+#include "platform/host/sdl2/keymap.h"
+#include "platform/input_devices.h"
 
 #include <SDL.h>
 
@@ -124,8 +126,14 @@ public:
                                                                    : -1;
                 if (ev.button >= 0) out.push_back(ev);
                 break;
+            case SDL_KEYDOWN:
+            case SDL_KEYUP:
+                // Keys go to the input stand-in's virtual keyboard, not the message queue.
+                if (int dik = SdlScancodeToDik(e.key.keysym.scancode))
+                    PlatformInputSetKey(dik, e.type == SDL_KEYDOWN);
+                break;
             default:
-                // Keyboard and pads belong to the input stand-in; SDL_QUIT follows the
+                // Pads belong to the input stand-in; SDL_QUIT follows the
                 // closing of the last window, which came as a window event already.
                 break;
             }
