@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "library/graphics/image_memory.h"
+#include "library/base/memory.h"
 
 int64_t ImageBlockBytes(int64_t a, int64_t b, int64_t c) {
     if (a <= 0 || b <= 0 || c <= 0) return -1;
@@ -24,7 +24,7 @@ int AllocBaseImage(int width, int height, const COLOURFORMAT *format, BASEIMAGE 
     row = (row + 3) & ~(int64_t)3;
     int64_t bytes = ImageBlockBytes(row, height);
     if (bytes < 0) return -1;
-    out->pixels = (uint8_t *)AllocImageBlockZero((size_t)bytes);
+    out->pixels = (uint8_t *)MEM_ALLOC_ZERO((size_t)bytes);
     if (out->pixels == nullptr) return -1;
     out->width = width;
     out->height = height;
@@ -45,7 +45,7 @@ int AllocBaseImageXRGB8(int width, int height, BASEIMAGE *out) {
 }
 
 void FreeBaseImage(BASEIMAGE *image) {
-    if (image->pixels) FreeImageBlock(image->pixels);
+    if (image->pixels) MEM_FREE(image->pixels);
     std::memset(image, 0, sizeof(*image));
 }
 

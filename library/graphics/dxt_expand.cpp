@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "library/graphics/base_image.h"
-#include "library/graphics/image_memory.h"
+#include "library/base/memory.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ int ExpandCompressedImage(BASEIMAGE *image) {
     int w = image->width, h = image->height;
     int64_t bytes = ImageBlockBytes(w, h, 4);
     if (bytes < 0 || image->pixels == nullptr) return -1;
-    uint8_t *out = (uint8_t *)AllocImageBlockZero((size_t)bytes);
+    uint8_t *out = (uint8_t *)MEM_ALLOC_ZERO((size_t)bytes);
     if (out == nullptr) return -1;
 
     int blockBytes = code == COLOURCODE_DXT1 ? 8 : 16;
@@ -113,7 +113,7 @@ int ExpandCompressedImage(BASEIMAGE *image) {
         }
     }
 
-    FreeImageBlock(image->pixels);
+    MEM_FREE(image->pixels);
     MakeColourFormatARGB8(&image->colourFormat);
     image->pixels = out;
     image->pitch = w * 4;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "library/graphics/image_memory.h"
+#include "library/base/memory.h"
 
 int StartReaderImage(BASEIMAGE *out, const COLOURFORMAT *format, int width, int height, int64_t pitch,
                      bool zero) {
@@ -11,7 +11,7 @@ int StartReaderImage(BASEIMAGE *out, const COLOURFORMAT *format, int width, int 
     if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return -1;
     int64_t bytes = ImageBlockBytes(pitch, height);
     if (bytes < 0) return -1;
-    uint8_t *block = (uint8_t *)(zero ? AllocImageBlockZero((size_t)bytes) : AllocImageBlock((size_t)bytes));
+    uint8_t *block = (uint8_t *)(zero ? MEM_ALLOC_ZERO((size_t)bytes) : MEM_ALLOC((size_t)bytes));
     if (block == nullptr) return -1;
     out->colourFormat = f;
     out->width = width;

@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "library/graphics/image_decode_util.h"
-#include "library/graphics/image_memory.h"
+#include "library/base/memory.h"
 #include "library/graphics/image_readers.h"
 
 namespace {
@@ -101,12 +101,12 @@ int DecodeTgaImage(const uint8_t *file, size_t size, BASEIMAGE *out) {
 
     bool ok;
     if (mapped) {
-        uint8_t *index = (uint8_t *)AllocImageBlock(pixels);
+        uint8_t *index = (uint8_t *)MEM_ALLOC(pixels);
         ok = index != nullptr && ReadValues(file, pos, end, rle, 1, pixels, index);
         if (ok) {
             for (size_t i = 0; i < pixels; ++i) std::memcpy(out->pixels + i * bytes, map + (size_t)index[i] * bytes, bytes);
         }
-        FreeImageBlock(index);
+        MEM_FREE(index);
     } else {
         ok = ReadValues(file, pos, end, rle, bytes, pixels, out->pixels);
     }
@@ -118,7 +118,7 @@ int DecodeTgaImage(const uint8_t *file, size_t size, BASEIMAGE *out) {
     bool bottomUp = (descriptor & 0x20) == 0;
     bool rightToLeft = (descriptor & 0x10) != 0;
     if (bottomUp || rightToLeft) {
-        uint8_t *turned = (uint8_t *)AllocImageBlock(pixels * bytes);
+        uint8_t *turned = (uint8_t *)MEM_ALLOC(pixels * bytes);
         if (turned == nullptr) {
             FreeBaseImage(out);
             return -1;
@@ -132,7 +132,7 @@ int DecodeTgaImage(const uint8_t *file, size_t size, BASEIMAGE *out) {
                 for (int x = 0; x < width; ++x) std::memcpy(dst + (size_t)x * bytes, src + (size_t)(width - 1 - x) * bytes, bytes);
             }
         }
-        FreeImageBlock(out->pixels);
+        MEM_FREE(out->pixels);
         out->pixels = turned;
     }
     return 0;

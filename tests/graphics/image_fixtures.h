@@ -1,0 +1,40 @@
+// Image files built by the tests, byte by byte or with libpng and libjpeg.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "library/graphics/base_image.h"
+
+typedef std::vector<uint8_t> Bytes;
+
+void PutU16(Bytes &b, uint32_t v);
+void PutU32(Bytes &b, uint32_t v);
+
+// The test picture: a distinct colour at every pixel.
+struct Rgba {
+    uint8_t r, g, b, a;
+};
+Rgba PatternColour(int x, int y);
+
+// BMP with the given info header size (40, 108 or 124); pixel data as the file stores it.
+Bytes MakeBmp(int width, int height, int bits, int compression, const std::vector<uint32_t> &palette,
+              const std::vector<uint32_t> &masks, const Bytes &data, int infoSize = 40);
+// TGA; `data` as the file stores it, after the id field and the colour map.
+Bytes MakeTga(int type, int width, int height, int depth, int descriptor, const Bytes &colourMap, int mapEntryBits,
+              int mapLength, const Bytes &data, bool footer, int idLength = 0, int mapType = -1);
+// DDS header followed by `data`.
+Bytes MakeDds(int width, int height, uint32_t flags, uint32_t pitch, uint32_t mips, uint32_t pfFlags,
+              uint32_t fourCC, uint32_t bits, const uint32_t masks[4], uint32_t caps, const Bytes &data);
+uint32_t FourCCOf(const char *s);
+
+// Every named fixture of every reader, for the damaged-variant corpus.
+struct NamedFixture {
+    std::string name;
+    Bytes bytes;
+};
+std::vector<NamedFixture> AllImageFixtures();
+
+// Loads through the reader chain from memory.
+int LoadFromMemory(const Bytes &file, BASEIMAGE *out);
