@@ -184,6 +184,53 @@ void RawLoop(int bytes, const Walk &w, const uint8_t *remap) {
     }
 }
 
+template <int B>
+inline uint32_t LoadPixel(const uint8_t *p) {
+    if constexpr (B == 4) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        return v;
+    } else if constexpr (B == 2) {
+        uint16_t v;
+        std::memcpy(&v, p, 2);
+        return v;
+    } else {
+        return LoadPixelValue(p, B);
+    }
+}
+
+template <int B>
+inline void StorePixel(uint8_t *p, uint32_t v) {
+    if constexpr (B == 4) {
+        std::memcpy(p, &v, 4);
+    } else if constexpr (B == 2) {
+        uint16_t h = (uint16_t)v;
+        std::memcpy(p, &h, 2);
+    } else {
+        StorePixelValue(p, B, v);
+    }
+}
+
+// Runs `pixel` (source value -> destination value) over the rectangle: a tight loop for plain rows,
+// the careful one for mirrored rows and skipped pixels.
+template <int SB, int DB, typename F>
+void EachPixel(const Walk &w, F pixel) {
+    for (int row = 0; row < w.height; ++row) {
+        const uint8_t *__restrict s = w.src + (size_t)(w.top + row) * w.srcPitch + (size_t)w.left * SB;
+        uint8_t *__restrict d = w.dst + (size_t)(w.dstY + row) * w.dstPitch + (size_t)w.dstX * DB;
+        if (!w.mirror && !w.skip) {
+            for (int i = 0; i < w.width; ++i) StorePixel<DB>(d + (size_t)i * DB, pixel(LoadPixel<SB>(s + (size_t)i * SB)));
+            continue;
+        }
+        for (int i = 0; i < w.width; ++i) {
+            uint32_t v = LoadPixel<SB>(s + (size_t)i * SB);
+            if (w.skip && v == w.skipValue) continue;
+            int x = w.mirror ? w.width - 1 - i : i;
+            StorePixel<DB>(d + (size_t)x * DB, pixel(v));
+        }
+    }
+}
+
 // Table-driven loop: the colour part of each destination value is the OR of one table entry per
 // source field (or one entry per palette index), which the general rule filled.
 template <int SB, int DB>
@@ -193,54 +240,73 @@ void TableLoop(const Plan &p, const Walk &w, const uint32_t *tr, const uint32_t 
     const uint32_t rm = FieldMaxOf(rf.width), gm = FieldMaxOf(gf.width), bm = FieldMaxOf(bf.width),
                    am = FieldMaxOf(af.width);
     const uint32_t fullAlpha = (FieldMaxOf(p.dstAlpha.width) << p.dstAlpha.shift) & p.dstAlpha.mask;
-    for (int row = 0; row < w.height; ++row) {
-        const uint8_t *s = w.src + (size_t)(w.top + row) * w.srcPitch + (size_t)w.left * SB;
-        const uint8_t *a =
-            w.alpha ? w.alpha + (size_t)(w.top + row) * w.alphaPitch + (size_t)w.left * p.alphaBytes : nullptr;
-        uint8_t *d = w.dst + (size_t)(w.dstY + row) * w.dstPitch + (size_t)w.dstX * DB;
-        for (int i = 0; i < w.width; ++i, s += SB) {
-            uint32_t v = LoadPixelValue(s, SB);
-            if (w.skip && v == w.skipValue) continue;
-            uint32_t out;
-            if (SB == 1) {
-                out = tr[v];
-            } else {
-                out = tr[(v >> rf.shift) & rm] | tg[(v >> gf.shift) & gm] | tb[(v >> bf.shift) & bm] | constant;
-                switch (p.alphaFrom) {
-                case ALPHA_SOURCE: out |= alphaTable[(v >> af.shift) & am]; break;
-                case ALPHA_KEY: out |= (v & p.srcRgbMask) == p.keyFields ? 0 : fullAlpha; break;
-                case ALPHA_RED: out |= alphaTable[(v >> rf.shift) & rm]; break;
-                default: break;
-                }
+    if (w.alpha != nullptr) {
+        // Alpha from the alpha image, pixel by pixel beside the source.
+        for (int row = 0; row < w.height; ++row) {
+            const uint8_t *s = w.src + (size_t)(w.top + row) * w.srcPitch + (size_t)w.left * SB;
+            const uint8_t *a = w.alpha + (size_t)(w.top + row) * w.alphaPitch + (size_t)w.left * p.alphaBytes;
+            uint8_t *d = w.dst + (size_t)(w.dstY + row) * w.dstPitch + (size_t)w.dstX * DB;
+            for (int i = 0; i < w.width; ++i) {
+                uint32_t v = LoadPixel<SB>(s + (size_t)i * SB);
+                uint32_t out = SB == 1 ? tr[v]
+                                       : tr[(v >> rf.shift) & rm] | tg[(v >> gf.shift) & gm] |
+                                             tb[(v >> bf.shift) & bm] | constant;
+                out |= alphaTable[AlphaImageField(p, a + (size_t)i * p.alphaBytes)];
+                int x = w.mirror ? w.width - 1 - i : i;
+                StorePixel<DB>(d + (size_t)x * DB, out);
             }
-            if (a) out |= alphaTable[AlphaImageField(p, a + (size_t)i * p.alphaBytes)];
-            int x = w.mirror ? w.width - 1 - i : i;
-            StorePixelValue(d + (size_t)x * DB, DB, out);
         }
+        return;
     }
+    if (SB == 1) {
+        EachPixel<SB, DB>(w, [tr](uint32_t v) { return tr[v & 0xFF]; });
+        return;
+    }
+    auto colour = [=](uint32_t v) {
+        return tr[(v >> rf.shift) & rm] | tg[(v >> gf.shift) & gm] | tb[(v >> bf.shift) & bm] | constant;
+    };
+    switch (p.alphaFrom) {
+    case ALPHA_SOURCE:
+        EachPixel<SB, DB>(w, [=](uint32_t v) { return colour(v) | alphaTable[(v >> af.shift) & am]; });
+        break;
+    case ALPHA_KEY: {
+        const uint32_t rgbMask = p.srcRgbMask, key = p.keyFields;
+        EachPixel<SB, DB>(w, [=](uint32_t v) { return colour(v) | ((v & rgbMask) == key ? 0 : fullAlpha); });
+        break;
+    }
+    case ALPHA_RED:
+        EachPixel<SB, DB>(w, [=](uint32_t v) { return colour(v) | alphaTable[(v >> rf.shift) & rm]; });
+        break;
+    default: EachPixel<SB, DB>(w, colour); break;
+    }
+}
+
+// Every channel kept or narrowed: each field is one shift and mask, no table.
+template <int SB, int DB>
+void ShiftLoop(const Plan &p, const Walk &w, uint32_t constant) {
+    auto place = [](const Field &from, const Field &to, int *down, uint32_t *mask, int *up) {
+        *down = to.width == 0 ? 0 : from.shift + (from.width - to.width);
+        *mask = to.width == 0 ? 0 : FieldMaxOf(to.width);
+        *up = to.shift;
+    };
+    int rd, gd, bd, ad, ru, gu, bu, au;
+    uint32_t rm, gm, bm, am;
+    place(p.red.src, p.red.dst, &rd, &rm, &ru);
+    place(p.green.src, p.green.dst, &gd, &gm, &gu);
+    place(p.blue.src, p.blue.dst, &bd, &bm, &bu);
+    place(p.srcAlpha, p.dstAlpha, &ad, &am, &au);
+    if (p.alphaFrom != ALPHA_SOURCE) am = 0;
+    EachPixel<SB, DB>(w, [=](uint32_t v) {
+        return constant | ((v >> rd) & rm) << ru | ((v >> gd) & gm) << gu | ((v >> bd) & bm) << bu |
+               ((v >> ad) & am) << au;
+    });
 }
 
 // RGB fields equal on both sides: only the constant bits and the alpha change.
 template <int SB, int DB>
 void SameFieldsLoop(const Plan &p, const Walk &w, uint32_t constant) {
     const uint32_t keep = p.red.dst.mask | p.green.dst.mask | p.blue.dst.mask;
-    for (int row = 0; row < w.height; ++row) {
-        const uint8_t *s = w.src + (size_t)(w.top + row) * w.srcPitch + (size_t)w.left * SB;
-        uint8_t *d = w.dst + (size_t)(w.dstY + row) * w.dstPitch + (size_t)w.dstX * DB;
-        if (!w.mirror && !w.skip && SB == 3 && DB == 4) {
-            for (int i = 0; i < w.width; ++i, s += 3, d += 4) {
-                uint32_t v = (s[0] | (uint32_t)s[1] << 8 | (uint32_t)s[2] << 16) | constant;
-                std::memcpy(d, &v, 4);
-            }
-            continue;
-        }
-        for (int i = 0; i < w.width; ++i, s += SB) {
-            uint32_t v = LoadPixelValue(s, SB);
-            if (w.skip && v == w.skipValue) continue;
-            int x = w.mirror ? w.width - 1 - i : i;
-            StorePixelValue(d + (size_t)x * DB, DB, (v & keep) | constant);
-        }
-    }
+    EachPixel<SB, DB>(w, [=](uint32_t v) { return (v & keep) | constant; });
 }
 
 template <int SB>
@@ -250,6 +316,16 @@ bool DispatchTable(int db, const Plan &p, const Walk &w, const uint32_t *tr, con
     case 2: TableLoop<SB, 2>(p, w, tr, tg, tb, ta, constant); return true;
     case 3: TableLoop<SB, 3>(p, w, tr, tg, tb, ta, constant); return true;
     case 4: TableLoop<SB, 4>(p, w, tr, tg, tb, ta, constant); return true;
+    default: return false;
+    }
+}
+
+template <int SB>
+bool DispatchShift(int db, const Plan &p, const Walk &w, uint32_t constant) {
+    switch (db) {
+    case 2: ShiftLoop<SB, 2>(p, w, constant); return true;
+    case 3: ShiftLoop<SB, 3>(p, w, constant); return true;
+    case 4: ShiftLoop<SB, 4>(p, w, constant); return true;
     default: return false;
     }
 }
@@ -302,6 +378,20 @@ bool TryFastPath(const Plan &p, const Walk &w) {
         case 2: return DispatchSame<2>(p.dstBytes, p, w, constant);
         case 3: return DispatchSame<3>(p.dstBytes, p, w, constant);
         case 4: return DispatchSame<4>(p.dstBytes, p, w, constant);
+        default: return false;
+        }
+    }
+
+    auto narrowed = [](const Field &from, const Field &to) { return to.width <= from.width && from.width < 32; };
+    bool shifts = narrowed(p.red.src, p.red.dst) && narrowed(p.green.src, p.green.dst) &&
+                  narrowed(p.blue.src, p.blue.dst) && !p.colourOff &&
+                  (p.alphaFrom == ALPHA_NONE || p.alphaFrom == ALPHA_FULL ||
+                   (p.alphaFrom == ALPHA_SOURCE && narrowed(p.srcAlpha, p.dstAlpha)));
+    if (shifts) {
+        switch (p.srcBytes) {
+        case 2: return DispatchShift<2>(p.dstBytes, p, w, constant);
+        case 3: return DispatchShift<3>(p.dstBytes, p, w, constant);
+        case 4: return DispatchShift<4>(p.dstBytes, p, w, constant);
         default: return false;
         }
     }

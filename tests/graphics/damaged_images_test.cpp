@@ -18,7 +18,7 @@ void Exercise(const Bytes &file) {
         ASSERT_NE(s, nullptr);
         STREAMREF ref;
         MakeStreamRef(&ref, GetMemStreamFuncs(), (uintptr_t)s);
-        BASEIMAGE im;
+        BASEIMAGE im{};  // readers are handed a zeroed record
         if (reader(&ref, &im) == 0) {
             ASSERT_NE(im.pixels, nullptr);
             ASSERT_GT(im.width, 0);
