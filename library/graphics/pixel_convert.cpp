@@ -215,20 +215,40 @@ inline void StorePixel(uint8_t *p, uint32_t v) {
 // the careful one for mirrored rows and skipped pixels.
 template <int SB, int DB, typename F>
 void EachPixel(const Walk &w, F pixel) {
-    for (int row = 0; row < w.height; ++row) {
-        const uint8_t *__restrict s = w.src + (size_t)(w.top + row) * w.srcPitch + (size_t)w.left * SB;
-        uint8_t *__restrict d = w.dst + (size_t)(w.dstY + row) * w.dstPitch + (size_t)w.dstX * DB;
-        if (!w.mirror && !w.skip) {
-            for (int i = 0; i < w.width; ++i) StorePixel<DB>(d + (size_t)i * DB, pixel(LoadPixel<SB>(s + (size_t)i * SB)));
+    // Locals: stores through byte pointers could otherwise alias the walk record.
+    const int width = w.width, height = w.height;
+    const bool careful = w.mirror || w.skip, mirror = w.mirror, skip = w.skip;
+    const uint32_t skipValue = w.skipValue;
+    const uint8_t *srcRow = w.src + (size_t)w.top * w.srcPitch + (size_t)w.left * SB;
+    uint8_t *dstRow = w.dst + (size_t)w.dstY * w.dstPitch + (size_t)w.dstX * DB;
+    const size_t srcPitch = (size_t)w.srcPitch, dstPitch = (size_t)w.dstPitch;
+    for (int row = 0; row < height; ++row, srcRow += srcPitch, dstRow += dstPitch) {
+        const uint8_t *__restrict s = srcRow;
+        uint8_t *__restrict d = dstRow;
+        if (!careful) {
+            const size_t n = (size_t)width;
+            for (size_t i = 0; i < n; ++i) StorePixel<DB>(d + i * DB, pixel(LoadPixel<SB>(s + i * SB)));
             continue;
         }
-        for (int i = 0; i < w.width; ++i) {
+        for (int i = 0; i < width; ++i) {
             uint32_t v = LoadPixel<SB>(s + (size_t)i * SB);
-            if (w.skip && v == w.skipValue) continue;
-            int x = w.mirror ? w.width - 1 - i : i;
+            if (skip && v == skipValue) continue;
+            int x = mirror ? width - 1 - i : i;
             StorePixel<DB>(d + (size_t)x * DB, pixel(v));
         }
     }
+}
+
+// The common narrowing pairs with their shifts known to the compiler: 8-bit red, green and blue
+// at 16, 8 and 0 into 5-6-5 or 5-5-5 with the top bit free.
+template <int SB, bool G6>
+void Narrow888Loop(const Walk &w, uint32_t constant) {
+    EachPixel<SB, 2>(w, [constant](uint32_t v) {
+        if constexpr (G6)
+            return constant | (v >> 8 & 0xF800) | (v >> 5 & 0x07E0) | (v >> 3 & 0x001F);
+        else
+            return constant | (v >> 9 & 0x7C00) | (v >> 6 & 0x03E0) | (v >> 3 & 0x001F);
+    });
 }
 
 // Table-driven loop: the colour part of each destination value is the OR of one table entry per
@@ -387,6 +407,15 @@ bool TryFastPath(const Plan &p, const Walk &w) {
                   narrowed(p.blue.src, p.blue.dst) && !p.colourOff &&
                   (p.alphaFrom == ALPHA_NONE || p.alphaFrom == ALPHA_FULL ||
                    (p.alphaFrom == ALPHA_SOURCE && narrowed(p.srcAlpha, p.dstAlpha)));
+    if (shifts && (p.srcBytes == 3 || p.srcBytes == 4) && p.dstBytes == 2 && p.alphaFrom != ALPHA_SOURCE &&
+        p.red.src.mask == 0xFF0000 && p.green.src.mask == 0xFF00 && p.blue.src.mask == 0xFF &&
+        p.blue.dst.mask == 0x001F && ((p.red.dst.mask == 0xF800 && p.green.dst.mask == 0x07E0) ||
+                                      (p.red.dst.mask == 0x7C00 && p.green.dst.mask == 0x03E0))) {
+        bool g6 = p.green.dst.mask == 0x07E0;
+        if (p.srcBytes == 3) g6 ? Narrow888Loop<3, true>(w, constant) : Narrow888Loop<3, false>(w, constant);
+        else g6 ? Narrow888Loop<4, true>(w, constant) : Narrow888Loop<4, false>(w, constant);
+        return true;
+    }
     if (shifts) {
         switch (p.srcBytes) {
         case 2: return DispatchShift<2>(p.dstBytes, p, w, constant);
