@@ -314,8 +314,8 @@ void ShiftLoop(const Plan &p, const Walk &w, uint32_t constant) {
     place(p.red.src, p.red.dst, &rd, &rm, &ru);
     place(p.green.src, p.green.dst, &gd, &gm, &gu);
     place(p.blue.src, p.blue.dst, &bd, &bm, &bu);
-    place(p.srcAlpha, p.dstAlpha, &ad, &am, &au);
-    if (p.alphaFrom != ALPHA_SOURCE) am = 0;
+    ad = 0, am = 0, au = 0;
+    if (p.alphaFrom == ALPHA_SOURCE) place(p.srcAlpha, p.dstAlpha, &ad, &am, &au);
     EachPixel<SB, DB>(w, [=](uint32_t v) {
         return constant | ((v >> rd) & rm) << ru | ((v >> gd) & gm) << gu | ((v >> bd) & bm) << bu |
                ((v >> ad) & am) << au;
