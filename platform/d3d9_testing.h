@@ -20,7 +20,8 @@ std::vector<std::string> D3D9TestTakeCalls();
 
 // ---- scripted failures ------------------------------------------------------------
 // The next `count` calls of `call` (a method name such as "CreateDevice", "Present",
-// "StretchRect", "Direct3DCreate9", "CreateTexture", or "LoadLibraryA:d3d9.dll") fail with `result`;
+// "StretchRect", "Direct3DCreate9", "CreateTexture", "SetRenderState", or "LoadLibraryA:d3d9.dll") fail
+// with `result`;
 // count -1 fails every call until cleared with count 0.
 void D3D9TestFailCall(const std::string &call, int count, HRESULT result = D3DERR_INVALIDCALL);
 // GetProcAddress(d3d9, "Direct3DCreate9") finds nothing while hidden.

@@ -492,6 +492,7 @@ HRESULT Device::GetLightEnable(DWORD index, BOOL *enable) {
 
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE type, DWORD value) {
     Record("SetRenderState", type, value);
+    if (HRESULT hr = ScriptedFailure("SetRenderState")) return hr;
     if (type >= D3D9_RENDER_STATE_COUNT) return D3DERR_INVALIDCALL;
     state.rs[type] = value;
     return D3D_OK;
