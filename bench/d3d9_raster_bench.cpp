@@ -7,7 +7,10 @@
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
+#include <cstdio>
 #include <cstring>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -196,6 +199,40 @@ void BM_PixmanStretch320To640(benchmark::State &state) {
 }
 BENCHMARK(BM_PixmanStretch320To640)->Unit(benchmark::kMillisecond);
 
+// Console output plus, at the end, each stand-in case against its pixman counterpart.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &r : runs) {
+            auto it = r.counters.find("Mpix/s");
+            if (it != r.counters.end()) rates[r.benchmark_name()] = (double)it->second;
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        const char *pairs[][2] = {{"BM_SpritesAlphaTest", "BM_PixmanSpritesBinaryAlpha"},
+                                  {"BM_SpritesAlphaBlend", "BM_PixmanSpritesOver"},
+                                  {"BM_Stretch320To640", "BM_PixmanStretch320To640"}};
+        for (auto &p : pairs) {
+            auto a = rates.find(p[0]), b = rates.find(p[1]);
+            if (a == rates.end() || b == rates.end() || b->second <= 0) continue;
+            std::printf("%-22s %9.1f Mpix/s   pixman %9.1f Mpix/s   ratio %.2f\n", p[0] + 3, a->second, b->second,
+                        a->second / b->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> rates;
+};
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

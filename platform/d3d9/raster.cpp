@@ -8,6 +8,10 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace d3d9 {
 
 namespace {
@@ -236,6 +240,7 @@ struct Triangle {
     bool perspective;
     Edge edges[3];
     int top, bottom;
+    int64_t X[3], Y[3];  // snapped positions, 8 sub-pixel bits
     Rgba flatDiffuse, flatSpecular;
     StageLevels levels[8];
 };
@@ -318,6 +323,7 @@ bool SetupTriangle(const Pipeline &p, const RasterVertex *in[3], Triangle &t) {
         e.b = dx * 256;
         e.k0 = dy * X[i] - dx * Y[i] + (topLeft ? 1 : 0);
     }
+    for (int i = 0; i < 3; ++i) t.X[i] = X[i], t.Y[i] = Y[i];
     int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
     t.top = std::max(p.clipTop, (int)FloorDiv(minY + 255, 256));
     t.bottom = std::min(p.clipBottom, (int)FloorDiv(maxY, 256) + 1);
@@ -661,6 +667,50 @@ inline void FastPixel(const FastSetup &s, uint32_t c, uint32_t *dst, uint32_t ke
     *dst = ((uint32_t)a << 24 | (uint32_t)r << 16 | (uint32_t)g << 8 | (uint32_t)b) | keepAlpha;
 }
 
+#if defined(__SSE2__)
+// Four texels at a time for the two common 1:1 sprite cases: texture colour and alpha with the
+// GREATEREQUAL alpha test, or blended by the texture alpha. Same results as FastPixel: each
+// 16-bit lane rounds x / 255 as (x + 128 + ((x + 128) >> 8)) >> 8. Returns the texels done.
+template <FastBlend BlendKind>
+int SpriteRow4(const FastSetup &s, const uint32_t *src, uint32_t *dst, int count, uint32_t keepAlpha) {
+    const __m128i keep = _mm_set1_epi32((int)keepAlpha);
+    int i = 0;
+    if constexpr (BlendKind == FastBlend::None) {
+        const __m128i ref = _mm_set1_epi32(s.alphaRef - 1);
+        for (; i + 4 <= count; i += 4) {
+            __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
+            __m128i pass = _mm_cmpgt_epi32(_mm_srli_epi32(c, 24), ref);
+            int m = _mm_movemask_epi8(pass);
+            if (m == 0) continue;
+            __m128i out = _mm_or_si128(c, keep);
+            if (m != 0xFFFF) {
+                __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i *>(dst + i));
+                out = _mm_or_si128(_mm_and_si128(pass, out), _mm_andnot_si128(pass, d));
+            }
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), out);
+        }
+    } else {
+        const __m128i zero = _mm_setzero_si128(), full = _mm_set1_epi16(255), half = _mm_set1_epi16(128);
+        auto blend = [&](__m128i sv, __m128i dv) {
+            __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sv, 0xFF), 0xFF);
+            __m128i x = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(sv, a), _mm_mullo_epi16(dv, _mm_sub_epi16(full, a))), half);
+            return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
+        };
+        for (; i + 4 <= count; i += 4) {
+            __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
+            __m128i alpha = _mm_srli_epi32(c, 24);
+            int transparent = _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, zero));
+            if (transparent == 0xFFFF) continue;
+            __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i *>(dst + i));
+            __m128i lo = blend(_mm_unpacklo_epi8(c, zero), _mm_unpacklo_epi8(d, zero));
+            __m128i hi = blend(_mm_unpackhi_epi8(c, zero), _mm_unpackhi_epi8(d, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), _mm_or_si128(_mm_packus_epi16(lo, hi), keep));
+        }
+    }
+    return i;
+}
+#endif
+
 template <int ColourSrc, int AlphaSrc, FastBlend BlendKind, int AlphaTest>
 void FastSpan(const FastSetup &s, uint32_t *dst, int count, int32_t u, int32_t v, int32_t du, int32_t dv) {
     constexpr bool kTextured = ColourSrc != kFromDiffuse || AlphaSrc != kFromDiffuse;
@@ -673,7 +723,14 @@ void FastSpan(const FastSetup &s, uint32_t *dst, int count, int32_t u, int32_t v
             int tx = u >> 16;
             if (tx >= 0 && tx + count <= s.width) {
                 const uint32_t *src = s.texels + ty * s.width + tx;
-                for (int i = 0; i < count; ++i) FastPixel<ColourSrc, AlphaSrc, BlendKind, AlphaTest>(s, src[i], dst + i, keepAlpha);
+                int i = 0;
+#if defined(__SSE2__)
+                if constexpr (ColourSrc == kFromTexture && AlphaSrc == kFromTexture &&
+                              ((BlendKind == FastBlend::None && AlphaTest == kTestGreaterEqual) ||
+                               (BlendKind == FastBlend::AlphaInvAlpha && AlphaTest == kTestNone)))
+                    i = SpriteRow4<BlendKind>(s, src, dst, count, keepAlpha);
+#endif
+                for (; i < count; ++i) FastPixel<ColourSrc, AlphaSrc, BlendKind, AlphaTest>(s, src[i], dst + i, keepAlpha);
                 return;
             }
         }
@@ -860,11 +917,14 @@ inline void StepEdge(EdgeWalk &w) {
     }
 }
 
-void WalkTriangle(const Pipeline &p, const Triangle &t) {
+// Rows top..bottom of a triangle, bounded by its edges; or, with `rect`, the columns
+// rect[0]..rect[1] of every row (two triangles merged into one rectangle).
+void WalkTriangle(const Pipeline &p, const Triangle &t, const int *rect = nullptr) {
     FastSetup fast;
     FastSpanFn fastFn = ChooseFast(p, t, fast);
     EdgeWalk walks[3];
-    for (int i = 0; i < 3; ++i) StartEdge(t.edges[i], t.top, walks[i]);
+    if (!rect)
+        for (int i = 0; i < 3; ++i) StartEdge(t.edges[i], t.top, walks[i]);
     int set = p.stageCount ? p.stages[0].set : 0;
     const Plane *pu = fastFn && fast.textured ? &t.planes[kTex + 2 * set] : nullptr;
     const Plane *pv = pu ? &t.planes[kTex + 2 * set + 1] : nullptr;
@@ -885,11 +945,16 @@ void WalkTriangle(const Pipeline &p, const Triangle &t) {
     for (int y = t.top; y < t.bottom; ++y, uRow += uStepY, vRow += vStepY) {
         int64_t left = p.clipLeft, right = p.clipRight;
         bool empty = false;
-        for (EdgeWalk &w : walks) {
-            if (w.kind == 1) left = std::max(left, w.q);
-            else if (w.kind == -1) right = std::min(right, w.q + 1);
-            else if (w.k < 1) empty = true;
-            StepEdge(w);
+        if (rect) {
+            left = std::max<int64_t>(left, rect[0]);
+            right = std::min<int64_t>(right, rect[1]);
+        } else {
+            for (EdgeWalk &w : walks) {
+                if (w.kind == 1) left = std::max(left, w.q);
+                else if (w.kind == -1) right = std::min(right, w.q + 1);
+                else if (w.k < 1) empty = true;
+                StepEdge(w);
+            }
         }
         if (empty || left >= right) continue;
         int x0 = (int)left, x1 = (int)right;
@@ -906,24 +971,103 @@ void WalkTriangle(const Pipeline &p, const Triangle &t) {
 
 }  // namespace
 
+namespace {
+
+// Two triangles that split an axis-aligned rectangle along its diagonal and carry the same
+// attribute planes cover exactly the rectangle's pixels with the same values: drawn as one,
+// each row is one span. Fills rect with the columns and returns the rows in top / bottom.
+bool MergeRectangle(const Pipeline &p, const Triangle &a, const Triangle &b, int rect[2], int &top, int &bottom) {
+    int64_t xs[2] = {a.X[0], a.X[0]}, ys[2] = {a.Y[0], a.Y[0]};
+    auto corner = [&](int64_t x, int64_t y) {
+        if (x != xs[0] && xs[1] == xs[0]) xs[1] = x;
+        if (y != ys[0] && ys[1] == ys[0]) ys[1] = y;
+        return (x == xs[0] || x == xs[1]) && (y == ys[0] || y == ys[1]);
+    };
+    for (int i = 0; i < 3; ++i)
+        if (!corner(a.X[i], a.Y[i]) || !corner(b.X[i], b.Y[i])) return false;
+    if (xs[0] == xs[1] || ys[0] == ys[1]) return false;
+    // Shared corners: exactly two, and they must be opposite.
+    int shared = 0;
+    int64_t sx[2] = {}, sy[2] = {};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            if (a.X[i] == b.X[j] && a.Y[i] == b.Y[j]) {
+                if (shared == 2) return false;
+                sx[shared] = a.X[i];
+                sy[shared++] = a.Y[i];
+            }
+    if (shared != 2 || sx[0] == sx[1] || sy[0] == sy[1]) return false;
+    if (a.perspective || b.perspective || a.usedCount != b.usedCount) return false;
+    if (Pack(a.flatDiffuse) != Pack(b.flatDiffuse) || Pack(a.flatSpecular) != Pack(b.flatSpecular)) return false;
+    for (int k = 0; k < a.usedCount; ++k) {
+        int slot = a.usedList[k];
+        if (b.usedList[k] != slot || std::memcmp(&a.planes[slot], &b.planes[slot], sizeof(Plane)) != 0) return false;
+    }
+    for (int i = 0; i < p.stageCount; ++i) {
+        if (!p.stages[i].sampled) continue;
+        const StageLevels &la = a.levels[i], &lb = b.levels[i];
+        for (int k = 0; k < 2; ++k)
+            if (la.texels[k] != lb.texels[k] || la.width[k] != lb.width[k] || la.height[k] != lb.height[k])
+                return false;
+        if (la.linear != lb.linear || la.mipWeight != lb.mipWeight) return false;
+        // The fast spans step texel coordinates from the span's start in 16.16: a row starting
+        // elsewhere gives the same texels only when the step is exact in that precision.
+        const Plane &pu = a.planes[kTex + 2 * p.stages[i].set], &pv = a.planes[kTex + 2 * p.stages[i].set + 1];
+        if ((std::llrint(pu.dx * la.width[0] * 4294967296.0) & 0xFFFF) != 0 ||
+            (std::llrint(pv.dx * la.height[0] * 4294967296.0) & 0xFFFF) != 0)
+            return false;
+    }
+    int64_t l = std::min(xs[0], xs[1]), r = std::max(xs[0], xs[1]);
+    int64_t t = std::min(ys[0], ys[1]), bt = std::max(ys[0], ys[1]);
+    // Top and left edges are inside, bottom and right edges outside.
+    rect[0] = (int)FloorDiv(l + 255, 256);
+    rect[1] = (int)FloorDiv(r - 1, 256) + 1;
+    top = std::max(p.clipTop, (int)FloorDiv(t + 255, 256));
+    bottom = std::min(p.clipBottom, (int)FloorDiv(bt - 1, 256) + 1);
+    return true;
+}
+
+}  // namespace
+
 void RasterTriangles(Device &device, const RasterVertex *vertices, const uint32_t *indices, size_t triangles,
                      bool) {
     Pipeline p;
     if (!BuildPipeline(device, p)) return;
     DWORD cull = device.state.rs[D3DRS_CULLMODE];
-    Triangle t;
-    for (size_t i = 0; i < triangles; ++i) {
+    auto culled = [&](const RasterVertex *const v[3]) {
+        if (cull == D3DCULL_NONE) return false;
+        double cross = ((double)v[1]->x - v[0]->x) * ((double)v[2]->y - v[0]->y) -
+                       ((double)v[1]->y - v[0]->y) * ((double)v[2]->x - v[0]->x);
+        // On screen (y down) a positive cross product is clockwise.
+        return (cull == D3DCULL_CCW && cross < 0) || (cull == D3DCULL_CW && cross > 0);
+    };
+    auto setup = [&](size_t i, Triangle &t) {
         const RasterVertex *v[3] = {&vertices[indices[3 * i]], &vertices[indices[3 * i + 1]],
                                     &vertices[indices[3 * i + 2]]};
-        if (cull != D3DCULL_NONE) {
-            double cross = ((double)v[1]->x - v[0]->x) * ((double)v[2]->y - v[0]->y) -
-                           ((double)v[1]->y - v[0]->y) * ((double)v[2]->x - v[0]->x);
-            // On screen (y down) a positive cross product is clockwise.
-            if (cull == D3DCULL_CCW && cross < 0) continue;
-            if (cull == D3DCULL_CW && cross > 0) continue;
+        return !culled(v) && SetupTriangle(p, v, t);
+    };
+    Triangle slots[2];
+    Triangle *t = &slots[0], *next = &slots[1];
+    bool ready = false;  // *t holds triangle i already set up
+    for (size_t i = 0; i < triangles; ++i) {
+        if (!ready && !setup(i, *t)) continue;
+        ready = false;
+        if (i + 1 < triangles && setup(i + 1, *next)) {
+            int rect[2], top, bottom;
+            if (MergeRectangle(p, *t, *next, rect, top, bottom)) {
+                t->top = top;
+                t->bottom = bottom;
+                if (top < bottom) WalkTriangle(p, *t, rect);
+                ++i;
+                continue;
+            }
+            WalkTriangle(p, *t);
+            std::swap(t, next);
+            ready = true;
+            continue;
         }
-        if (!SetupTriangle(p, v, t)) continue;
-        WalkTriangle(p, t);
+        WalkTriangle(p, *t);
+        if (i + 1 < triangles) ++i;  // the next one was culled or empty
     }
     ++p.target->version;
     if (p.zWrite) ++p.depth->version;
