@@ -1,5 +1,5 @@
-// What the graph code needs of the display device, the draw settings and the movie layer,
-// handed to it through one record until those modules fill it themselves at start-up.
+// What the graph code needs of the display device and the movie layer, handed to it through one
+// record until those modules fill it themselves at start-up.
 #pragma once
 
 #include <cstdint>
@@ -32,11 +32,6 @@ struct GRAPHBRIDGE {
     int32_t maxTextureSize;  // the smaller device maximum side
     int32_t squareOnly;      // the device takes square textures only
     D3DFORMAT textureFormats[GRAPHFMT_COUNT];  // device format per code, 0 = none
-    // Draw settings read when graphs are made.
-    uint32_t transparentKey;  // 0x00RRGGBB
-    int32_t mipLevels;        // -1 full chain, 0 one level, n levels
-    // Flushes the 2D vertex batch before texture contents change; null = nothing queued.
-    void (*flushBatch)();
     // Movie layer; null while there is none (files no reader takes then fail as missing).
     int (*openMovie)(const char *name, int *width, int *height, int option);
     int (*closeMovie)(int movie);

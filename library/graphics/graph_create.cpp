@@ -9,6 +9,7 @@
 #include "library/base/memory.h"
 #include "library/base/pump.h"
 #include "library/base/stream.h"
+#include "library/graphics/draw_params.h"
 #include "library/graphics/image_load.h"
 
 namespace {
@@ -91,7 +92,7 @@ int SetupSource(int handle, int W, int H, int alpha, int palette, int compressed
     GRAPHSYS &G = g_graphs;
     int M = mipLevels;
     if (M == -1) {
-        int setting = g_graphBridge.mipLevels;
+        int setting = g_drawState.mipLevels;
         M = setting == -1 ? FullMipChain(W, H) : setting == 0 ? 1 : setting;
     }
     GRAPHDESC desc{};
@@ -127,7 +128,7 @@ int SetupSource(int handle, int W, int H, int alpha, int palette, int compressed
         return -1;
     }
     source->desc = desc;
-    source->transparentKey = g_graphBridge.transparentKey;
+    source->transparentKey = g_drawState.transparentKey;
     source->width = W;
     source->height = H;
     source->refCount = 1;

@@ -7,6 +7,7 @@
 #include "library/base/log.h"
 #include "library/base/memory.h"
 #include "library/base/path.h"
+#include "library/graphics/draw_params.h"
 
 GRAPHSYS g_graphs;
 GRAPHBRIDGE g_graphBridge;
@@ -201,6 +202,6 @@ int GetDefaultPoolGraphs() { return g_graphs.defaultPool; }
 
 int SetTransparentKey(int r, int g, int b) {
     if (g_graphBridge.started && g_graphBridge.screenBits == 8) return 0;
-    g_graphBridge.transparentKey = (uint32_t)(r & 0xFF) << 16 | (uint32_t)(g & 0xFF) << 8 | (uint32_t)(b & 0xFF);
+    g_drawState.transparentKey = (uint32_t)(r & 0xFF) << 16 | (uint32_t)(g & 0xFF) << 8 | (uint32_t)(b & 0xFF);
     return 0;
 }

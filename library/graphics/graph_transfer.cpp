@@ -8,6 +8,7 @@
 #include "library/base/log.h"
 #include "library/base/memory.h"
 #include "library/graphics/pixel_convert.h"
+#include "library/graphics/vertex_batch.h"
 
 namespace {
 
@@ -162,7 +163,7 @@ int TransferImageToGraphTextures(int graph, const RECT *srcRect, int x, int y, B
     if (!g_graphBridge.started || !colour || !srcRect) return -1;
     GRAPHENTRY *entry = GetGraphEntry(graph);
     if (!entry) return -1;
-    if (g_graphBridge.flushBatch) g_graphBridge.flushBatch();
+    FlushVertexBatch();
     RECT r = *srcRect;
     if (r.right <= r.left || r.bottom <= r.top) return 0;
     // Cut to the image, then to the graph from (x, y).

@@ -14,6 +14,7 @@
 
 #include "image_fixtures.h"
 #include "library/base/log.h"
+#include "library/graphics/draw_params.h"
 #include "library/graphics/graph.h"
 #include "platform/d3d9_testing.h"
 #include "platform/kernel32.h"
@@ -64,7 +65,8 @@ protected:
             D3DFMT_A8R8G8B8, D3DFMT_DXT1,     D3DFMT_DXT2,     D3DFMT_DXT3,     D3DFMT_DXT4,
             D3DFMT_DXT5,     D3DFMT_R5G6B5,   D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8};
         for (int i = 0; i < GRAPHFMT_COUNT; ++i) b.textureFormats[i] = formats[i];
-        b.transparentKey = 0x7BFA03;  // (123, 250, 3)
+        g_drawState.mipLevels = 0;
+        SetTransparentKey(123, 250, 3);
     }
 
     void TearDown() override {
