@@ -13,6 +13,7 @@
 #include "library/base/stream.h"
 #include "library/base/system_info.h"
 #include "library/base/window.h"
+#include "library/graphics/screen_log.h"
 #include "platform/com.h"
 #include "platform/gdi32.h"
 #include "platform/kernel32.h"
@@ -101,7 +102,8 @@ int StartLibrarySystems() {
     g_library.initialised = 1;
     SetClockLibraryInitialised(1);
     if (!IsWindowMode()) BringWindowToFront(GetMainWindow(), 1);
-    // fonts and graphics: SetupScreenLog, then SetDrawTarget (-2) and (-4).
+    SetupScreenLog();
+    // graphics: SetDrawTarget (-2) and (-4).
     // Filled on every drawing path: the 3x4 rotation makers read it on the software path too.
     InitSineTable();
     g_library.initialising = 0;
@@ -115,7 +117,7 @@ int EndLibrarySystems() {
     g_library.ending = 1;
     MarkWindowEnding();
 
-    // fonts: the on-screen log's font is deleted.
+    EndScreenLog();
     // models: DeleteAllModels.
     // graphics: ShutdownGraphics.
     if (g_library.inputStarted) {
