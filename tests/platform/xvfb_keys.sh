@@ -14,7 +14,7 @@ trap 'rm -rf "$work"' EXIT
 cat > "$work/inner.sh" <<'INNER'
 set -u
 cd "$1"
-KELMOR_HOST=sdl2 SDL_AUDIODRIVER=dummy "$2" --print-keys --close-after 5000 > out.txt 2> err.txt &
+KELMOR_HOST=sdl2 SDL_AUDIODRIVER=dummy "$2" --print-keys --close-after 20000 > out.txt 2> err.txt &
 pid=$!
 for _ in $(seq 100); do
   win=$(xdotool search --name '^Brisgal$' 2> /dev/null | head -1) && [ -n "$win" ] && break
