@@ -34,7 +34,8 @@ struct TILEPLAN {
 // Tiles laid out row by row; on square-only devices each oblong tile becomes squares of its
 // shorter side, the extra squares appended after the others.
 int PlanTiles(int W, int H, int one, TILEPLAN *plan) {
-    int widths[kMaxSplit], heights[kMaxSplit];
+    // Every piece is at least 8 long, so a side in range never has more pieces than this.
+    static int widths[kMaxImageSide / 8 + 2], heights[kMaxImageSide / 8 + 2];
     int columns = SplitTextureLength(W, widths, one);
     int rows = SplitTextureLength(H, heights, one);
     if ((int64_t)columns * rows > kMaxSplit) return -1;
@@ -85,7 +86,7 @@ int PlanTiles(int W, int H, int one, TILEPLAN *plan) {
 int SetupSource(int handle, int W, int H, int alpha, int palette, int compressedKind, int mipLevels,
                 int keyAlphaTest) {
     GRAPHENTRY *entry = GetGraphEntry(handle);
-    if (!entry || W <= 0 || H <= 0) {
+    if (!entry || W <= 0 || H <= 0 || W > kMaxImageSide || H > kMaxImageSide) {
         DestroyGraph(handle);
         return -1;
     }

@@ -100,6 +100,18 @@ TEST_F(GraphHandleTest, DivisionOrderTurnAndSharedSourceLife) {
     EXPECT_LT(D3D9TestLiveObjects(), before);
 }
 
+TEST_F(GraphHandleTest, SidesOutOfRangeAreRefusedWithoutAGraph) {
+    for (auto [w, h] : {std::pair{0, 4}, {4, -1}, {65537, 1}, {1, 1 << 30}}) {
+        EXPECT_EQ(CreateBlankGraph(w, h), -1) << w << "x" << h;
+    }
+    EXPECT_EQ(g_graphs.count, 0);
+    // The longest side still splits, on a small device maximum too.
+    g_graphBridge.maxTextureSize = 256;
+    int g = CreateBlankGraph(65536, 8);
+    ASSERT_NE(g, -1);
+    EXPECT_EQ(GetGraphEntry(g)->source->tileCount, 256);
+}
+
 TEST_F(GraphHandleTest, MissingFileIsLoggedAndFails) {
     Log();
     EXPECT_EQ(LoadGraphFile("nothing.bmp", 0, 0, 0), -1);
