@@ -9,6 +9,7 @@
 
 #include "library/graphics/base_image.h"
 #include "library/graphics/graph_bridge.h"
+#include "library/graphics/memimg.h"
 #include "platform/d3d9.h"
 #include "platform/windef.h"
 
@@ -52,7 +53,27 @@ struct GRAPHSOURCE {
     int32_t tileCount;
 };
 
+static_assert(sizeof(GRAPHSOURCE) % alignof(void *) == 0, "tails follow the head");
+
+// Software source formats.
+enum : int32_t {
+    GRAPHFMT_SOFT16 = 15,
+    GRAPHFMT_SOFT16_ALPHA = 16,
+    GRAPHFMT_SOFT32 = 17,
+    GRAPHFMT_SOFT32_ALPHA = 18,
+};
+
 inline GRAPHTILE *GraphTiles(GRAPHSOURCE *source) { return reinterpret_cast<GRAPHTILE *>(source + 1); }
+
+// Tail of a software source: its pixels, and the image made when the graph is drawn to.
+struct GRAPHSOFTSOURCE {
+    MEMIMG image;
+    MEMIMG *drawImage;  // owned, null until made
+};
+
+inline GRAPHSOFTSOURCE *GraphSoftSource(GRAPHSOURCE *source) {
+    return reinterpret_cast<GRAPHSOFTSOURCE *>(source + 1);
+}
 
 // Corners in the order top-left, top-right, bottom-left, bottom-right.
 struct TEXCORNER {
@@ -75,7 +96,8 @@ struct GRAPHFILEREC {
     char path[1];  // zero-terminated, allocated to its length
 };
 
-// One graph. Hardware graphs are followed by their TEXPARTs (GraphTexParts).
+// One graph. Hardware graphs are followed by their TEXPARTs (GraphTexParts), software graphs by
+// their MEMIMG view (GraphMemImg).
 struct GRAPHENTRY {
     int32_t checkCount;
     int32_t handle;
@@ -91,7 +113,11 @@ struct GRAPHENTRY {
     int32_t texPartCount;
 };
 
+static_assert(sizeof(GRAPHENTRY) % alignof(void *) == 0, "tails follow the head");
+
 inline TEXPART *GraphTexParts(GRAPHENTRY *entry) { return reinterpret_cast<TEXPART *>(entry + 1); }
+// Software graphs are followed by their view of the source image instead.
+inline MEMIMG *GraphMemImg(GRAPHENTRY *entry) { return reinterpret_cast<MEMIMG *>(entry + 1); }
 
 // The graph table and the settings family.
 struct GRAPHSYS {

@@ -81,6 +81,48 @@ int PlanTiles(int W, int H, int one, TILEPLAN *plan) {
     return 0;
 }
 
+// Software path: the source is one MEMIMG of the screen's kind (or the colour-bits setting).
+int SetupSoftSource(int handle, int W, int H, int alpha, int palette) {
+    GRAPHENTRY *entry = GetGraphEntry(handle);
+    GRAPHDESC desc{};
+    desc.alpha = (uint8_t)(alpha != 0);
+    desc.drawable = 1;
+    desc.software = 1;
+    desc.palette = (uint8_t)(palette != 0);
+    desc.colourBits = (uint8_t)(g_graphs.colourBits != 0 ? g_graphs.colourBits : g_graphBridge.screenBits);
+    auto *source = (GRAPHSOURCE *)MEM_ALLOC_ZERO(sizeof(GRAPHSOURCE) + sizeof(GRAPHSOFTSOURCE));
+    if (!source) {
+        WriteLog("グラフィックのオリジナル画像データ保存用メモリの確保に失敗しました\n");
+        DestroyGraph(handle);
+        return -1;
+    }
+    int wide = desc.colourBits != 16 ? 1 : 0;
+    source->desc = desc;
+    source->transparentKey = g_drawState.transparentKey;
+    source->width = W;
+    source->height = H;
+    source->refCount = 1;
+    source->formatCode = GRAPHFMT_SOFT16 + desc.alpha + 2 * wide;
+    entry->source = source;
+    entry->sourceX = entry->sourceY = 0;
+    entry->width = W;
+    entry->height = H;
+    uint32_t key = source->transparentKey, code = 0xFFFF;
+    if (!desc.palette)
+        code = MakeColourCode(GetMemImgColourFormat(wide, desc.alpha, 0), (int)(key >> 16 & 0xFF),
+                              (int)(key >> 8 & 0xFF), (int)(key & 0xFF), 255);
+    if (SetupMemImg(&GraphSoftSource(source)->image, W, H, -1, code, wide, desc.palette, desc.alpha, 0, nullptr) != 0) {
+        WriteLog("メモリイメージの作成に失敗しました\n");
+        DestroyGraph(handle);
+        return -1;
+    }
+    if (BuildTexParts(handle) != 0) {
+        DestroyGraph(handle);
+        return -1;
+    }
+    return 0;
+}
+
 // keyAlphaTest: an image without alpha gets one-bit alpha, so that its key colour can be
 // left out by the alpha test of transparent draws.
 int SetupSource(int handle, int W, int H, int alpha, int palette, int compressedKind, int mipLevels,
@@ -107,11 +149,7 @@ int SetupSource(int handle, int W, int H, int alpha, int palette, int compressed
         desc.mipLevels = (uint8_t)std::min(M, 255);
         desc.alpha = (uint8_t)(alpha != 0);
     }
-    if (!g_graphBridge.direct3D) {
-        // The software renderer's images are not part of this build yet.
-        DestroyGraph(handle);
-        return -1;
-    }
+    if (!g_graphBridge.direct3D) return SetupSoftSource(handle, W, H, desc.alpha, palette);
     desc.hardware = 1;
     desc.colourBits = (uint8_t)(G.colourBits != 0 ? G.colourBits : alpha == 1 ? 32 : g_graphBridge.screenBits);
     if (desc.alpha) desc.alphaTest = 0;
@@ -382,8 +420,14 @@ int FillGraphColour(int graph, int r, int g, int b, int a) {
     if (!entry) return -1;
     auto clamp = [](int v) { return v < 0 ? 0 : v > 255 ? 255 : v; };
     GRAPHSOURCE *source = entry->source;
+    if (!source->desc.hardware) {
+        MEMIMG *view = GraphMemImg(entry);
+        if (!IsMemImgValid(view)) return -1;
+        FillMemImg(view, nullptr, MakeColourCode(view->base->colourFormat, clamp(r), clamp(g), clamp(b), clamp(a)));
+        return 0;
+    }
     IDirect3DDevice9 *device = g_graphBridge.device;
-    if (!source->desc.hardware || !device || !source->desc.drawable) return -1;
+    if (!device || !source->desc.drawable) return -1;
     D3DCOLOR colour = D3DCOLOR_ARGB(clamp(a), clamp(r), clamp(g), clamp(b));
     TEXPART *parts = GraphTexParts(entry);
     for (int i = 0; i < entry->texPartCount; ++i) {

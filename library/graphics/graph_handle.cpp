@@ -27,7 +27,10 @@ void DropSource(GRAPHENTRY *entry) {
     entry->source = nullptr;
     if (!source || --source->refCount > 0) return;
     ReleaseGraphWorkSurfaces(source);
-    ReleaseGraphTextures(source);
+    if (source->desc.hardware)
+        ReleaseGraphTextures(source);
+    else
+        ReleaseMemImg(&GraphSoftSource(source)->image);
     MEM_FREE(source);
 }
 
@@ -139,6 +142,7 @@ int DestroyGraph(int handle) {
     GRAPHSYS &G = g_graphs;
     if (entry->boundMovie != -1 && g_graphBridge.closeMovie) g_graphBridge.closeMovie(entry->boundMovie);
     entry->boundMovie = -1;
+    if (entry->source && !entry->source->desc.hardware) ReleaseMemImg(GraphMemImg(entry));
     DropSource(entry);
     for (void *&buffer : entry->auxBuffers) {
         if (buffer) MEM_FREE(buffer);

@@ -164,7 +164,16 @@ void ReleaseGraphTextures(GRAPHSOURCE *source) {
 }
 
 void ReleaseGraphWorkSurfaces(GRAPHSOURCE *source) {
-    if (!source->desc.drawable || !source->desc.hardware) return;
+    if (!source->desc.drawable) return;
+    if (!source->desc.hardware) {
+        GRAPHSOFTSOURCE *soft = GraphSoftSource(source);
+        if (soft->drawImage) {
+            ReleaseMemImg(soft->drawImage);
+            MEM_FREE(soft->drawImage);
+            soft->drawImage = nullptr;
+        }
+        return;
+    }
     GRAPHTILE *tiles = GraphTiles(source);
     for (int t = 0; t < source->tileCount; ++t) {
         if (tiles[t].workSurface) tiles[t].workSurface->Release();
@@ -175,7 +184,8 @@ void ReleaseGraphWorkSurfaces(GRAPHSOURCE *source) {
 void ReleaseAllGraphTextures() {
     for (int slot = 0; slot < g_graphs.usedEnd; ++slot) {
         GRAPHENTRY *entry = g_graphs.slots[slot];
-        if (!entry || !entry->source) continue;
+        // Software images do not live on the device.
+        if (!entry || !entry->source || !entry->source->desc.hardware) continue;
         ReleaseGraphWorkSurfaces(entry->source);
         ReleaseGraphTextures(entry->source);
     }
@@ -209,8 +219,15 @@ int BuildTexParts(int graph) {
     GRAPHENTRY *entry = GetGraphEntry(graph);
     if (!entry || !entry->source) return -1;
     GRAPHSOURCE *source = entry->source;
-    // Software sources have no tiles; their image views come with the software renderer.
-    if (!source->desc.hardware) return -1;
+    if (!source->desc.hardware) {
+        // The view is what the software draws read; a rebuilt graph drops its old one first.
+        MEMIMG *view = GraphMemImg(entry);
+        if (IsMemImgValid(view)) ReleaseMemImg(view);
+        MakeSubMemImg(view, &GraphSoftSource(source)->image, entry->sourceX, entry->sourceY, entry->width,
+                      entry->height);
+        entry->texPartCount = 0;
+        return IsMemImgValid(view) ? 0 : -1;
+    }
     int gx = entry->sourceX, gy = entry->sourceY, W = entry->width, H = entry->height;
     GRAPHTILE *tiles = GraphTiles(source);
     auto overlaps = [&](const GRAPHTILE &t) {

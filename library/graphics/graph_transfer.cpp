@@ -156,6 +156,30 @@ int ConvertImageLevels(const TRANSFER &t, GRAPHTILE &tile, int levels, int sx, i
     return 0;
 }
 
+// Software source: the rectangle into the source image; a palette image takes as its
+// transparent index the first palette entry of the key colour (0 when none is).
+int TransferToMemImg(GRAPHSOURCE *source, BASEIMAGE *colour, BASEIMAGE *alpha, int x, int y, int w, int h, int sx,
+                     int sy) {
+    MEMIMG *image = &GraphSoftSource(source)->image;
+    if (CopyBaseImageToMemImg(colour, alpha, image, x, y, w, h, sx, sy, 0) < 0) return -1;
+    MEMIMGBASE *base = image->base;
+    if (base->paletteFlag && base->palette) {
+        uint32_t key = source->transparentKey;
+        bool wide = base->pixelType == MEMIMG_TYPE_RGB32;
+        uint32_t want = wide ? key & 0xFFFFFF : (key >> 19 & 0x1F) << 11 | (key >> 10 & 0x3F) << 5 | (key >> 3 & 0x1F);
+        base->transparentCode = 0;
+        for (int i = 0; i < 256; ++i) {
+            uint32_t entry = wide ? LoadPixelValue(base->palette + i * 4, 4) & 0xFFFFFF
+                                  : LoadPixelValue(base->palette + i * 2, 2);
+            if (entry == want) {
+                base->transparentCode = (uint32_t)i;
+                break;
+            }
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int TransferImageToGraphTextures(int graph, const RECT *srcRect, int x, int y, BASEIMAGE *colour, BASEIMAGE *alpha,
@@ -181,8 +205,7 @@ int TransferImageToGraphTextures(int graph, const RECT *srcRect, int x, int y, B
     y += entry->sourceY;
 
     GRAPHSOURCE *source = entry->source;
-    // Software sources come with the software renderer's images.
-    if (!source->desc.hardware) return -1;
+    if (!source->desc.hardware) return TransferToMemImg(source, colour, alpha, x, y, w, h, r.left, r.top);
     IDirect3DDevice9 *device = g_graphBridge.device;
     if (!device) return -1;
     TRANSFER t{};
@@ -284,6 +307,10 @@ void MovieFrameToGraph(int movie, int graph) {
     if (!entry || !g_graphBridge.movieFrameImage) return;
     BASEIMAGE *frame = g_graphBridge.movieFrameImage(movie);
     if (!frame) return;
+    if (!entry->source->desc.hardware) {
+        CopyBaseImageToMemImg(frame, nullptr, GraphMemImg(entry), 0, 0, frame->width, frame->height, 0, 0, 0);
+        return;
+    }
     RECT rect{0, 0, entry->width, entry->height};
     TransferImageToGraphTextures(graph, &rect, 0, 0, frame, nullptr, 0);
 }
