@@ -13,7 +13,7 @@ const double kAxisCentres[5] = {0.0, 1.5707963267948966, 3.141592653589793, 4.71
                                 6.283185307179586};
 
 // Moves a corner into the area; its texture coordinates move with it by d / (scale x size).
-void ClampCorner(SCREENVERTEX &v, const CLIPAREA &area, float uPerPixel, float vPerPixel) {
+void ClampCorner(SCREENVERTEX &v, const DRAWAREA &area, float uPerPixel, float vPerPixel) {
     float cx = std::clamp(v.x, area.fleft, area.fright);
     float cy = std::clamp(v.y, area.ftop, area.fbottom);
     v.u += (cx - v.x) * uPerPixel;
@@ -40,11 +40,11 @@ void QuadToTriangles(const SCREENVERTEX corner[4], SCREENVERTEX out[6]) {
     out[5] = corner[QUAD_TR];
 }
 
-bool GraphInsideArea(int x1, int y1, int x2, int y2, const CLIPAREA &area) {
+bool GraphInsideArea(int x1, int y1, int x2, int y2, const DRAWAREA &area) {
     return x1 >= area.left && y1 >= area.top && x2 <= area.right && y2 <= area.bottom;
 }
 
-void PlaceQuadPart(const QUADPART &part, int x, int y, bool inside, const CLIPAREA &area, SCREENVERTEX out[4]) {
+void PlaceQuadPart(const QUADPART &part, int x, int y, bool inside, const DRAWAREA &area, SCREENVERTEX out[4]) {
     const float ox = static_cast<float>(x) - 0.5f, oy = static_cast<float>(y) - 0.5f;
     for (int i = 0; i < 4; ++i) {
         const QUADCORNER &c = part.corner[i];
@@ -54,7 +54,7 @@ void PlaceQuadPart(const QUADPART &part, int x, int y, bool inside, const CLIPAR
 }
 
 void PlaceStretchedPart(const QUADPART &part, int x1, int y1, int x2, int y2, int w, int h, bool inside,
-                        const CLIPAREA &area, SCREENVERTEX out[4]) {
+                        const DRAWAREA &area, SCREENVERTEX out[4]) {
     const float sx = static_cast<float>(x2 - x1) / static_cast<float>(w);
     const float sy = static_cast<float>(y2 - y1) / static_cast<float>(h);
     const float ox = static_cast<float>(x1) - 0.5f, oy = static_cast<float>(y1) - 0.5f;
@@ -264,8 +264,8 @@ void PartStretchedPlacement(int x1, int y1, int x2, int y2, int sx, int sy, int 
     }
 }
 
-CLIPAREA IntersectClipArea(const CLIPAREA &area, int x1, int y1, int x2, int y2) {
-    CLIPAREA r{};
+DRAWAREA IntersectDrawArea(const DRAWAREA &area, int x1, int y1, int x2, int y2) {
+    DRAWAREA r{};
     r.left = std::max(area.left, x1);
     r.top = std::max(area.top, y1);
     r.right = std::min(area.right, x2);

@@ -3,6 +3,8 @@
 // coordinates that go with them. Pure arithmetic; the draw entries feed the batch with it.
 #pragma once
 
+#include "library/graphics/draw_area.h"
+
 // One corner of a texture part: graph-space position and texture coordinates.
 struct QUADCORNER {
     float x, y, u, v;
@@ -22,11 +24,6 @@ struct SCREENVERTEX {
     float x, y, u, v;
 };
 
-// The float draw area and the int one it came from.
-struct CLIPAREA {
-    int left, top, right, bottom;
-    float fleft, ftop, fright, fbottom;
-};
 
 enum { QUAD_TL = 0, QUAD_TR = 1, QUAD_BL = 2, QUAD_BR = 3 };
 
@@ -35,13 +32,13 @@ enum { QUAD_TL = 0, QUAD_TR = 1, QUAD_BL = 2, QUAD_BR = 3 };
 void QuadToTriangles(const SCREENVERTEX corner[4], SCREENVERTEX out[6]);
 
 // 1:1 draw of a w x h graph at (x, y). `inside` is the result of GraphInsideArea.
-void PlaceQuadPart(const QUADPART &part, int x, int y, bool inside, const CLIPAREA &area, SCREENVERTEX out[4]);
-bool GraphInsideArea(int x1, int y1, int x2, int y2, const CLIPAREA &area);
+void PlaceQuadPart(const QUADPART &part, int x, int y, bool inside, const DRAWAREA &area, SCREENVERTEX out[4]);
+bool GraphInsideArea(int x1, int y1, int x2, int y2, const DRAWAREA &area);
 
 // Stretched draw of a w x h graph into (x1, y1)-(x2, y2); x2 < x1 or y2 < y1 mirror.
 // The caller refuses x1 = x2 or y1 = y2.
 void PlaceStretchedPart(const QUADPART &part, int x1, int y1, int x2, int y2, int w, int h, bool inside,
-                        const CLIPAREA &area, SCREENVERTEX out[4]);
+                        const DRAWAREA &area, SCREENVERTEX out[4]);
 
 // Rotated and scaled draw about the graph's centre.
 struct ROTATEDDRAW {
@@ -96,4 +93,4 @@ void PartDrawPlacement(int x, int y, int sx, int sy, int w, int h, int graphWidt
 void PartStretchedPlacement(int x1, int y1, int x2, int y2, int sx, int sy, int sw, int sh, int graphWidth,
                             int graphHeight, int *outX1, int *outY1, int *outX2, int *outY2);
 // Intersection of two rectangles as a clip area (empty when they do not meet).
-CLIPAREA IntersectClipArea(const CLIPAREA &area, int x1, int y1, int x2, int y2);
+DRAWAREA IntersectDrawArea(const DRAWAREA &area, int x1, int y1, int x2, int y2);

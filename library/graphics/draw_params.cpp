@@ -22,7 +22,6 @@ DRAWSTATE g_drawState = [] {
     return s;
 }();
 
-DRAWAREA g_drawArea;
 
 const BLENDMODEINFO g_blendModes[BLENDMODE_COUNT] = {
     {-1, -1, -1, 0, 0},

@@ -21,8 +21,8 @@ QUADPART WholePart(int w, int h, int texW, int texH) {
     return p;
 }
 
-CLIPAREA Area(int l, int t, int r, int b) {
-    return CLIPAREA{l, t, r, b, (float)l, (float)t, (float)r, (float)b};
+DRAWAREA Area(int l, int t, int r, int b) {
+    return DRAWAREA{l, t, r, b, (float)l, (float)t, (float)r, (float)b};
 }
 
 TEST(DrawGeometry, PointDrawOffsetsByHalfAPixelAndClampsWithTexture) {
@@ -35,7 +35,7 @@ TEST(DrawGeometry, PointDrawOffsetsByHalfAPixelAndClampsWithTexture) {
     EXPECT_FLOAT_EQ(v[QUAD_BR].y, 27.5f);
 
     // Area left edge at 14: the left corners move 4.5 pixels right, u by 4.5 / 32.
-    const CLIPAREA area = Area(14, 0, 640, 480);
+    const DRAWAREA area = Area(14, 0, 640, 480);
     ASSERT_FALSE(GraphInsideArea(10, 20, 26, 28, area));
     PlaceQuadPart(p, 10, 20, false, area, v);
     EXPECT_FLOAT_EQ(v[QUAD_TL].x, 14.0f);
@@ -212,12 +212,12 @@ TEST(DrawGeometry, PartPlacements) {
     EXPECT_EQ(x1, 35);
     EXPECT_EQ(x2, 15);
 
-    CLIPAREA a = IntersectClipArea(Area(0, 0, 320, 240), 300, -5, 400, 10);
+    DRAWAREA a = IntersectDrawArea(Area(0, 0, 320, 240), 300, -5, 400, 10);
     EXPECT_EQ(a.left, 300);
     EXPECT_EQ(a.top, 0);
     EXPECT_EQ(a.right, 320);
     EXPECT_EQ(a.bottom, 10);
-    a = IntersectClipArea(Area(0, 0, 320, 240), 400, 0, 500, 10);
+    a = IntersectDrawArea(Area(0, 0, 320, 240), 400, 0, 500, 10);
     EXPECT_EQ(a.left, a.right);
 }
 

@@ -51,12 +51,12 @@ protected:
 };
 
 TEST_F(GeometryRaster, PointDrawClippedAndMirroredStretchAreExact) {
-    const CLIPAREA whole{0, 0, (int)kWidth, (int)kHeight, 0, 0, (float)kWidth, (float)kHeight};
+    const DRAWAREA whole{0, 0, (int)kWidth, (int)kHeight, 0, 0, (float)kWidth, (float)kHeight};
     SCREENVERTEX c[4];
     PlaceQuadPart(part, 3, 4, GraphInsideArea(3, 4, 3 + kW, 4 + kH, whole), whole, c);
     DrawQuad(c);
     // Clipped on its left and bottom by an area (22, 0)-(64, 10).
-    const CLIPAREA cut{22, 0, 64, 10, 22, 0, 64, 10};
+    const DRAWAREA cut{22, 0, 64, 10, 22, 0, 64, 10};
     PlaceQuadPart(part, 20, 2, false, cut, c);
     DrawQuad(c);
     // Mirrored and doubled: (60, 20)-(34, 42).

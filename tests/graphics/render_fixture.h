@@ -29,7 +29,7 @@ protected:
         D3D9TestSetPacing(false);
         std::memset(&g_renderState, 0, sizeof g_renderState);
         ResetDrawSettings();
-        g_drawArea = DRAWAREA{0, 0, (int)kWidth, (int)kHeight};
+        g_drawArea = MakeDrawArea(0, 0, (int)kWidth, (int)kHeight);
         d3d = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(d3d, nullptr);
         D3DPRESENT_PARAMETERS pp{};

@@ -1,0 +1,15 @@
+// The draw area of the current draw target.
+#include "library/graphics/draw_area.h"
+
+DRAWAREA g_drawArea;
+
+DRAWAREA MakeDrawArea(int left, int top, int right, int bottom) {
+    return DRAWAREA{left,
+                    top,
+                    right,
+                    bottom,
+                    static_cast<float>(left),
+                    static_cast<float>(top),
+                    static_cast<float>(right),
+                    static_cast<float>(bottom)};
+}
