@@ -69,7 +69,7 @@ TEST_P(BatchPixels, FilledRectangle) {
     SetBlendMode(mode, 128);
     const uint32_t colour = 0xC08040;
     // Ordered and clipped to the draw area (10..50 x 5..40).
-    g_drawArea = DRAWAREA{10, 5, 50, 40};
+    g_drawArea = MakeDrawArea(10, 5, 50, 40);
     ASSERT_EQ(FillRectBatched(44, 30, 4, 2, colour, 1), 0);
     FlushVertexBatch();
     int a = mode == 0 ? 255 : 128;
