@@ -1,7 +1,9 @@
 // The draw area of the current draw target.
 #include "library/graphics/draw_area.h"
+#include "library/graphics/screen.h"
 
 DRAWAREA g_drawArea;
+SCREENSTATE g_screen;
 
 DRAWAREA MakeDrawArea(int left, int top, int right, int bottom) {
     return DRAWAREA{left,
