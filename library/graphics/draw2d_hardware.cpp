@@ -33,7 +33,7 @@ int AlphaKindOf(const GRAPHSOURCE *s) {
 // The shared head of every hardware draw: a device that is not lost, an open scene and the
 // per-draw state for the graph's format.
 bool BeginHardwareDraw(GRAPHENTRY *e, int transparent, bool unfiltered) {
-    if (!GetRenderDevice() || g_screen.deviceLost) return false;
+    if (!GetRenderDevice() || g_screenState.deviceLost) return false;
     EnterDeviceScene();
     int flags = 0;
     if (transparent) flags |= DRAWFLAG_TEXALPHA;

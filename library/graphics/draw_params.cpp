@@ -15,7 +15,7 @@ DRAWSTATE g_drawState = [] {
     s.maxAnisotropy = 1;
     s.blendGraph = -1;
     s.brightness = 0xFFFFFF;
-    s.cullMode = 1;
+    s.cullMode = 0;  // unculled: mirrored 2D draws turn their triangles round
     s.depth2DSet.zCompare = s.depth3DSet.zCompare = D3DCMP_LESSEQUAL;
     for (int i = 0; i < 8; ++i) s.addressU[i] = s.addressV[i] = D3DTADDRESS_CLAMP;
     s.drawTarget = -2;
@@ -210,7 +210,7 @@ int ResetDrawSettings() {
     S.maxAnisotropy = 1;
     S.blendMode = 0;
     S.brightness = 0xFFFFFF;
-    S.cullMode = 1;
+    S.cullMode = 0;
     S.fogMode = 3;
     S.fogColour = 0xFFFFFF;
     S.fogStart = 0.0f;

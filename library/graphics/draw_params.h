@@ -52,7 +52,7 @@ struct DRAWSTATE {
     int32_t blendGraphParam;    // 0..255
     int32_t blendGraphRange;    // border range 0..255
     uint32_t brightness;        // 0x00RRGGBB
-    int32_t cullMode;           // for 2D drawing, 0 / 1 / 2
+    int32_t cullMode;           // for 2D drawing, 0 / 1 / 2 (default 0)
     DEPTHSET depth2DSet;
     DEPTHSET depth3DSet;
     int32_t addressU[8];        // D3DTADDRESS_*, 0 read as CLAMP

@@ -14,7 +14,7 @@ struct SCREENSTATE {
     int32_t deviceLost;     // a present failed: the next frame show rebuilds the device
     int32_t frontTimerArmed;
 };
-extern SCREENSTATE g_screen;
+extern SCREENSTATE g_screenState;
 
 int SetDrawTarget(int handle);
 int GetDrawTarget();

@@ -3,7 +3,7 @@
 #include "library/graphics/screen.h"
 
 DRAWAREA g_drawArea;
-SCREENSTATE g_screen;
+SCREENSTATE g_screenState;
 
 DRAWAREA MakeDrawArea(int left, int top, int right, int bottom) {
     return DRAWAREA{left,

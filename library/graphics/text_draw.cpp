@@ -194,9 +194,9 @@ int DrawTextOnMemImgPath(int font, int y, int x, const char *text, uint32_t colo
     uint32_t savedBright = g_drawState.brightness;
     DRAWAREA savedArea = g_drawArea;
     SetBrightnessColour(0xFFFFFF);
-    DRAWAREA narrowed{x > savedArea.left ? x : savedArea.left, y > savedArea.top ? y : savedArea.top,
-                      x + w < savedArea.right ? x + w : savedArea.right,
-                      y + h < savedArea.bottom ? y + h : savedArea.bottom};
+    DRAWAREA narrowed = MakeDrawArea(x > savedArea.left ? x : savedArea.left, y > savedArea.top ? y : savedArea.top,
+                                     x + w < savedArea.right ? x + w : savedArea.right,
+                                     y + h < savedArea.bottom ? y + h : savedArea.bottom);
     if (narrowed.left < narrowed.right && narrowed.top < narrowed.bottom) {
         g_drawArea = narrowed;
         g_textLink.blitMemImg(screen, work, x, y, 1, g_textLink.blendImage ? g_textLink.blendImage() : nullptr);

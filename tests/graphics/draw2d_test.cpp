@@ -32,9 +32,9 @@ protected:
         ASSERT_EQ(dev_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back_), D3D_OK);
         std::memset(&g_renderState, 0, sizeof g_renderState);
         ResetDrawSettings();
+        SetTransparentKey(123, 250, 3);  // the reset put back the default key
         g_renderDeviceBridge = dev_;
         g_renderBackBufferBridge = back_;
-        g_graphBridge.flushBatch = [] { FlushVertexBatch(); };
         ASSERT_EQ(RestoreDeviceStates(), 0);
         FlushVertexBatch();
         g_drawArea = MakeDrawArea(0, 0, kScreenW, kScreenH);

@@ -45,6 +45,7 @@ INSTANTIATE_TEST_SUITE_P(Setters, SetterCacheTest, ::testing::Range(0, (int)(siz
                          [](const auto &info) { return std::string(kSetters[info.param].name); });
 
 TEST_F(RenderTest, CullingModeMapsZeroOneTwoAndOtherValues) {
+    SetCullingMode(2);  // so that the first call below differs from the cache
     Record();
     SetCullingMode(0);
     SetCullingMode(1);

@@ -138,7 +138,7 @@ protected:
     void Screen(int type, int w, int h) {
         ReleaseMemImg(&g_screen);
         ASSERT_EQ(SetupMemImg(&g_screen, w, h, -1, 0, type, 0, 0, 0, nullptr), 0);
-        g_drawArea = DRAWAREA{0, 0, w, h};
+        g_drawArea = MakeDrawArea(0, 0, w, h);
     }
     static uint32_t At(const MEMIMG &m, int x, int y) {
         int bpp = MemImgBytesPerPixel(m.base);
