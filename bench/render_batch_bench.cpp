@@ -58,7 +58,7 @@ struct Scene {
         texture->UnlockRect(0);
         std::memset(&g_renderState, 0, sizeof g_renderState);
         ResetDrawSettings();
-        g_drawArea = DRAWAREA{0, 0, kWidth, kHeight};
+        g_drawArea = MakeDrawArea(0, 0, kWidth, kHeight);
         g_renderDeviceBridge = dev;
         g_renderBackBufferBridge = back;
         RestoreDeviceStates();
