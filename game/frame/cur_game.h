@@ -1,0 +1,53 @@
+// The one game object: every module of the game is a member; the top state picks the title
+// menu (0), play (2) or the key configuration (3).
+#pragma once
+
+#include <cstdint>
+
+#include "game/actors/actors.h"
+#include "game/frame/game_frame.h"
+#include "game/frame/key_config.h"
+#include "game/frame/text_overlay.h"
+#include "game/frame/title_menu.h"
+
+enum TopState { TOP_TITLE = 0, TOP_PLAY = 2, TOP_KEY_CONFIG = 3 };
+
+// Control bytes set by event commands and other modules.
+struct ControlBytes {
+    uint8_t playFreeze = 0;
+    uint8_t effectsFreeze = 0;
+    uint8_t worldDrawingOff = 0;
+    uint8_t hudOff = 0;
+    uint8_t playerHidden = 0;
+    uint8_t endingRequest = 0;
+};
+
+class CurGame : public GameFrame {
+public:
+    CurGame();
+    ~CurGame() override;
+
+    void OnLoad() override;
+    void OnFrame() override;
+    void OnUpdate() override;
+    void OnDraw() override;
+
+    // Copies the 320 x 240 work area into a graph and shows it doubled on the whole screen.
+    void PresentScaledFrame();
+
+    Player player;
+    TextOverlay overlay;
+    Companion companion;
+    Arms arms;
+    PlayerContact playerContact;
+    Enemies enemies;
+    MapChange mapChange;
+    ControlBytes control;
+    TitleMenu title;
+    KeyConfigScreen keyConfig;
+    int topState = TOP_TITLE;
+    int captureGraph = 0;
+    // The second one-frame latch pair.
+    uint8_t latchHold = 0;
+    int latchValue = 0;
+};

@@ -1,0 +1,25 @@
+// The drawing calls the game frame makes, gathered in one table. Until the library's graph and
+// screen entries are there the table holds stand-ins that draw nothing (loads answer -1, the
+// screen calls answer 0); the game entry points each at its library entry as it arrives.
+#pragma once
+
+constexpr int kBackPage = -2;
+
+struct GameGraphicsCalls {
+    int (*setDrawTarget)(int target);
+    int (*clearDrawTarget)();
+    int (*clearScreen)();
+    int (*presentBackScreen)();
+    int (*setTransparentKey)(int r, int g, int b);
+    int (*openImageAsGraph)(const char *path, int transparency);
+    int (*destroyGraph)(int graph);
+    int (*createBlankGraph)(int width, int height);
+    int (*getDrawScreenGraph)(int x1, int y1, int x2, int y2, int graph);
+    int (*drawGraphStretched)(int x1, int y1, int x2, int y2, int graph, int transparency);
+    int (*drawGraphPart)(int x, int y, int srcX, int srcY, int width, int height, int graph, int transparency,
+                         int turn);
+    // "ロード中" at (560, 440) in white on the back screen.
+    void (*drawLoadingText)();
+};
+
+GameGraphicsCalls &GameGraphics();

@@ -1,0 +1,66 @@
+#include "game/frame/key_bindings.h"
+
+#include <cstdio>
+
+#include "game/frame/game_file.h"
+
+KeyAssignments DefaultKeyAssignments()
+{
+    KeyAssignments a;
+    a.keys = {GAMEKEY_LEFT, GAMEKEY_UP, GAMEKEY_RIGHT, GAMEKEY_DOWN, GAMEKEY_X, GAMEKEY_Z, GAMEKEY_Q, GAMEKEY_A, -1};
+    a.pads = {1, 3, 2, 0, 4, 5, 6, 7, -1};
+    return a;
+}
+
+void SetDefaultKeyBindings()
+{
+    KeyAssignments a = DefaultKeyAssignments();
+    GameInput &input = GetGameInput();
+    input.keyAssign = a.keys;
+    input.padAssign = a.pads;
+}
+
+std::array<uint8_t, kKeyConfBytes> EncodeKeyConf(const KeyAssignments &in)
+{
+    std::array<uint8_t, kKeyConfBytes> b{};
+    for (int i = 0; i < 2 * BUTTON_COUNT; i++) {
+        uint32_t v = (uint32_t)(i < BUTTON_COUNT ? in.keys[i] : in.pads[i - BUTTON_COUNT]);
+        for (int k = 0; k < 4; k++) b[i * 4 + k] = (uint8_t)(v >> (8 * k));
+    }
+    return b;
+}
+
+KeyAssignments DecodeKeyConf(const std::array<uint8_t, kKeyConfBytes> &b)
+{
+    KeyAssignments a;
+    for (int i = 0; i < 2 * BUTTON_COUNT; i++) {
+        uint32_t v = 0;
+        for (int k = 0; k < 4; k++) v |= (uint32_t)b[i * 4 + k] << (8 * k);
+        if (i < BUTTON_COUNT) a.keys[i] = (int32_t)v;
+        else a.pads[i - BUTTON_COUNT] = (int32_t)v;
+    }
+    return a;
+}
+
+bool ReadKeyConfFile(KeyAssignments *out)
+{
+    // Opened for reading only, so a read-only file or folder still gives its bindings.
+    FILE *f = OpenGameFile(kKeyConfFile, "rb");
+    if (!f) return false;
+    std::array<uint8_t, kKeyConfBytes> b{};
+    size_t got = fread(b.data(), 1, b.size(), f);
+    (void)got; // a short file leaves zeros
+    fclose(f);
+    *out = DecodeKeyConf(b);
+    return true;
+}
+
+bool WriteKeyConfFile(const KeyAssignments &in)
+{
+    FILE *f = OpenGameFile(kKeyConfFile, "w+b");
+    if (!f) return false;
+    std::array<uint8_t, kKeyConfBytes> b = EncodeKeyConf(in);
+    size_t put = fwrite(b.data(), b.size(), 1, f);
+    bool ok = fclose(f) == 0 && put == 1;
+    return ok;
+}
