@@ -4,6 +4,7 @@
 #include "platform/input_devices.h"
 #include "platform/input_internal.h"
 #include "platform/kernel32.h"
+#include "platform/key_script.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -173,6 +174,7 @@ struct Device : ComObject<IDirectInputDevice8A> {
                 return DIERR_INPUTLOST;
             }
             InputInternalCount(INPUT_COUNT_KEYBOARD_READ);
+            PlatformKeyScriptStep();
             InputInternalCopyKeys(static_cast<BYTE *>(data));
             return DI_OK;
         case KIND_MOUSE:

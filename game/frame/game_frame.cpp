@@ -7,15 +7,19 @@
 #include "library/base/library.h"
 #include "library/base/timer.h"
 
-void WaitFramePeriod(int t0, MillisecondClock clock)
+namespace {
+uint64_t LibraryMicroseconds() { return GetMicrosecondCount(0); }
+} // namespace
+
+void WaitFramePeriod(uint64_t t0, MicrosecondClock clock)
 {
-    while ((double)ElapsedMs(t0, clock()) < kFramePeriodMs) {
+    while (clock() - t0 < kFramePeriodUs) {
     }
 }
 
 bool GameFrame::RunOneFrame()
 {
-    MillisecondClock now = clock ? clock : GetMillisecondCount;
+    MicrosecondClock now = frameClock ? frameClock : LibraryMicroseconds;
     GameInput &input = GetGameInput();
     if (input.inputLock == 1) {
         input.ClearInputCounters();
@@ -23,7 +27,7 @@ bool GameFrame::RunOneFrame()
         input.UpdateKeyCounters();
         input.UpdatePadCounters();
     }
-    int t0 = now();
+    uint64_t t0 = now();
     GameGraphics().clearScreen();
     OnFrame();
     if (input.KeyCounter(GAMEKEY_ESCAPE) == 1) return false;
@@ -42,7 +46,7 @@ void GameFrame::RunGameLoop()
     }
     if (runFlag != 1) {
         runFlag = 1;
-        startTime = (clock ? clock : GetMillisecondCount)();
+        startTime = GetMillisecondCount();
     }
     while (ProcessWindowMessages() == 0 && GameGraphics().clearDrawTarget() == 0) {
         if (!RunOneFrame()) break;

@@ -3,15 +3,18 @@
 
 #include <cstdint>
 
-// Milliseconds of a frame period, compared as double like the original loop.
-constexpr double kFramePeriodMs = 16.67;
+// A frame period of 16.67 ms, timed on the microsecond counter: whole milliseconds would make
+// every frame 17 ms and the game run at 58.8 frames a second.
+constexpr uint64_t kFramePeriodUs = 16670;
 
 // Elapsed milliseconds between two reads of the 31-bit millisecond counter, across its wrap.
 inline uint32_t ElapsedMs(int from, int to) { return ((uint32_t)to - (uint32_t)from) & 0x7FFFFFFFu; }
 
-// Reads the clock until a frame period has passed since t0 (busy, as the loop never sleeps).
 using MillisecondClock = int (*)();
-void WaitFramePeriod(int t0, MillisecondClock clock);
+using MicrosecondClock = uint64_t (*)();
+
+// Reads the clock until a frame period has passed since t0 (busy, as the loop never sleeps).
+void WaitFramePeriod(uint64_t t0, MicrosecondClock clock);
 
 class GameFrame {
 public:
@@ -32,5 +35,5 @@ public:
 
     int runFlag = 0;
     int startTime = 0;
-    MillisecondClock clock = nullptr; // null: the library's GetMillisecondCount
+    MicrosecondClock frameClock = nullptr; // null: the library's microsecond counter
 };

@@ -1,19 +1,33 @@
 #include "game/frame/game_graphics.h"
 
+#include "library/graphics/draw2d.h"
+#include "library/graphics/draw_params.h"
+#include "library/graphics/graph.h"
+#include "library/graphics/text_draw.h"
+
 namespace {
+// Screen entries not in the library yet: the target and clears succeed, the capture does
+// nothing.
 int Zero0() { return 0; }
 int Zero1(int) { return 0; }
-int Zero3(int, int, int) { return 0; }
-int NoImage(const char *, int) { return -1; }
-int NoGraph(int) { return -1; }
-int NoBlank(int, int) { return -1; }
 int NoCapture(int, int, int, int, int) { return -1; }
-int NoStretch(int, int, int, int, int, int) { return -1; }
-int NoPart(int, int, int, int, int, int, int, int, int) { return -1; }
-void NoText() {}
 
-GameGraphicsCalls g_gameGraphics = {Zero1,   Zero0,   Zero0,     Zero0,     Zero3,  NoImage,
-                                    NoGraph, NoBlank, NoCapture, NoStretch, NoPart, NoText};
+void DrawLoadingText() { DrawFormattedText(560, 440, MakeScreenColour(255, 255, 255), "%s", "ロード中"); }
+
+GameGraphicsCalls g_gameGraphics = {
+    Zero1,            // setDrawTarget
+    Zero0,            // clearDrawTarget
+    Zero0,            // clearScreen
+    Zero0,            // presentBackScreen
+    SetTransparentKey,
+    OpenImageAsGraph,
+    DestroyGraph,
+    CreateBlankGraph,
+    NoCapture,        // getDrawScreenGraph
+    DrawGraphStretched,
+    DrawGraphPart,
+    DrawLoadingText,
+};
 } // namespace
 
 GameGraphicsCalls &GameGraphics() { return g_gameGraphics; }

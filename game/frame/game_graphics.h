@@ -1,6 +1,6 @@
-// The drawing calls the game frame makes, gathered in one table. Until the library's graph and
-// screen entries are there the table holds stand-ins that draw nothing (loads answer -1, the
-// screen calls answer 0); the game entry points each at its library entry as it arrives.
+// The drawing calls the game frame makes, gathered in one table. Until the library's screen
+// entries are there the table holds stand-ins for them (the capture answers -1, the
+// screen calls answer 0). Tests put recorders in its place.
 #pragma once
 
 constexpr int kBackPage = -2;

@@ -1,21 +1,21 @@
 #include "game/frame/game_input.h"
 
 #include "library/base/input.h"
-#include "library/base/log.h"
+#include "library/graphics/screen_log.h"
 
 namespace {
 GameInput g_gameInput;
 
-void WriteScreenLogToFile(const char *text) { WriteLog(text); }
+void WriteToScreenLog(const char *text) { PrintScreenLog("%s", text); }
 
-ScreenLogHook g_screenLogHook = WriteScreenLogToFile;
+ScreenLogHook g_screenLogHook = WriteToScreenLog;
 } // namespace
 
 GameInput &GetGameInput() { return g_gameInput; }
 
 int CheckStatePad(int n) { return g_gameInput.CheckStatePad(n); }
 
-void SetGameScreenLogHook(ScreenLogHook hook) { g_screenLogHook = hook ? hook : WriteScreenLogToFile; }
+void SetGameScreenLogHook(ScreenLogHook hook) { g_screenLogHook = hook ? hook : WriteToScreenLog; }
 
 void GamePrintScreenLog(const char *text) { g_screenLogHook(text); }
 

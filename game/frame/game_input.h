@@ -67,8 +67,7 @@ GameInput &GetGameInput();
 // The free entries the other modules call.
 int CheckStatePad(int n);
 
-// Where CheckStatePad's complaint goes: the on-screen log. Until the library's on-screen log
-// exists the default writes the line to the log file; tests may capture it.
+// Where CheckStatePad's complaint goes: the on-screen log; tests may capture it.
 using ScreenLogHook = void (*)(const char *text);
 void SetGameScreenLogHook(ScreenLogHook hook);
 void GamePrintScreenLog(const char *text);

@@ -11,25 +11,31 @@
 
 namespace {
 
-int g_now = 0;
-int g_step = 0;
+uint64_t g_now = 0;
+uint64_t g_step = 0;
 int g_reads = 0;
-int SteppingClock() {
+uint64_t SteppingClock() {
     g_reads++;
-    int v = g_now;
-    g_now = (int)(((uint32_t)g_now + (uint32_t)g_step) & 0x7FFFFFFFu);
+    uint64_t v = g_now;
+    g_now += g_step;
     return v;
 }
 int NoPresent() { return 0; }
 
-TEST(FrameWait, WaitsSeventeenWholeMillisecondsAcrossTheWrap) {
-    for (int start : {1000, 0x7FFFFFFF - 5, 0x7FFFFFFF}) {
-        g_now = start;
-        g_step = 1;
-        g_reads = 0;
-        WaitFramePeriod(start, SteppingClock);
-        // Reads at +0 .. +17: 16 ms is short of 16.67, 17 is enough.
-        EXPECT_EQ(g_reads, 18) << start;
+TEST(FrameWait, WaitsOneSixtiethOfASecondAcrossTheWrap) {
+    for (uint64_t start : {uint64_t{1000}, ~uint64_t{0} - 5000, ~uint64_t{0}}) {
+        struct Case {
+            uint64_t step;
+            int reads;
+        } cases[] = {{1000, 18}, {10, 1668}};
+        for (const auto &c : cases) {
+            g_now = start;
+            g_step = c.step;
+            g_reads = 0;
+            WaitFramePeriod(start, SteppingClock);
+            // 1 ms steps: reads at +0 .. +17 ms (16 is short of 16.67); 10 us steps end at 16.67 ms.
+            EXPECT_EQ(g_reads, c.reads) << start << " " << c.step;
+        }
     }
     EXPECT_EQ(ElapsedMs(0x7FFFFFF0, 0x10), 0x20u);
 }

@@ -1,8 +1,13 @@
 // The host without a display: every test and CI run on it. Windows exist only in the
-// window manager's records; message boxes take their default button.
+// window manager's records; message boxes take their default button; frames that the key
+// script marks are saved as PNG files.
 #include "platform/host/host.h"
 
 #include <cstdio>
+#include <string>
+
+#include "platform/frame_png.h"
+#include "platform/key_script.h"
 
 namespace host {
 namespace {
@@ -28,6 +33,13 @@ public:
         default:
             return 1;
         }
+    }
+    // A frame the key script marks is written as a PNG file.
+    bool PresentFrame(uintptr_t, const uint32_t *pixels, int width, int height, int pitchBytes,
+                      const int *) override {
+        std::string path;
+        if (PlatformKeyScriptTakeSave(&path)) PlatformWriteFramePng(path.c_str(), pixels, width, height, pitchBytes);
+        return true;
     }
 };
 

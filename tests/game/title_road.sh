@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The game's road from the start under the headless host with a key script: the title cursor
+# moves down twice, KEY CONFIG opens, UP is rebound to S, the bindings are saved, Escape ends
+# the program. Checks the exit code, the 72 bytes of KEY_CONF.DAT and the leak report.
+# usage: title_road.sh BRISGAL DEMO_DATA_GEN
+set -euo pipefail
+game=$1
+gen=$2
+work=$(mktemp -d "${TMPDIR:-/tmp}/brisgal-road.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+"$gen" --short-music "$work" > /dev/null
+cat > "$work/keys.txt" <<'KEYS'
+# frame  event  DirectInput key
+10 down 208
+11 up 208
+20 down 208
+21 up 208
+30 down 45      # X on KEY CONFIG
+31 up 45
+60 down 45      # X: wait for a key (the screen ignores its first 20 frames)
+61 up 45
+70 down 31      # S becomes UP
+71 up 31
+80 down 44      # Z saves
+81 up 44
+100 down 1      # Escape
+KEYS
+cd "$work"
+status=0
+KELMOR_HOST=headless KELMOR_KEY_SCRIPT="$work/keys.txt" timeout 120 "$game" > "$work/out.txt" 2>&1 || status=$?
+if [ "$status" != 0 ]; then
+  echo "brisgal ended with $status"
+  tail -20 "$work/out.txt"
+  exit 1
+fi
+# LEFT, UP, RIGHT, DOWN, SHOT, JUMP, CHANGE, STATUS, RESET keys, then their pads.
+expect=$(printf '%s' cb000000 1f000000 cd000000 d0000000 2d000000 2c000000 10000000 1e000000 ffffffff \
+                    01000000 03000000 02000000 00000000 04000000 05000000 06000000 07000000 ffffffff)
+got=$(od -An -v -tx1 KEY_CONF.DAT | tr -d ' \n')
+if [ "$got" != "$expect" ]; then
+  echo "KEY_CONF.DAT: $got"
+  echo "expected:     $expect"
+  exit 1
+fi
+# The memory dump at the end of the log lists no block.
+grep -aq "Alloc num:0" Log.txt || { echo "Log.txt lists blocks left allocated"; tail -c 2000 Log.txt; exit 1; }
+echo "road ok: KEY_CONF.DAT as expected"
