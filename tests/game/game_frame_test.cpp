@@ -8,6 +8,7 @@
 #include "game/frame/game_graphics.h"
 #include "game/frame/sound_lists.h"
 #include "game_fixture.h"
+#include "platform/input_devices.h"
 
 namespace {
 
@@ -146,6 +147,58 @@ TEST_F(TitleStateTest, LatchKeepsAValueOneFrame) {
     EXPECT_EQ(game.latchValue, 5);
     Frame(game, {});
     EXPECT_EQ(game.latchValue, 0);
+}
+
+} // namespace
+
+namespace {
+
+int g_presents = 0;
+int CountPresent() { return ++g_presents; }
+uint64_t g_frameNow = 0;
+uint64_t JumpingClock() { return g_frameNow += 20000; }
+
+class CountingFrame : public GameFrame {
+public:
+    void OnFrame() override { frames++; }
+    int frames = 0;
+};
+
+class FrameLoopTest : public GameFolderTest {
+public:
+    void SetUp() override {
+        GameFolderTest::SetUp();
+        saved_ = GameGraphics();
+        GameGraphics().presentBackScreen = CountPresent;
+        g_presents = 0;
+        PlatformInputReset();
+    }
+    void TearDown() override {
+        PlatformInputReset();
+        GameGraphics() = saved_;
+        GameFolderTest::TearDown();
+    }
+    GameGraphicsCalls saved_;
+};
+
+TEST_F(FrameLoopTest, EscapeEndsBeforeThePresentOnlyOnItsFirstFrame) {
+    CountingFrame frame;
+    frame.frameClock = JumpingClock;
+    EXPECT_TRUE(frame.RunOneFrame());
+    EXPECT_EQ(g_presents, 1);
+    PlatformInputSetKey(GAMEKEY_ESCAPE, true);
+    EXPECT_FALSE(frame.RunOneFrame());
+    EXPECT_EQ(frame.frames, 2); // the frame's update and draw ran
+    EXPECT_EQ(g_presents, 1);   // its present did not
+    // Held on: a count of 2 is no new press.
+    EXPECT_TRUE(frame.RunOneFrame());
+    EXPECT_EQ(g_presents, 2);
+    // The input lock clears every counter, so the held key reads as a new press after it.
+    GetGameInput().inputLock = 1;
+    EXPECT_TRUE(frame.RunOneFrame());
+    EXPECT_EQ(GetGameInput().KeyCounter(GAMEKEY_ESCAPE), 0);
+    GetGameInput().inputLock = 0;
+    EXPECT_FALSE(frame.RunOneFrame());
 }
 
 } // namespace
