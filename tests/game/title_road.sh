@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # The game's road from the start under the headless host with a key script: the title cursor
 # moves down twice, KEY CONFIG opens, UP is rebound to S, the bindings are saved, Escape ends
-# the program. Checks the exit code, the 72 bytes of KEY_CONF.DAT and the leak report.
+# the program. Checks the exit code, the 72 bytes of KEY_CONF.DAT, the leak report and two saved
+# frames of the title (the picture drawn, the cursor moved).
 # usage: title_road.sh BRISGAL DEMO_DATA_GEN
 set -euo pipefail
 game=$1
 gen=$2
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/brisgal-road.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 "$gen" --short-music "$work" > /dev/null
 cat > "$work/keys.txt" <<'KEYS'
 # frame  event  DirectInput key
+5 save          # the title, cursor on NEW GAME
 10 down 208
 11 up 208
+15 save         # cursor on CONTINUE
 20 down 208
 21 up 208
 30 down 45      # X on KEY CONFIG
@@ -27,7 +31,7 @@ cat > "$work/keys.txt" <<'KEYS'
 KEYS
 cd "$work"
 status=0
-KELMOR_HOST=headless KELMOR_KEY_SCRIPT="$work/keys.txt" timeout 120 "$game" > "$work/out.txt" 2>&1 || status=$?
+KELMOR_HOST=headless KELMOR_FRAME_DIR="$work" KELMOR_KEY_SCRIPT="$work/keys.txt" timeout 120 "$game" > "$work/out.txt" 2>&1 || status=$?
 if [ "$status" != 0 ]; then
   echo "brisgal ended with $status"
   tail -20 "$work/out.txt"
@@ -44,4 +48,11 @@ if [ "$got" != "$expect" ]; then
 fi
 # The memory dump at the end of the log lists no block.
 grep -aq "Alloc num:0" Log.txt || { echo "Log.txt lists blocks left allocated"; tail -c 2000 Log.txt; exit 1; }
+# Frames are saved once the library presents them.
+if [ -e frame00005.png ] || [ -e frame00015.png ]; then
+  python3 "$here/frame_check.py" frame00005.png 0
+  python3 "$here/frame_check.py" frame00015.png 1
+else
+  echo "no frames presented: the frame checks wait for the library's present"
+fi
 echo "road ok: KEY_CONF.DAT as expected"

@@ -289,8 +289,9 @@ void WriteTitle(const fs::path &dir) {
         DrawAscii(t, x0 + 137, base, menu[i], 9, {235, 235, 245});
     }
     DrawAscii(t, x0 + 46, 218, "(C) BRISGAL PROJECT", 8, {150, 140, 180});
-    // Cursor: a small gold arrow pointing right, on the transparent colour.
-    t.Fill(192, 0, 200, 8, kClear);
+    // Cursor: a small gold arrow pointing right. The title draws it opaque, so its ground is the
+    // sky behind the middle menu word rather than the transparent colour.
+    t.Fill(192, 0, 200, 8, Mix({10, 14, 48}, {92, 40, 88}, (89 + 21 + 4) / 255.0));
     for (int y = 0; y < 8; y++) {
         int reach = y < 4 ? y : 7 - y;
         for (int x = 0; x <= reach * 2 && x < 8; x++) t.Set(192 + 1 + x, y, {255, 210, 90});
