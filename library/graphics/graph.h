@@ -132,6 +132,7 @@ struct GRAPHSYS {
     int32_t defaultPool;     // textures in the default pool
     int32_t oneTexturePerSide;  // SplitTextureLength gives one piece per side
     int32_t userMaxTexture;     // 0 = the device maximum
+    MEMIMG *softBlendImage;     // the blend graph's image on the software path, null none
 };
 
 extern GRAPHSYS g_graphs;
@@ -188,6 +189,16 @@ int GetBlankGraphAlpha();
 int SetDefaultPoolGraphs(int flag);
 int GetDefaultPoolGraphs();
 int SetTransparentKey(int r, int g, int b);
+
+// ---- blend graph (graph_blend.cpp) ----------------------------------------------------
+// The first texture of a graph (the draw-state blocks' graph-handle stages); null when none.
+IDirect3DBaseTexture9 *GraphFirstTexture(int graph);
+// graph or -1; parameter and border range 0..255.
+int SetBlendGraph(int graph, int parameter, int range);
+// 0 when the blend graph is live and covers the graph, else -1.
+int CheckBlendGraphSize(const GRAPHENTRY *graph);
+// A graph being deleted stops being the blend graph.
+void ForgetBlendGraph(int graph);
 
 // ---- textures (graph_texture.cpp, graph_transfer.cpp) ---------------------------------
 const COLOURFORMAT *GetGraphColourFormat(int code);

@@ -38,6 +38,8 @@ struct GRAPHBRIDGE {
     int (*setMovieFrameCallback)(int movie, void (*callback)(int movie, int value), int value);
     // The frame of a movie as an image (null when none is decoded yet).
     BASEIMAGE *(*movieFrameImage)(int movie);
+    // The frame when the decoder keeps it in a device surface (null when it does not).
+    IDirect3DSurface9 *(*movieFrameSurface)(int movie);
 };
 
 extern GRAPHBRIDGE g_graphBridge;

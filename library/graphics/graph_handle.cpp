@@ -142,6 +142,7 @@ int DestroyGraph(int handle) {
     GRAPHSYS &G = g_graphs;
     if (entry->boundMovie != -1 && g_graphBridge.closeMovie) g_graphBridge.closeMovie(entry->boundMovie);
     entry->boundMovie = -1;
+    ForgetBlendGraph(handle);
     if (entry->source && !entry->source->desc.hardware) ReleaseMemImg(GraphMemImg(entry));
     DropSource(entry);
     for (void *&buffer : entry->auxBuffers) {

@@ -304,7 +304,18 @@ int TransferImageToGraphTextures(int graph, const RECT *srcRect, int x, int y, B
 
 void MovieFrameToGraph(int movie, int graph) {
     GRAPHENTRY *entry = GetGraphEntry(graph);
-    if (!entry || !g_graphBridge.movieFrameImage) return;
+    if (!entry) return;
+    GRAPHSOURCE *source = entry->source;
+    if (source->desc.hardware && g_graphBridge.movieFrameSurface && g_graphBridge.device) {
+        IDirect3DSurface9 *surface = g_graphBridge.movieFrameSurface(movie);
+        GRAPHTILE &tile = GraphTiles(source)[0];
+        if (surface) {
+            RECT used{0, 0, tile.usedWidth, tile.usedHeight};
+            if (tile.surface) g_graphBridge.device->StretchRect(surface, nullptr, tile.surface, &used, D3DTEXF_NONE);
+            return;
+        }
+    }
+    if (!g_graphBridge.movieFrameImage) return;
     BASEIMAGE *frame = g_graphBridge.movieFrameImage(movie);
     if (!frame) return;
     if (!entry->source->desc.hardware) {

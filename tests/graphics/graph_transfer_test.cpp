@@ -235,3 +235,71 @@ TEST_F(GraphTransferTest, MemoryImagesMakeGraphs) {
 }
 
 }  // namespace
+
+namespace {
+
+// A stand-in movie layer whose frame is either an image or a device surface.
+BASEIMAGE g_movieFrame;
+IDirect3DSurface9 *g_movieSurface = nullptr;
+void (*g_frameCallback)(int, int) = nullptr;
+int g_frameValue = -1;
+
+int OpenFrameMovie(const char *, int *w, int *h, int) {
+    *w = 20;
+    *h = 10;
+    return 7;
+}
+int CloseFrameMovie(int) { return 0; }
+int SetFrameCallback(int, void (*callback)(int, int), int value) {
+    g_frameCallback = callback;
+    g_frameValue = value;
+    return 0;
+}
+BASEIMAGE *FrameImage(int) { return &g_movieFrame; }
+IDirect3DSurface9 *FrameSurface(int) { return g_movieSurface; }
+
+TEST_F(GraphTransferTest, MovieFramesReachTheirGraphFromImagesOrSurfaces) {
+    GRAPHBRIDGE &b = g_graphBridge;
+    b.openMovie = OpenFrameMovie;
+    b.closeMovie = CloseFrameMovie;
+    b.setMovieFrameCallback = SetFrameCallback;
+    b.movieFrameImage = FrameImage;
+    b.movieFrameSurface = FrameSurface;
+    ASSERT_EQ(AllocBaseImageXRGB8(20, 10, &g_movieFrame), 0);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x) {
+            uint32_t c = Pattern(x, y);
+            std::memcpy(g_movieFrame.pixels + y * g_movieFrame.pitch + x * 4, &c, 4);
+        }
+    WriteFile("clip.ogv", Bytes(32, 0x55));
+
+    for (int direct : {1, 0}) {
+        b.direct3D = direct;
+        b.device = direct ? dev_ : nullptr;
+        int g = LoadGraphFile("clip.ogv", 0, 0, 0);
+        ASSERT_NE(g, -1) << direct;
+        ASSERT_EQ(g_frameValue, g);
+        g_frameCallback(7, g);
+        if (direct) {
+            EXPECT_EQ(GraphPixel(g, 19, 9) & 0xFFFFFF, Pattern(19, 9));
+            // A frame the decoder keeps on the device is stretched onto the tile.
+            ASSERT_EQ(dev_->CreateRenderTarget(20, 10, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, 0, FALSE,
+                                               &g_movieSurface, nullptr),
+                      D3D_OK);
+            dev_->ColorFill(g_movieSurface, nullptr, 0xFF336699);
+            g_frameCallback(7, g);
+            EXPECT_EQ(GraphPixel(g, 0, 0) & 0xFFFFFF, 0x336699u);
+            EXPECT_EQ(GraphPixel(g, 19, 9) & 0xFFFFFF, 0x336699u);
+            g_movieSurface->Release();
+            g_movieSurface = nullptr;
+        } else {
+            MEMIMG *view = GraphMemImg(GetGraphEntry(g));
+            uint32_t p = LoadPixelValue(view->pixels + 9 * view->base->pitch + 19 * 4, 4);
+            EXPECT_EQ(p & 0xFFFFFF, Pattern(19, 9));
+        }
+        DestroyGraph(g);
+    }
+    FreeBaseImage(&g_movieFrame);
+}
+
+}  // namespace
