@@ -2,6 +2,7 @@
 // flushed when full. The same 2,000 32x32 sprites per frame as the raster benchmark, so the
 // difference is what the state cache and the batch cost on top of the device.
 #include "library/graphics/draw_area.h"
+#include "library/graphics/device.h"
 #include "library/graphics/draw_params.h"
 #include "library/graphics/render_state.h"
 #include "library/graphics/vertex_batch.h"
@@ -13,8 +14,6 @@
 #include <cstring>
 #include <vector>
 
-extern IDirect3DDevice9 *g_renderDeviceBridge;
-extern IDirect3DSurface9 *g_renderBackBufferBridge;
 
 namespace {
 
@@ -59,8 +58,10 @@ struct Scene {
         std::memset(&g_renderState, 0, sizeof g_renderState);
         ResetDrawSettings();
         g_drawArea = MakeDrawArea(0, 0, kWidth, kHeight);
-        g_renderDeviceBridge = dev;
-        g_renderBackBufferBridge = back;
+        g_deviceState.device = dev;
+        g_screenSetup.direct3D = 1;
+        g_screenSetup.bits = 32;
+        g_deviceState.backBuffer = back;
         RestoreDeviceStates();
         unsigned seed = 12345;
         for (int i = 0; i < kSprites; ++i) {
@@ -75,8 +76,9 @@ struct Scene {
         LeaveDeviceScene();
         for (int i = 0; i < 8; ++i) dev->SetTexture(i, nullptr);
         std::memset(&g_renderState, 0, sizeof g_renderState);
-        g_renderDeviceBridge = nullptr;
-        g_renderBackBufferBridge = nullptr;
+        g_deviceState.device = nullptr;
+        g_screenSetup.direct3D = 0;
+        g_deviceState.backBuffer = nullptr;
         texture->Release();
         back->Release();
         dev->Release();

@@ -28,7 +28,8 @@ void D3D9TestFailCall(const std::string &call, int count, HRESULT result = D3DER
 void D3D9TestHideEntryPoint(bool hidden);
 
 // ---- scripted answers -----------------------------------------------------------
-// CheckDeviceFormat for usage (0, D3DUSAGE_RENDERTARGET or D3DUSAGE_DEPTHSTENCIL) and format.
+// CheckDeviceFormat for usage (0, D3DUSAGE_RENDERTARGET or D3DUSAGE_DEPTHSTENCIL) and format,
+// and the resources made with them; back buffers keep the display's own formats.
 void D3D9TestSetFormatSupport(DWORD usage, D3DFORMAT format, bool supported);
 // CheckDepthStencilMatch for a depth format.
 void D3D9TestSetDepthMatch(D3DFORMAT depthFormat, bool matches);

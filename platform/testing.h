@@ -90,6 +90,9 @@ void PlatformTestResetWindowManager();
 // The virtual desktop (and the display's current mode with it).
 void PlatformTestSetDesktop(int width, int height, int depth);
 void PlatformTestSetDesktopDepth(int depth);
+// The next `count` ChangeDisplaySettingsA calls with a mode fail (0 clears); the call
+// record still gets them.
+void PlatformTestRefuseDisplayChanges(int count);
 
 // The next MessageBoxA / MessageBoxW returns this instead of asking the host.
 void PlatformTestAnswerNextMessageBox(int answer);

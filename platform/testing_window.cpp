@@ -32,6 +32,7 @@ void ResetAll() {
     s.calls.clear();
     s.failRegisterClass = false;
     s.failCreateWindow = false;
+    s.refuseDisplayChanges = 0;
 }
 
 }  // namespace wm
@@ -55,6 +56,11 @@ void PlatformTestSetDesktopDepth(int depth) {
     EnsureDesktop();
     Lock lock(S().mu);
     S().desktopDepth = S().modeDepth = depth;
+}
+
+void PlatformTestRefuseDisplayChanges(int count) {
+    Lock lock(S().mu);
+    S().refuseDisplayChanges = count;
 }
 
 void PlatformTestAnswerNextMessageBox(int answer) {

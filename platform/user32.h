@@ -275,10 +275,20 @@ struct DEVMODEA {
     DWORD dmPelsHeight;
     DWORD dmDisplayFrequency;
 };
+#define DM_BITSPERPEL 0x00040000u
+#define DM_PELSWIDTH 0x00080000u
+#define DM_PELSHEIGHT 0x00100000u
+#define DM_DISPLAYFREQUENCY 0x00400000u
+#define CDS_FULLSCREEN 0x00000004u
+#define ENUM_CURRENT_SETTINGS ((DWORD)-1)
 #define DISP_CHANGE_SUCCESSFUL 0
 #define DISP_CHANGE_FAILED (-1)
+#define DISP_CHANGE_BADMODE (-2)
 // Null puts the virtual display back into the desktop's mode.
 LONG ChangeDisplaySettingsA(DEVMODEA *mode, DWORD flags);
+// The display's modes, from index 0 until FALSE (device name null: the one display);
+// ENUM_CURRENT_SETTINGS gives the current mode.
+BOOL EnumDisplaySettingsA(LPCSTR deviceName, DWORD index, DEVMODEA *mode);
 
 // ---- message boxes --------------------------------------------------------------
 

@@ -92,6 +92,7 @@ struct State {
     std::vector<std::string> calls;
     bool failRegisterClass = false;
     bool failCreateWindow = false;
+    int refuseDisplayChanges = 0;   // the next n mode changes fail
 };
 
 State &S();

@@ -7,6 +7,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <iterator>
 #include <cstring>
 
 namespace wm {
@@ -173,18 +174,75 @@ BOOL SystemParametersInfoA(UINT action, UINT uiParam, LPVOID pvParam, UINT winIn
     }
 }
 
-LONG ChangeDisplaySettingsA(DEVMODEA *mode, DWORD) {
+namespace {
+
+struct ListedMode {
+    int width, height, bits;
+};
+// What the virtual display offers besides the desktop's own size; an 8-bit mode as real
+// displays list them.
+const ListedMode kListedModes[] = {
+    {640, 480, 8},   {320, 240, 16}, {640, 480, 16},  {800, 600, 16},  {1024, 768, 16},
+    {320, 240, 32},  {640, 480, 32}, {800, 600, 32},  {1024, 768, 32},
+};
+constexpr int kListedRate = 60;
+
+// Under the lock: the listed modes, the desktop's size at 16 and 32 bits last unless listed.
+std::vector<ListedMode> DisplayModes() {
+    std::vector<ListedMode> modes(std::begin(kListedModes), std::end(kListedModes));
+    for (int bits : {16, 32}) {
+        bool listed = false;
+        for (const ListedMode &m : kListedModes)
+            listed |= m.width == S().desktopWidth && m.height == S().desktopHeight && m.bits == bits;
+        if (!listed) modes.push_back({S().desktopWidth, S().desktopHeight, bits});
+    }
+    return modes;
+}
+
+}  // namespace
+
+BOOL EnumDisplaySettingsA(LPCSTR, DWORD index, DEVMODEA *mode) {
+    EnsureDesktop();
+    if (!mode) return FALSE;
+    Lock lock(S().mu);
+    DEVMODEA out{};
+    out.dmSize = mode->dmSize;
+    out.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
+    out.dmDisplayFrequency = kListedRate;
+    if (index == ENUM_CURRENT_SETTINGS) {
+        out.dmPelsWidth = S().modeWidth, out.dmPelsHeight = S().modeHeight, out.dmBitsPerPel = S().modeDepth;
+    } else {
+        std::vector<ListedMode> modes = DisplayModes();
+        if (index >= modes.size()) return FALSE;
+        out.dmPelsWidth = modes[index].width, out.dmPelsHeight = modes[index].height;
+        out.dmBitsPerPel = modes[index].bits;
+    }
+    *mode = out;
+    return TRUE;
+}
+
+LONG ChangeDisplaySettingsA(DEVMODEA *mode, DWORD flags) {
     EnsureDesktop();
     int w, h, d;
     std::vector<HWND> tops;
     {
         Lock lock(S().mu);
-        Record(mode ? "ChangeDisplaySettingsA mode" : "ChangeDisplaySettingsA null");
         if (mode) {
-            w = mode->dmPelsWidth ? static_cast<int>(mode->dmPelsWidth) : S().modeWidth;
-            h = mode->dmPelsHeight ? static_cast<int>(mode->dmPelsHeight) : S().modeHeight;
-            d = mode->dmBitsPerPel ? static_cast<int>(mode->dmBitsPerPel) : S().modeDepth;
+            w = (mode->dmFields & DM_PELSWIDTH) ? static_cast<int>(mode->dmPelsWidth) : S().modeWidth;
+            h = (mode->dmFields & DM_PELSHEIGHT) ? static_cast<int>(mode->dmPelsHeight) : S().modeHeight;
+            d = (mode->dmFields & DM_BITSPERPEL) ? static_cast<int>(mode->dmBitsPerPel) : S().modeDepth;
+            int rate = (mode->dmFields & DM_DISPLAYFREQUENCY) ? static_cast<int>(mode->dmDisplayFrequency) : 0;
+            Record("ChangeDisplaySettingsA " + std::to_string(w) + "x" + std::to_string(h) + "x" + std::to_string(d) +
+                   " " + std::to_string(rate) + "Hz " + std::to_string(flags));
+            if (S().refuseDisplayChanges > 0) {
+                --S().refuseDisplayChanges;
+                return DISP_CHANGE_FAILED;
+            }
+            bool listed = false;
+            for (const ListedMode &m : DisplayModes()) listed |= m.width == w && m.height == h && m.bits == d;
+            if (!listed || (rate != 0 && rate != kListedRate)) return DISP_CHANGE_BADMODE;
         } else {
+            Record("ChangeDisplaySettingsA null");
             w = S().desktopWidth, h = S().desktopHeight, d = S().desktopDepth;
         }
         if (w == S().modeWidth && h == S().modeHeight && d == S().modeDepth) return DISP_CHANGE_SUCCESSFUL;

@@ -13,6 +13,7 @@
 #include "library/base/stream.h"
 #include "library/base/system_info.h"
 #include "library/base/window.h"
+#include "library/graphics/device.h"
 #include "library/graphics/screen_log.h"
 #include "platform/com.h"
 #include "platform/gdi32.h"
@@ -93,7 +94,7 @@ int StartLibrarySystems() {
     // A machine without sound still starts.
     g_library.soundStarted = 1;
     InitializeSoundSystem();
-    // graphics: StartGraphics; a negative result fails the start-up.
+    if (StartGraphics() < 0) return FailStartUp();
 
     WriteLog("文字コードバッファの初期化を行います... ");
     ClearImeState();
@@ -119,7 +120,7 @@ int EndLibrarySystems() {
 
     EndScreenLog();
     // models: DeleteAllModels.
-    // graphics: ShutdownGraphics.
+    ShutdownGraphics();
     if (g_library.inputStarted) {
         g_library.inputStarted = 0;
         ShutdownDirectInput();

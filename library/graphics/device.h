@@ -2,6 +2,7 @@
 // Direct3D cannot be brought up; the display-mode list and the dialog-box mode.
 #pragma once
 
+#include "library/graphics/memimg.h"
 #include "platform/d3d9.h"
 #include "platform/ddraw.h"
 #include "platform/windef.h"
@@ -74,9 +75,19 @@ struct DEVICEFORMATS {
     D3DFORMAT alphaTest;           // in use: by the screen bits
 };
 
+// The software renderer's screen: the screen image, two work images of its size (the second
+// with an alpha plane) and the image the software draws go to.
+struct SOFTSCREEN {
+    MEMIMG screen;
+    MEMIMG work;
+    MEMIMG workAlpha;
+    MEMIMG *drawTarget;
+};
+
 extern SCREENSETUP g_screenSetup;
 extern DEVICESTATE g_deviceState;
 extern DEVICEFORMATS g_deviceFormats;
+extern SOFTSCREEN g_softScreen;
 
 int StartGraphics();
 int ShutdownGraphics();
@@ -86,6 +97,9 @@ int CreateDirectDrawObject();
 int CreateDirect3DObject();
 int CreateDirect3DDevice();
 int CreateDepthBuffer();
+// The format tables of the device just created, with their log lines; -1 when a format the
+// device cannot do without is missing.
+int ChooseDeviceFormats();
 int CreateSubBackBuffer();
 int SetupProgrammableShaders();
 int CreateVertexDeclarations();
@@ -94,6 +108,7 @@ int ReleaseDisplayDevice();
 int CreateSoftwareScreen();
 
 int BuildDisplayModeList();
+void FreeDisplayModeList();
 int CountDisplayModes();
 DISPLAYMODE *QueryDisplayMode(DISPLAYMODE *out, int index);
 

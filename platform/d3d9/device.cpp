@@ -60,7 +60,7 @@ bool Device::CreateBackBuffer() {
         if (params.BackBufferFormat == D3DFMT_UNKNOWN) params.BackBufferFormat = desktop.Format;
     }
     if (params.BackBufferCount == 0) params.BackBufferCount = 1;
-    if (!FormatSupported(D3DUSAGE_RENDERTARGET, params.BackBufferFormat)) return false;
+    if (!BackBufferFormatSupported(params.BackBufferFormat)) return false;
     Surface *surface = new Surface(this, SurfaceKind::BackBuffer, D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET,
                                    (params.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0);
     if (!surface->image.Allocate(params.BackBufferFormat, (int)params.BackBufferWidth,

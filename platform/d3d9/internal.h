@@ -58,6 +58,8 @@ void RecordText(std::string text);
 // Returns the scripted failure for this call, or S_OK.
 HRESULT ScriptedFailure(const char *call);
 bool FormatSupported(DWORD usage, D3DFORMAT format);
+// Display formats a back buffer can have; scripted format answers do not change them.
+bool BackBufferFormatSupported(D3DFORMAT format);
 bool DepthMatches(D3DFORMAT format);
 const D3DCAPS9 &CurrentCaps();
 D3DDISPLAYMODE DesktopMode();

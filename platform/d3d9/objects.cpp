@@ -386,7 +386,7 @@ HRESULT Direct3D9::CheckDeviceType(UINT adapter, D3DDEVTYPE, D3DFORMAT adapterFo
                                    BOOL) {
     Record("CheckDeviceType", adapter, adapterFormat, backBufferFormat);
     if (adapter != 0) return D3DERR_INVALIDCALL;
-    return FormatSupported(D3DUSAGE_RENDERTARGET, backBufferFormat) ? D3D_OK : D3DERR_NOTAVAILABLE;
+    return BackBufferFormatSupported(backBufferFormat) ? D3D_OK : D3DERR_NOTAVAILABLE;
 }
 
 HRESULT Direct3D9::CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,

@@ -117,6 +117,8 @@ bool FormatSupported(DWORD usage, D3DFORMAT format) {
     return DefaultFormatSupport(kind, format);
 }
 
+bool BackBufferFormatSupported(D3DFORMAT format) { return DefaultFormatSupport(D3DUSAGE_RENDERTARGET, format); }
+
 bool DepthMatches(D3DFORMAT format) {
     auto it = State().depthOverrides.find(format);
     if (it != State().depthOverrides.end()) return it->second;

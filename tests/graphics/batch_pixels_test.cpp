@@ -62,7 +62,7 @@ class BatchPixels : public PixelTest, public ::testing::WithParamInterface<std::
 
 TEST_P(BatchPixels, FilledRectangle) {
     auto [mode, reverse] = GetParam();
-    g_renderDeviceBlendOp = reverse ? 1 : 0;
+    g_deviceState.separateAlphaBlend = reverse ? 1 : 0;
     FillBackground();
     const int bright[3] = {100, 255, 200};  // blue, green, red
     SetBrightnessRGB(bright[2], bright[1], bright[0]);
@@ -90,7 +90,7 @@ TEST_P(BatchPixels, FilledRectangle) {
 
 TEST_P(BatchPixels, TexturedQuadWithAlpha) {
     auto [mode, reverse] = GetParam();
-    g_renderDeviceBlendOp = reverse ? 1 : 0;
+    g_deviceState.separateAlphaBlend = reverse ? 1 : 0;
     FillBackground();
     auto texel = [](int x, int y) {
         return (uint32_t)(x * 60 + y * 5) << 24 | (uint32_t)(200 - x * 30) << 16 | (uint32_t)(y * 50 + 10) << 8 |

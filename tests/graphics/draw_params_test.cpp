@@ -1,7 +1,6 @@
 // Draw settings: clamping, unchanged values, suppression, standard formats and screen colours.
 #include "render_fixture.h"
 
-extern int g_renderScreenBits;
 
 namespace {
 
@@ -52,8 +51,8 @@ TEST(StandardColourFormats, MasksAndRefusals) {
 }
 
 TEST(ScreenColours, RoundTripsOn565And888) {
-    int saved = g_renderScreenBits;
-    g_renderScreenBits = 16;
+    int saved = g_screenSetup.bits;
+    g_screenSetup.bits = 16;
     EXPECT_EQ(MakeScreenColour(255, 255, 255), 0xFFFFu);
     EXPECT_EQ(MakeScreenColour(255, 128, 64), (31u << 11) | (32u << 5) | 8u);
     int r, g, b;
@@ -65,13 +64,13 @@ TEST(ScreenColours, RoundTripsOn565And888) {
     EXPECT_EQ(r, 16 * 255 / 31);
     EXPECT_EQ(g, 32 * 255 / 63);
     EXPECT_EQ(b, 2 * 255 / 31);
-    g_renderScreenBits = 32;
+    g_screenSetup.bits = 32;
     EXPECT_EQ(MakeScreenColour(1, 2, 3), 0xFF010203u);
     SplitScreenColour(0xFF7BFA03u, &r, &g, &b);
     EXPECT_EQ(r, 123);
     EXPECT_EQ(g, 250);
     EXPECT_EQ(b, 3);
-    g_renderScreenBits = saved;
+    g_screenSetup.bits = saved;
 }
 
 TEST_F(RenderTest, ResetDrawSettingsKeepsTheListedItems) {

@@ -77,7 +77,8 @@ TEST_F(RenderTest, AddressStageMinusOneSetsAllEightAndStageEightIsRefused) {
 }
 
 TEST_F(RenderTest, WithoutDeviceOnlyTheDepthSettersFail) {
-    g_renderDeviceBridge = nullptr;
+    g_deviceState.device = nullptr;
+    g_screenSetup.direct3D = 0;
     EXPECT_EQ(EnableDepthTest(1), -1);
     EXPECT_EQ(EnableDepthWrite(1), -1);
     EXPECT_EQ(SetDepthCompare(4), -1);
@@ -88,7 +89,9 @@ TEST_F(RenderTest, WithoutDeviceOnlyTheDepthSettersFail) {
     EXPECT_EQ(SetTextureAddressV(1, 0), 0);
     EXPECT_EQ(FlushVertexBatch(), -1);
     EXPECT_EQ(SetDrawTexture(nullptr), -1);
-    g_renderDeviceBridge = dev;
+    g_deviceState.device = dev;
+    g_screenSetup.direct3D = 1;
+    g_screenSetup.bits = 32;
 }
 
 TEST_F(RenderTest, AFailingDeviceCallIsReportedAndNotCached) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "library/graphics/draw_area.h"
+#include "library/graphics/device.h"
 #include "library/graphics/draw_params.h"
 #include "library/graphics/render_state.h"
 #include "library/graphics/vertex_batch.h"
@@ -16,9 +17,6 @@
 #include <string>
 #include <vector>
 
-extern IDirect3DDevice9 *g_renderDeviceBridge;
-extern IDirect3DSurface9 *g_renderBackBufferBridge;
-extern int g_renderDeviceBlendOp;
 
 class RenderTest : public ::testing::Test {
 protected:
@@ -44,9 +42,11 @@ protected:
         ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev),
                   D3D_OK);
         ASSERT_EQ(dev->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
-        g_renderDeviceBridge = dev;
-        g_renderBackBufferBridge = back;
-        g_renderDeviceBlendOp = 0;
+        g_deviceState.device = dev;
+        g_screenSetup.direct3D = 1;
+        g_screenSetup.bits = 32;
+        g_deviceState.backBuffer = back;
+        g_deviceState.separateAlphaBlend = 0;
         ASSERT_EQ(RestoreDeviceStates(), 0);
         FlushVertexBatch();  // the start-up point
         dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
@@ -58,8 +58,9 @@ protected:
         // Drop the cache's bindings before the device goes.
         for (int i = 0; i < 8; ++i) dev->SetTexture(i, nullptr);
         std::memset(&g_renderState, 0, sizeof g_renderState);
-        g_renderDeviceBridge = nullptr;
-        g_renderBackBufferBridge = nullptr;
+        g_deviceState.device = nullptr;
+        g_screenSetup.direct3D = 0;
+        g_deviceState.backBuffer = nullptr;
         for (IDirect3DTexture9 *t : textures) t->Release();
         back->Release();
         EXPECT_EQ(dev->Release(), 0u);
