@@ -53,6 +53,9 @@ public:
                 return;
             }
             ids_[SDL_GetWindowID(view.window)] = v.id;
+            // Made now and in software: an accelerated renderer made later can have the X
+            // backend replace the window by one of another visual, under a new id.
+            view.renderer = SDL_CreateRenderer(view.window, -1, SDL_RENDERER_SOFTWARE);
         }
         if (SDL_strcmp(SDL_GetWindowTitle(view.window), v.title) != 0)
             SDL_SetWindowTitle(view.window, v.title);
@@ -188,7 +191,7 @@ public:
         if (width <= 0 || height <= 0) return false;
         SdlView &view = it->second;
         if (!view.renderer) {
-            view.renderer = SDL_CreateRenderer(view.window, -1, 0);
+            view.renderer = SDL_CreateRenderer(view.window, -1, SDL_RENDERER_SOFTWARE);
             if (!view.renderer) return false;
         }
         if (!view.texture || view.textureWidth != width || view.textureHeight != height) {
