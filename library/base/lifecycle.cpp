@@ -33,6 +33,21 @@ int DesktopDepth() {
     return depth;
 }
 
+// A display mode of the requested screen size (colour depth and rate not compared).
+bool DisplayHasScreenSize() {
+    int width = g_screenSetup.width > 0 ? g_screenSetup.width : 640;
+    int height = g_screenSetup.height > 0 ? g_screenSetup.height : 480;
+    bool found = false;
+    for (int i = 0, n = CountDisplayModes(); i < n && !found; ++i) {
+        DISPLAYMODE mode;
+        QueryDisplayMode(&mode, i);
+        found = mode.width == width && mode.height == height;
+    }
+    // Built again when graphics asks; nothing is left behind should start-up stop early.
+    FreeDisplayModeList();
+    return found;
+}
+
 // A failed start-up shuts down what it had started.
 int FailStartUp() {
     EndLibrarySystems();
@@ -46,8 +61,7 @@ int StartLibrarySystems() {
     if (g_library.initialised) return 0;
     g_library.initialising = 1;
 
-    // graphics: in full screen, a requested screen size that no display mode has switches
-    // to window mode (ChangeWindowMode (1)).
+    if (!IsWindowMode() && !DisplayHasScreenSize()) ChangeWindowMode(1);
     // movies: the colour-conversion tables.
     InitArchiveManager();
     SelectFileFunctions(nullptr);
@@ -59,8 +73,7 @@ int StartLibrarySystems() {
     StartLogFile();
     g_library.logStarted = 1;
 
-    // graphics: a requested screen colour depth of 24 is refused as well.
-    if (DesktopDepth() == 24 && IsWindowMode()) {
+    if ((DesktopDepth() == 24 && IsWindowMode()) || g_screenSetup.bits == 24) {
         WriteLog("Ｋｅｌｍｏｒは２４ビットカラーモードに対応していません\n");
         g_library.initialising = 0;
         return -1;

@@ -4,6 +4,7 @@
 #include "library/sound/sound.h"
 
 #include "library/base/window.h"
+#include "library/graphics/device.h"
 #include "platform/kernel32.h"
 
 namespace {
@@ -64,8 +65,7 @@ int PumpWindowMessages() {
     if (mainThread && !g_window.settings.windowMode) {
         int x, y;
         GetMousePosition(&x, &y);
-        // graphics: with Direct3D in use the cursor is re-applied only below y 60.
-        SetMouseDisplay(-1);
+        if (!g_screenSetup.direct3D || y > 60) SetMouseDisplay(-1);
     }
     RefillStreamSounds();
     JoypadEffectProcess();

@@ -1,5 +1,6 @@
 // Creation and destruction of the main window, window mode and full screen, the getters.
 #include "library/base/window.h"
+#include "library/graphics/device.h"
 
 #include "library/base/clock_state.h"
 #include "library/base/library.h"
@@ -107,9 +108,8 @@ void TestTimers() {
 }  // namespace
 
 void GetWindowScreenSize(int *width, int *height) {
-    // graphics: the requested screen size of the screen settings replaces these defaults.
-    *width = 640;
-    *height = 480;
+    *width = g_screenSetup.width > 0 ? g_screenSetup.width : 640;
+    *height = g_screenSetup.height > 0 ? g_screenSetup.height : 480;
 }
 
 int CreateMainWindow() {

@@ -3,6 +3,7 @@
 #include "library/base/library.h"
 #include "library/base/log.h"
 #include "library/base/window.h"
+#include "library/graphics/device.h"
 #include "library/base/input.h"
 #include "platform/gdi32.h"
 
@@ -46,9 +47,12 @@ void OnActivation(int active, int minimised) {
         (void)minimised;
         RefreshInputDeviceAcquireState();
     } else {
-        // graphics: full screen without Direct3D goes back to the desktop mode
-        // (ChangeDisplaySettingsA (null, 0)) and minimises; with a DirectDraw object the
-        // movies pause. movies: PauseAllMovies.
+        // Full screen without Direct3D changed the display itself: give the desktop back.
+        if (!g_window.settings.windowMode && g_screenSetup.initialised && !g_screenSetup.direct3D) {
+            ChangeDisplaySettingsA(nullptr, 0);
+            ShowWindow(g_window.window, SW_MINIMIZE);
+        }
+        // movies: with a DirectDraw object in full screen, PauseAllMovies.
         RefreshInputDeviceAcquireState();
     }
     RefreshEffectPlayState();
@@ -62,8 +66,7 @@ void OnDisplayChange(WPARAM wParam, LPARAM lParam) {
     int depth = static_cast<int>(wParam), width = LOWORD(lParam), height = HIWORD(lParam);
     int screenWidth, screenHeight;
     GetWindowScreenSize(&screenWidth, &screenHeight);
-    // graphics: the screen settings' colour bits (16 until graphics exists).
-    const int screenDepth = 16;
+    const int screenDepth = g_screenSetup.bits > 0 ? g_screenSetup.bits : 16;
     if (depth == screenDepth && width == screenWidth && height == screenHeight) {
         g_window.displayChanged = 1;
         return;
@@ -126,7 +129,10 @@ LRESULT MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         OnDisplayChange(wParam, lParam);
         break;
     case WM_NCHITTEST:
-        // graphics: in full screen with Direct3D in use, screen y 0-7 answers HTMENU.
+        if (!g_window.settings.windowMode && g_screenSetup.direct3D) {
+            int y = static_cast<SHORT>(HIWORD(lParam));
+            if (y >= 0 && y <= 7) return HTMENU;
+        }
         break;
     case WM_SETCURSOR:
     case WM_MOUSEMOVE:

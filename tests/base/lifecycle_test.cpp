@@ -3,6 +3,7 @@
 #include "library/base/library.h"
 #include "library/base/pump.h"
 #include "library/base/window.h"
+#include "library/graphics/device.h"
 #include "library_fixture.h"
 
 #include <algorithm>
@@ -180,6 +181,29 @@ TEST_F(Lifecycle, A24BitDesktopInWindowModeIsRefused) {
     EXPECT_EQ(EndLibrary(), 0);
 }
 
+TEST_F(Lifecycle, ScreenRequestsTheDisplayCannotMeet) {
+    // A 24-bit screen is refused before anything starts.
+    g_screenSetup = SCREENSETUP{};
+    g_screenSetup.bits = 24;
+    EXPECT_EQ(InitLibrary(), -1);
+    EXPECT_TRUE(LogHas("Ｋｅｌｍｏｒは２４ビットカラーモードに対応していません\r\n"));
+    EXPECT_FALSE(g_library.initialised);
+
+    // A full-screen size no display mode has starts in window mode, at that size.
+    g_screenSetup = SCREENSETUP{};
+    g_screenSetup.width = 700;
+    g_screenSetup.height = 500;
+    ASSERT_EQ(InitLibrary(), 0);
+    EXPECT_TRUE(IsWindowMode());
+    EXPECT_EQ(g_screenSetup.direct3D, 1);
+    PlatformTestWindowInfo info = PlatformTestGetWindow(GetMainWindow());
+    EXPECT_EQ(info.client.right - info.client.left, 700);
+    EXPECT_EQ(info.client.bottom - info.client.top, 500);
+    EXPECT_EQ(EndLibrary(), 0);
+    EXPECT_EQ(g_screenSetup.initialised, 0);
+    g_screenSetup = SCREENSETUP{};
+}
+
 TEST_F(Lifecycle, TheLibraryEndingFirstClosesTheWindowItself) {
     ChangeWindowMode(1);
     ASSERT_EQ(InitLibrary(), 0);
@@ -198,6 +222,8 @@ TEST_F(Lifecycle, TheLibraryEndingFirstClosesTheWindowItself) {
 }
 
 TEST_F(Lifecycle, FullScreenWindowCoversTheScreenAndHidesTheCursor) {
+    // Away from the top band, where a Direct3D full screen leaves the cursor as it is.
+    SetCursorPos(320, 240);
     ASSERT_EQ(InitLibrary(), 0);
     PlatformTestWindowInfo info = PlatformTestGetWindow(GetMainWindow());
     EXPECT_EQ(info.style, 0x80000000u | WS_VISIBLE);
@@ -217,10 +243,13 @@ TEST_F(Lifecycle, FullScreenWindowCoversTheScreenAndHidesTheCursor) {
     EXPECT_EQ(proposed.right, 640);
     ShowCursor(TRUE);
     ShowCursor(TRUE);
-    PlatformTestInjectMouse(hwnd, WM_MOUSEMOVE, 5, 5);
+    PlatformTestInjectMouse(hwnd, WM_MOUSEMOVE, 5, 100);
     EXPECT_EQ(ProcessWindowMessages(), 0);
     EXPECT_LT(PlatformTestCursorCount(), 0);
     EXPECT_FALSE(PlatformTestCursorSet());
+    // The top eight rows of a Direct3D full screen answer as a menu bar.
+    EXPECT_EQ(SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELONG(100, 7)), HTMENU);
+    EXPECT_NE(SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELONG(100, 8)), HTMENU);
     EXPECT_EQ(EndLibrary(), 0);
     EXPECT_GE(PlatformTestCursorCount(), 0);
 }

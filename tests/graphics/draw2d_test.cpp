@@ -7,6 +7,7 @@
 #include "library/graphics/draw_area.h"
 #include "library/graphics/draw_params.h"
 #include "library/graphics/render_state.h"
+#include "library/graphics/device.h"
 #include "library/graphics/vertex_batch.h"
 #include "tests/graphics/draw_golden.h"
 #include "tests/graphics/graph_fixture.h"
@@ -14,8 +15,6 @@
 #include <cmath>
 #include <cstring>
 
-extern IDirect3DDevice9 *g_renderDeviceBridge;
-extern IDirect3DSurface9 *g_renderBackBufferBridge;
 
 namespace {
 
@@ -33,8 +32,10 @@ protected:
         std::memset(&g_renderState, 0, sizeof g_renderState);
         ResetDrawSettings();
         SetTransparentKey(123, 250, 3);  // the reset put back the default key
-        g_renderDeviceBridge = dev_;
-        g_renderBackBufferBridge = back_;
+        g_deviceState.device = dev_;
+        g_deviceState.backBuffer = back_;
+        g_screenSetup.direct3D = 1;
+        g_screenSetup.bits = 32;
         ASSERT_EQ(RestoreDeviceStates(), 0);
         FlushVertexBatch();
         g_drawArea = MakeDrawArea(0, 0, kScreenW, kScreenH);
@@ -56,8 +57,9 @@ protected:
         LeaveDeviceScene();
         for (int i = 0; i < 8; ++i) dev_->SetTexture(i, nullptr);
         std::memset(&g_renderState, 0, sizeof g_renderState);
-        g_renderDeviceBridge = nullptr;
-        g_renderBackBufferBridge = nullptr;
+        g_deviceState.device = nullptr;
+        g_deviceState.backBuffer = nullptr;
+        g_screenSetup.direct3D = 0;
         g_library.initialised = savedInitialised_;
         g_window.active = savedActive_;
         back_->Release();
