@@ -2,11 +2,10 @@
 // handle stands for in draw-state blocks.
 #include "graph_fixture.h"
 
+#include "library/graphics/device.h"
 #include "library/graphics/memimg.h"
 #include "library/graphics/render_state.h"
 #include "library/graphics/vertex_batch.h"
-
-extern IDirect3DDevice9 *g_renderDeviceBridge;
 
 namespace {
 
@@ -15,11 +14,13 @@ protected:
     void SetUp() override {
         GraphTest::SetUp();
         ResetDrawSettings();
-        g_renderDeviceBridge = dev_;
+        g_deviceState.device = dev_;
+        g_screenSetup.direct3D = 1;
     }
     void TearDown() override {
         g_renderState.blendTexture = nullptr;
-        g_renderDeviceBridge = nullptr;
+        g_deviceState.device = nullptr;
+        g_screenSetup.direct3D = 0;
         ResetDrawSettings();
         GraphTest::TearDown();
     }
