@@ -4,15 +4,35 @@
 
 #include <cstdint>
 
+#include "platform/windef.h"
+
 enum : int32_t {
     BACK_PAGE = -2,   // the back screen
     FRONT_PAGE = -4,  // the front screen
+};
+
+constexpr UINT_PTR kFrontScreenTimer = 0x7FFF;
+constexpr UINT kFrontScreenTimerMs = 32;
+
+// What the screen code calls in modules that may be missing from a program: the 3D state,
+// the models and the fonts. A null slot has nothing to do.
+struct SCREENLINKS {
+    void (*resetCamera)(int width, int height);           // the 2D camera of a new target
+    void (*setAreaViewport)(int x, int y, int width, int height);
+    void (*keepMatrices)();                               // around a device rebuild
+    void (*restoreMatrices)();
+    void (*rebuildModelTextures)();
+    void (*createModelVertexBuffers)();
+    int (*recreateFonts)();
+    int (*keepDefaultFont)();                             // 1 when the default font was kept
+    void (*remakeDefaultFont)();
 };
 
 struct SCREENSTATE {
     int32_t requested[4];   // the draw area as last asked for, before ordering and clamping
     int32_t deviceLost;     // a present failed: the next frame show rebuilds the device
     int32_t frontTimerArmed;
+    SCREENLINKS links;
 };
 extern SCREENSTATE g_screenState;
 
@@ -23,6 +43,7 @@ int ClearDrawTarget();
 int ClearScreen();
 int PresentBackScreen();
 int ShowFrame();
+void FrontScreenTimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
 int UseSubBackBuffer();
 int GetDrawScreenGraph(int x1, int y1, int x2, int y2, int graph);
 int GetGraphExtent(int handle, int *width, int *height);
@@ -30,3 +51,10 @@ int SetRestoreCallback(void (*callback)());
 int HasRestoreCallback();
 int RecoverLostDevice();
 int ChangeScreenMode(int width, int height, int bits, int force, int refresh);
+
+// Queries without side effects.
+int GetScreenSettings(int *width, int *height, int *bits);
+int GetScreenExtent(int *width, int *height);  // 640 x 480 where unset
+int GetScreenColourBits();                     // 16 where unset
+int IsFullScreen();
+int IsHardwareRenderingSelected();

@@ -1,0 +1,339 @@
+// The screens on the Direct3D stand-in with graphics started for real: draw targets and their
+// area, clearing and showing frames, the 320 x 240 emulation, copying the screen back into a
+// graph, a lost device rebuilt with every graph restored from its file, and the screen-mode
+// change under refused modes.
+#include "image_fixtures.h"
+#include "library/base/library.h"
+#include "library/base/log.h"
+#include "library/base/window.h"
+#include "library/graphics/device.h"
+#include "library/graphics/draw2d.h"
+#include "library/graphics/draw_area.h"
+#include "library/graphics/draw_params.h"
+#include "library/graphics/graph.h"
+#include "library/graphics/render_state.h"
+#include "library/graphics/screen.h"
+#include "library/graphics/vertex_batch.h"
+#include "platform/d3d9_testing.h"
+#include "platform/kernel32.h"
+#include "platform/testing.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+namespace {
+
+constexpr uint32_t kBackground = 0x203040;
+
+uint32_t Picture(int x, int y) { return (uint32_t)(x * 29 + 3) << 16 | (uint32_t)(y * 41 + 5) << 8 | (uint32_t)(x + y); }
+
+class ScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedCwd_ = std::filesystem::current_path();
+        std::random_device rd;
+        dir_ = std::filesystem::temp_directory_path() / ("kelmor-screen-" + std::to_string(rd()) + std::to_string(rd()));
+        std::filesystem::create_directories(dir_);
+        std::filesystem::current_path(dir_);
+        char start[MAX_PATH] = {};
+        GetCurrentDirectoryA(sizeof start, start);
+        PlatformTestCaptureDebugOutput(true);
+        SetLogStartDirectory(start);
+        StartLogFile();
+
+        PlatformTestResetWindowManager();
+        PlatformTestSetDesktop(1280, 1024, 32);
+        D3D9TestReset();
+        D3D9TestSetPacing(false);
+        D3D9TestSetDesktop(1280, 1024, D3DFMT_X8R8G8B8, 60);
+        savedLibrary_ = g_library;
+        g_library.initialised = 1;
+        g_window = WINDOWSTATE{};
+        g_window.settings.windowMode = 1;
+        g_window.settings.backgroundColour = (int)kBackground;
+        g_window.active = 1;
+        g_screenSetup = SCREENSETUP{};
+        std::memset(&g_deviceState, 0, sizeof g_deviceState);
+        g_deviceFormats = DEVICEFORMATS{};
+        std::memset(&g_renderState, 0, sizeof g_renderState);
+        g_screenState = SCREENSTATE{};
+        g_drawState.emulation320 = 0;
+        g_drawState.vsyncWaitOff = 1;
+        SetRestoreCallback(nullptr);
+        ASSERT_EQ(StartGraphics(), 0);
+        ASSERT_EQ(g_screenSetup.direct3D, 1);
+        ASSERT_EQ(SetDrawTarget(BACK_PAGE), 0);
+    }
+
+    void TearDown() override {
+        ShutdownGraphics();
+        EXPECT_EQ(D3D9TestLiveObjects(), 0) << "device objects left behind";
+        g_library = savedLibrary_;
+        g_screenState = SCREENSTATE{};
+        D3D9TestReset();
+        g_drawState.emulation320 = 0;
+        SetLogStartDirectory(nullptr);
+        PlatformTestCaptureDebugOutput(false);
+        PlatformTestResetWindowManager();
+        std::filesystem::current_path(savedCwd_);
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+
+    int LoadPicture(const std::string &name, int w, int h) {
+        Bytes data;
+        const int row = (w * 3 + 3) & ~3;
+        for (int y = h - 1; y >= 0; --y) {
+            for (int x = 0; x < w; ++x) {
+                const uint32_t c = Picture(x, y);
+                data.push_back((uint8_t)c);
+                data.push_back((uint8_t)(c >> 8));
+                data.push_back((uint8_t)(c >> 16));
+            }
+            for (int p = w * 3; p < row; ++p) data.push_back(0);
+        }
+        const Bytes bmp = MakeBmp(w, h, 24, 0, {}, {}, data);
+        std::ofstream(dir_ / name, std::ios::binary).write((const char *)bmp.data(), (std::streamsize)bmp.size());
+        return LoadGraphFile(name.c_str(), 0, 0, 0);
+    }
+
+    static uint32_t GraphPixel(int graph, int x, int y) {
+        GRAPHENTRY *e = GetGraphEntry(graph);
+        if (!e) return 0xDEADBEEF;
+        TEXPART *parts = GraphTexParts(e);
+        for (int i = 0; i < e->texPartCount; ++i) {
+            const TEXPART &p = parts[i];
+            if (x >= p.graphX && x < p.graphX + p.width && y >= p.graphY && y < p.graphY + p.height)
+                return D3D9TestReadPixel(p.tile->surface, p.tileX + x - p.graphX, p.tileY + y - p.graphY) & 0xFFFFFF;
+        }
+        return 0xDEADBEEF;
+    }
+
+    static uint32_t ScreenPixel(int x, int y) {
+        FlushVertexBatch();
+        IDirect3DSurface9 *s = g_deviceState.subBackBuffer ? g_deviceState.subBackBuffer : g_deviceState.backBuffer;
+        return D3D9TestReadPixel(s, x, y) & 0xFFFFFF;
+    }
+
+    std::string LogText() const {
+        std::ifstream in(dir_ / "Log.txt", std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+
+    std::filesystem::path dir_, savedCwd_;
+    LIBSTATE savedLibrary_{};
+};
+
+TEST_F(ScreenTest, ClipRectIsOrderedClampedAndAnEmptyOneStopsDrawing) {
+    ASSERT_EQ(SetDrawClipRect(100, 50, 20, 10), 0);
+    EXPECT_EQ(g_drawArea.left, 20);
+    EXPECT_EQ(g_drawArea.top, 10);
+    EXPECT_EQ(g_drawArea.right, 100);
+    EXPECT_EQ(g_drawArea.bottom, 50);
+    EXPECT_FLOAT_EQ(g_drawArea.fright, 100.0f);
+    EXPECT_EQ(g_screenState.requested[0], 100);
+    EXPECT_EQ(g_renderState.viewport.X, 20u);
+    EXPECT_EQ(g_renderState.viewport.Width, 80u);
+
+    ASSERT_EQ(SetDrawClipRect(-30, -5, 9000, 700), 0);
+    EXPECT_EQ(g_drawArea.left, 0);
+    EXPECT_EQ(g_drawArea.top, 0);
+    EXPECT_EQ(g_drawArea.right, 640);
+    EXPECT_EQ(g_drawArea.bottom, 480);
+
+    const int graph = LoadPicture("p.bmp", 8, 8);
+    ASSERT_NE(graph, -1);
+    ASSERT_EQ(ClearDrawTarget(), 0);
+    ASSERT_EQ(SetDrawClipRect(30, 0, 30, 480), 0);
+    EXPECT_EQ(g_drawState.emptyArea, 1);
+    EXPECT_EQ(DrawGraphAt(28, 4, graph, 0), 0);
+    ASSERT_EQ(SetDrawClipRect(0, 0, 640, 480), 0);
+    EXPECT_EQ(g_drawState.emptyArea, 0);
+    EXPECT_EQ(ScreenPixel(30, 5), kBackground);  // nothing drew while the area was empty
+    ASSERT_EQ(DrawGraphAt(28, 4, graph, 0), 0);
+    EXPECT_EQ(ScreenPixel(30, 5), Picture(2, 1));
+}
+
+TEST_F(ScreenTest, DrawTargetsKeepOrResetTheAreaAndRefuseWhatCannotBeDrawnOn) {
+    ASSERT_EQ(SetDrawableGraphMode(1), 0);
+    const int same = CreateBlankGraph(640, 480);
+    const int small = CreateBlankGraph(64, 32);
+    ASSERT_EQ(SetDrawableGraphMode(0), 0);
+    const int plain = CreateBlankGraph(64, 32);
+    ASSERT_NE(same, -1);
+    ASSERT_NE(small, -1);
+    ASSERT_NE(plain, -1);
+
+    ASSERT_EQ(SetDrawClipRect(10, 20, 30, 40), 0);
+    ASSERT_EQ(SetDrawTarget(same), 0);
+    EXPECT_EQ(g_drawArea.right, 30);  // same size: the area stays
+    ASSERT_EQ(SetDrawTarget(small), 0);
+    EXPECT_EQ(g_drawArea.left, 0);
+    EXPECT_EQ(g_drawArea.right, 64);
+    EXPECT_EQ(g_drawArea.bottom, 32);
+    EXPECT_EQ(GetDrawTarget(), small);
+
+    for (int bad : {plain, -3, -5, small + 1}) {
+        EXPECT_EQ(SetDrawTarget(bad), -1) << bad;
+        EXPECT_EQ(GetDrawTarget(), small);
+    }
+    int w = 0, h = 0;
+    EXPECT_EQ(GetGraphExtent(FRONT_PAGE, &w, nullptr), 0);
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(GetGraphExtent(small, nullptr, &h), 0);
+    EXPECT_EQ(h, 32);
+    EXPECT_EQ(GetGraphExtent(plain + 7, &w, &h), -1);
+
+    // Clearing a graph target fills its surface, not the screen.
+    ASSERT_EQ(ClearDrawTarget(), 0);
+    EXPECT_EQ(GraphPixel(small, 5, 5), kBackground);
+    ASSERT_EQ(SetDrawTarget(BACK_PAGE), 0);
+    EXPECT_EQ(g_drawArea.right, 640);
+}
+
+TEST_F(ScreenTest, FramesShowTheBackScreenAndTheEmulationDoublesTheTopLeft) {
+    ASSERT_EQ(ClearScreen(), 0);
+    const int before = D3D9TestPresentCount();
+    ASSERT_EQ(ShowFrame(), 0);
+    EXPECT_EQ(D3D9TestPresentCount(), before + 1);
+    D3D9TestFrame f = D3D9TestLastFrame();
+    ASSERT_EQ(f.width, 640);
+    EXPECT_EQ(f.pixels[100 * 640 + 100] & 0xFFFFFF, kBackground);
+    EXPECT_EQ(f.source.right, 640);
+    EXPECT_EQ(f.dest.bottom, 480);
+
+    g_drawState.emulation320 = 1;
+    ASSERT_EQ(ShowFrame(), 0);
+    f = D3D9TestLastFrame();
+    EXPECT_EQ(f.source.right, 320);
+    EXPECT_EQ(f.source.bottom, 240);
+    EXPECT_EQ(f.dest.right, 640);
+    EXPECT_EQ(f.dest.bottom, 480);
+    g_drawState.emulation320 = 0;
+
+    // Without the library up nothing is shown.
+    g_library.initialised = 0;
+    EXPECT_EQ(PresentBackScreen(), -1);
+    g_library.initialised = 1;
+}
+
+TEST_F(ScreenTest, SubBackBufferTakesTheScreenAndIsCopiedOnPresent) {
+    const int graph = LoadPicture("p.bmp", 8, 8);
+    ASSERT_NE(graph, -1);
+    ASSERT_EQ(ClearScreen(), 0);
+    ASSERT_EQ(DrawGraphAt(3, 4, graph, 0), 0);
+    FlushVertexBatch();
+    ASSERT_EQ(UseSubBackBuffer(), 0);
+    ASSERT_NE(g_deviceState.subBackBuffer, nullptr);
+    EXPECT_EQ(g_renderState.renderTarget, g_deviceState.subBackBuffer);
+    ASSERT_EQ(DrawGraphAt(100, 4, graph, 0), 0);
+    ASSERT_EQ(PresentBackScreen(), 0);
+    const D3D9TestFrame f = D3D9TestLastFrame();
+    EXPECT_EQ(f.pixels[(4 + 1) * 640 + 3 + 2] & 0xFFFFFF, Picture(2, 1));    // drawn before
+    EXPECT_EQ(f.pixels[(4 + 1) * 640 + 100 + 2] & 0xFFFFFF, Picture(2, 1));  // drawn after
+}
+
+TEST_F(ScreenTest, ScreenCopiesBackIntoAGraphAndTheFrameRoadLeaksNothing) {
+    const int picture = LoadPicture("p.bmp", 24, 16);
+    ASSERT_NE(picture, -1);
+    ASSERT_EQ(ClearScreen(), 0);
+    ASSERT_EQ(DrawGraphAt(50, 60, picture, 0), 0);
+    const int copy = CreateBlankGraph(20, 10);
+    ASSERT_NE(copy, -1);
+    ASSERT_EQ(GetDrawScreenGraph(52, 63, 72, 73, copy), 0);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x) ASSERT_EQ(GraphPixel(copy, x, y), Picture(x + 2, y + 3)) << x << "," << y;
+
+    // One pixel off in either side, or out of the screen: refused.
+    EXPECT_EQ(GetDrawScreenGraph(52, 63, 73, 73, copy), -1);
+    EXPECT_EQ(GetDrawScreenGraph(52, 63, 72, 72, copy), -1);
+    EXPECT_EQ(GetDrawScreenGraph(630, 0, 650, 10, copy), -1);
+    EXPECT_EQ(GetDrawScreenGraph(0, 0, 20, 10, copy + 1), -1);
+
+    // The per-frame road: copy the screen into a graph and draw it stretched, many times over.
+    const int work = CreateBlankGraph(320, 240);
+    ASSERT_NE(work, -1);
+    const int objects = D3D9TestLiveObjects();
+    for (int frame = 0; frame < 60; ++frame) {
+        ASSERT_EQ(GetDrawScreenGraph(0, 0, 320, 240, work), 0);
+        ASSERT_EQ(DrawGraphStretched(0, 0, 640, 480, work, 0), 0);
+        ASSERT_EQ(ShowFrame(), 0);
+    }
+    EXPECT_EQ(D3D9TestLiveObjects(), objects);
+    EXPECT_EQ(g_graphs.count, 3);
+}
+
+TEST_F(ScreenTest, AFailedPresentRebuildsTheDeviceAtTheNextFrameAndGraphsComeBackFromTheirFiles) {
+    const int graph = LoadPicture("p.bmp", 16, 12);
+    ASSERT_NE(graph, -1);
+    IDirect3DDevice9 *old = g_deviceState.device;
+    (void)old;
+    D3D9TestFailCall("Present", 1);
+    EXPECT_EQ(ShowFrame(), -1);
+    EXPECT_EQ(g_screenState.deviceLost, 1);
+    EXPECT_EQ(DrawGraphAt(0, 0, graph, 0), -1);  // nothing draws on a lost device
+
+    ASSERT_EQ(ShowFrame(), 0);
+    EXPECT_EQ(g_screenState.deviceLost, 0);
+    for (int y = 0; y < 12; y += 5)
+        for (int x = 0; x < 16; x += 3) EXPECT_EQ(GraphPixel(graph, x, y), Picture(x, y)) << x << "," << y;
+    ASSERT_EQ(ClearScreen(), 0);
+    ASSERT_EQ(DrawGraphAt(10, 10, graph, 0), 0);
+    EXPECT_EQ(ScreenPixel(10 + 4, 10 + 3), Picture(4, 3));
+}
+
+TEST_F(ScreenTest, RestoreCallbackRunsInsteadOfTheFileRestore) {
+    static int calls;
+    calls = 0;
+    EXPECT_EQ(HasRestoreCallback(), 1);  // the default one
+    SetRestoreCallback([] { ++calls; });
+    ASSERT_EQ(RecoverLostDevice(), 0);
+    EXPECT_EQ(calls, 1);
+    SetRestoreCallback(nullptr);
+    EXPECT_EQ(g_drawState.restoreCallback, &RestoreGraphsFromFiles);
+}
+
+TEST_F(ScreenTest, ScreenModeChangeWalksItsFallBacks) {
+    // Unchanged without force: nothing is done or logged.
+    const std::string before = LogText();
+    ASSERT_EQ(ChangeScreenMode(-1, -1, -1, 0, -1), 0);
+    EXPECT_EQ(LogText(), before);
+
+    struct CASE {
+        const char *name;
+        int width, height, refusals;
+        int wantWidth, wantHeight, wantEmulation;
+    };
+    const CASE cases[] = {
+        {"accepted", 800, 600, 0, 800, 600, 0},
+        {"320 refused: emulated on 640", 320, 240, 1, 640, 480, 1},
+        {"refused: the previous mode", 1024, 768, 1, 640, 480, 0},
+        {"previous refused too: 640 x 480 x 16", 1024, 768, 2, 640, 480, 0},
+        {"320 and its emulation refused: the previous mode", 320, 240, 2, 640, 480, 0},
+    };
+    for (const CASE &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(ChangeScreenMode(640, 480, 32, 1, 0), 0);
+        g_drawState.emulation320 = 0;
+        D3D9TestFailCall("LoadLibraryA:d3d9.dll", c.refusals);  // each refused start loads once
+        ASSERT_EQ(ChangeScreenMode(c.width, c.height, -1, 0, -1), 0);
+        D3D9TestFailCall("LoadLibraryA:d3d9.dll", 0);
+        EXPECT_EQ(g_screenSetup.width, c.wantWidth);
+        EXPECT_EQ(g_screenSetup.height, c.wantHeight);
+        EXPECT_EQ(g_drawState.emulation320, c.wantEmulation);
+        EXPECT_EQ(g_drawArea.right, c.wantWidth);
+        EXPECT_EQ(g_screenSetup.initialised, 1);
+    }
+    g_drawState.emulation320 = 0;
+    const std::string log = LogText();
+    EXPECT_NE(log.find("画面モード変更処理を開始します"), std::string::npos);
+    EXPECT_NE(log.find("画面モード変更処理は正常に終了しました"), std::string::npos);
+}
+
+}  // namespace
