@@ -31,7 +31,9 @@ namespace {
 
 constexpr uint32_t kBackground = 0x203040;
 
-uint32_t Picture(int x, int y) { return (uint32_t)(x * 29 + 3) << 16 | (uint32_t)(y * 41 + 5) << 8 | (uint32_t)(x + y); }
+uint32_t Picture(int x, int y) {
+    return ((uint32_t)(x * 29 + 3) & 0xFF) << 16 | ((uint32_t)(y * 41 + 5) & 0xFF) << 8 | (uint32_t)(x + y);
+}
 
 class ScreenTest : public ::testing::Test {
 protected:

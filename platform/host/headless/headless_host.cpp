@@ -45,6 +45,10 @@ public:
 
 }  // namespace
 
-Host *CreateHeadless() { return new HeadlessHost(); }
+// One instance for the process: a test may switch to it after another choice was made.
+Host *CreateHeadless() {
+    static HeadlessHost host;
+    return &host;
+}
 
 }  // namespace host
