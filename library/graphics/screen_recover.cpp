@@ -113,6 +113,7 @@ int ChangeScreenMode(int width, int height, int bits, int force, int refresh) {
     if (WalkScreenModeChain(chain, count, StartInMode, nullptr) == -1)
         ExitWithError("予期せぬ画面モード変更不能現象が起きました2\n");
 
+    g_screenState.deviceLost = 0;
     // The new screen's size: the area and the camera follow it.
     if (g_library.initialised) SetDrawTarget(g_drawState.drawTarget);
     if (IsWindowMode()) ApplyWindowStyle();

@@ -58,7 +58,8 @@ int SetDrawTarget(int handle) {
     if (!IsScreenPage(handle)) {
         GRAPHENTRY *e = GetGraphEntry(handle);
         if (!e) return -1;
-        if (e->source->desc.hardware ? !GraphTargetSurface(e) : !e->source->desc.drawable) return -1;
+        // A software graph can always be drawn on; a hardware one needs its render-target surface.
+        if (e->source->desc.hardware && !GraphTargetSurface(e)) return -1;
     }
     const int maskWas = IsMaskDrawOn();
     if (maskWas) SetMaskDraw(0);
