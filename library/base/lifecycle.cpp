@@ -14,6 +14,7 @@
 #include "library/base/system_info.h"
 #include "library/base/window.h"
 #include "library/graphics/device.h"
+#include "library/graphics/screen.h"
 #include "library/graphics/screen_log.h"
 #include "platform/com.h"
 #include "platform/gdi32.h"
@@ -87,7 +88,7 @@ int StartLibrarySystems() {
 
     // The two stream-function tables (file streams, memory streams) are constant tables of
     // the file module: nothing to fill here.
-    // graphics: the default device-restore callback.
+    SetRestoreCallback(nullptr);
 
     if (!g_library.comInitialised) {
         WriteLog("ＣＯＭの初期化... ");
@@ -117,7 +118,8 @@ int StartLibrarySystems() {
     SetClockLibraryInitialised(1);
     if (!IsWindowMode()) BringWindowToFront(GetMainWindow(), 1);
     SetupScreenLog();
-    // graphics: SetDrawTarget (-2) and (-4).
+    SetDrawTarget(BACK_PAGE);
+    SetDrawTarget(FRONT_PAGE);
     // Filled on every drawing path: the 3x4 rotation makers read it on the software path too.
     InitSineTable();
     g_library.initialising = 0;

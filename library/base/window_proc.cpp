@@ -4,6 +4,9 @@
 #include "library/base/log.h"
 #include "library/base/window.h"
 #include "library/graphics/device.h"
+#include "library/graphics/draw_params.h"
+#include "library/graphics/mask.h"
+#include "library/graphics/screen.h"
 #include "library/base/input.h"
 #include "platform/gdi32.h"
 
@@ -17,8 +20,13 @@ void TrackWindowMove(LPARAM lParam) {
     GetClientRect(g_window.window, &c);
     int x = static_cast<SHORT>(LOWORD(lParam)), y = static_cast<SHORT>(HIWORD(lParam));
     g_window.clientScreenRect = RECT{x, y, x + c.right, y + c.bottom};
-    // graphics: when the draw target is the front screen, mask drawing is switched off and
-    // back; then the stored draw area is applied again.
+    if (g_library.initialised && GetDrawTarget() == FRONT_PAGE) {
+        const int mask = IsMaskDrawOn();
+        if (mask) SetMaskDraw(0);
+        if (mask) SetMaskDraw(1);
+        const int32_t *r = g_screenState.requested;
+        SetDrawClipRect(r[0], r[1], r[2], r[3]);
+    }
 }
 
 void OnPaint(HWND hwnd) {
@@ -27,8 +35,12 @@ void OnPaint(HWND hwnd) {
     if (g_window.settings.windowMode) {
         g_window.painting = 1;
         if (g_library.initialised) {
-            // graphics: with the back screen as draw target, show it again without the
-            // vertical-blank wait.
+            if (GetDrawTarget() == BACK_PAGE) {
+                const int32_t waitOff = g_drawState.vsyncWaitOff;
+                g_drawState.vsyncWaitOff = 1;
+                PresentBackScreen();
+                g_drawState.vsyncWaitOff = waitOff;
+            }
         } else {
             FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         }
@@ -41,10 +53,14 @@ void OnActivation(int active, int minimised) {
     g_window.active = active;
     if (g_window.creating) return;
     if (active) {
-        // graphics: window mode shows the back screen (recovering a lost device when that
-        // fails); full screen after start-up recovers the device unless minimised.
+        if (g_library.initialised && g_screenSetup.initialised) {
+            if (g_window.settings.windowMode) {
+                if (PresentBackScreen() == -1) RecoverLostDevice();
+            } else if (!minimised) {
+                RecoverLostDevice();
+            }
+        }
         // movies: ResumeAllMovies.
-        (void)minimised;
         RefreshInputDeviceAcquireState();
     } else {
         // Full screen without Direct3D changed the display itself: give the desktop back.

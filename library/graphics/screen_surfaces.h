@@ -4,6 +4,7 @@
 #include "platform/d3d9.h"
 
 struct GRAPHENTRY;
+struct MEMIMG;
 
 // The render-target surface of a drawable hardware graph, else null.
 IDirect3DSurface9 *GraphTargetSurface(GRAPHENTRY *entry);
@@ -11,3 +12,5 @@ IDirect3DSurface9 *GraphTargetSurface(GRAPHENTRY *entry);
 IDirect3DSurface9 *ScreenSurface();
 // What the draws go to now: the mask screen while mask drawing is on, else the target's surface.
 IDirect3DSurface9 *DrawTargetSurface();
+// The software path's target: a software graph's image, else the screen image.
+MEMIMG *DrawTargetMemImg();

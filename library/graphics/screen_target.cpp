@@ -7,6 +7,7 @@
 #include "library/graphics/draw_params.h"
 #include "library/graphics/graph.h"
 #include "library/graphics/mask.h"
+#include "library/graphics/memimg.h"
 #include "library/graphics/render_device.h"
 #include "library/graphics/render_state.h"
 #include "library/graphics/screen.h"
@@ -35,6 +36,12 @@ IDirect3DSurface9 *DrawTargetSurface() {
     if (g_mask.drawOn && g_mask.screenSurface) return g_mask.screenSurface;
     if (IsScreenPage(g_drawState.drawTarget)) return ScreenSurface();
     return GraphTargetSurface(GetGraphEntry(g_drawState.drawTarget));
+}
+
+MEMIMG *DrawTargetMemImg() {
+    if (IsScreenPage(g_drawState.drawTarget)) return &g_softScreen.screen;
+    GRAPHENTRY *e = GetGraphEntry(g_drawState.drawTarget);
+    return e && !e->source->desc.hardware ? GraphMemImg(e) : nullptr;
 }
 
 int GetGraphExtent(int handle, int *width, int *height) {
@@ -75,6 +82,13 @@ int SetDrawTarget(int handle) {
             g_renderState.drawTexture = nullptr;
         }
         if (IDirect3DSurface9 *surface = DrawTargetSurface()) SetDeviceRenderTarget(surface);
+    } else if (!g_screenSetup.direct3D) {
+        g_softScreen.drawTarget = DrawTargetMemImg();
+    }
+    if (handle != FRONT_PAGE && g_screenState.frontTimerArmed) {
+        // Leaving the front screen: its timer has no frame left to show.
+        KillTimer(g_window.window, kFrontScreenTimer);
+        g_screenState.frontTimerArmed = 0;
     }
     if (handle == FRONT_PAGE) {
         SetTimer(g_window.window, kFrontScreenTimer, kFrontScreenTimerMs, FrontScreenTimerProc);
@@ -126,8 +140,15 @@ int SetDrawClipRect(int x1, int y1, int x2, int y2) {
 
 int ClearDrawTarget() {
     const int rgb = GetWindowBackgroundColour() & 0xFFFFFF;
+    if (!g_screenSetup.direct3D) {
+        MEMIMG *target = DrawTargetMemImg();
+        if (target && IsMemImgValid(target))
+            FillMemImg(target, nullptr,
+                       MakeColourCode(target->base->colourFormat, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF, 255));
+        return 0;
+    }
     IDirect3DDevice9 *d = GetRenderDevice();
-    if (!g_screenSetup.direct3D || !d) return 0;
+    if (!d) return 0;
     FlushVertexBatch();
     LeaveDeviceScene();
     IDirect3DSurface9 *surface = DrawTargetSurface();

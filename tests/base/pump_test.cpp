@@ -3,6 +3,7 @@
 #include "library/base/library.h"
 #include "library/base/pump.h"
 #include "library/base/window.h"
+#include "library/graphics/screen.h"
 #include "library_fixture.h"
 
 #include <atomic>
@@ -16,6 +17,9 @@ protected:
         LibraryRun::SetUp();
         ChangeWindowMode(1);
         ASSERT_EQ(InitLibrary(), 0);
+        // The back screen as the game sets it: the front screen's timer would queue its own messages.
+        ASSERT_EQ(SetDrawTarget(BACK_PAGE), 0);
+        ProcessWindowMessages();
         hwnd_ = GetMainWindow();
         me_ = GetCurrentThreadId();
         ASSERT_EQ(PlatformTestQueuedMessageCount(me_), 0);

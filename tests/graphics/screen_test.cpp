@@ -301,6 +301,23 @@ TEST_F(ScreenTest, RestoreCallbackRunsInsteadOfTheFileRestore) {
     EXPECT_EQ(g_drawState.restoreCallback, &RestoreGraphsFromFiles);
 }
 
+TEST_F(ScreenTest, SoftwareScreenIsClearedInTheScreenFormat) {
+    ShutdownGraphics();
+    g_screenSetup.softwareOnly = 1;
+    ASSERT_EQ(StartGraphics(), 0);
+    ASSERT_EQ(g_screenSetup.direct3D, 0);
+    ASSERT_EQ(SetDrawTarget(BACK_PAGE), 0);
+    EXPECT_EQ(g_softScreen.drawTarget, &g_softScreen.screen);
+    ASSERT_EQ(ClearScreen(), 0);
+    const MEMIMG &m = g_softScreen.screen;
+    int r, g, b, a;
+    const uint8_t *p = m.pixels + (size_t)7 * m.base->pitch + 9 * (m.base->colourFormat->bytesPerPixel);
+    SplitColourCode(m.base->colourFormat, LoadPixelValue(p, m.base->colourFormat->bytesPerPixel), &r, &g, &b, &a);
+    EXPECT_EQ((uint32_t)(r << 16 | g << 8 | b), kBackground);
+    EXPECT_EQ(SetDrawClipRect(5, 5, 50, 50), 0);
+    EXPECT_EQ(g_drawArea.right, 50);
+}
+
 TEST_F(ScreenTest, ScreenModeChangeWalksItsFallBacks) {
     // Unchanged without force: nothing is done or logged.
     const std::string before = LogText();
