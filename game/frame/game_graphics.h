@@ -1,6 +1,5 @@
-// The drawing calls the game frame makes, gathered in one table. Until the library's screen
-// entries are there the table holds stand-ins for them (the capture answers -1, the
-// screen calls answer 0). Tests put recorders in its place.
+// The drawing calls the game frame makes, gathered in one table over the library's entries, so
+// that tests can put recorders in their place.
 #pragma once
 
 constexpr int kBackPage = -2;
