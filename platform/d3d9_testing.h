@@ -70,5 +70,9 @@ D3D9TestFrame D3D9TestLastFrame();
 std::vector<uint32_t> D3D9TestReadSurface(IDirect3DSurface9 *surface);
 uint32_t D3D9TestReadPixel(IDirect3DSurface9 *surface, int x, int y);
 float D3D9TestReadDepth(IDirect3DSurface9 *surface, int x, int y);
+// Shader constants a device holds (vertex: 256 float registers, pixel: 32; 16 booleans each),
+// `count` registers from `start` (four floats per float register); empty when out of range.
+std::vector<float> D3D9TestShaderConstantsF(IDirect3DDevice9 *device, bool pixel, UINT start, UINT count);
+std::vector<BOOL> D3D9TestShaderConstantsB(IDirect3DDevice9 *device, bool pixel, UINT start, UINT count);
 // Objects of the stand-in alive now (devices, surfaces, textures, buffers, ...).
 int D3D9TestLiveObjects();

@@ -2,6 +2,7 @@
 // alpha-test, blend and texture-stage settings, sent through the cache.
 #include "library/graphics/draw_params.h"
 #include "library/graphics/render_state.h"
+#include "library/graphics/state3d.h"
 #include "library/graphics/vertex_batch.h"
 
 #include <cstring>
@@ -329,7 +330,7 @@ int SetDrawStateForDraw(IDirect3DBaseTexture9 *texture, int alphaKind, int flags
 
     // 2. Lighting.
     if ((flags & DRAWFLAG_LIGHTING) && !ds.lightingOff) {
-        if (ds.lightsChanged && C.refreshLights) C.refreshLights();
+        if (ds.lightsChanged) RefreshLights();
         EnableLightingState(1);
         if (ds.materialPending) {
             ApplyMaterial(&ds.material);

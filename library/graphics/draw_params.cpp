@@ -4,7 +4,9 @@
 
 #include "library/base/pump.h"
 #include "library/graphics/draw_area.h"
+#include "library/graphics/mask.h"
 #include "library/graphics/render_state.h"
+#include "library/graphics/state3d.h"
 #include "library/graphics/vertex_batch.h"
 
 #include <cstring>
@@ -212,12 +214,18 @@ int ResetDrawSettings() {
     S.brightness = 0xFFFFFF;
     S.cullMode = 0;
     S.fogMode = 3;
-    S.fogColour = 0xFFFFFF;
+    S.fogColour = 0xFFFFFFFF;
     S.fogStart = 0.0f;
     S.fogEnd = 1500.0f;
     S.fogDensity = 0.0f;
+    g_mask.drawOn = 0;
     S.drawTarget = -2;
     S.drawingSuppressed = 0;
+    CreateDefaultLight();
+    ResetState3D();
+    MAT44 identity;
+    MakeIdentityMatrix(&identity);
+    SetWorldMatrix(&identity);
     S.material.Diffuse = D3DCOLORVALUE{0.8f, 0.8f, 0.8f, 1.0f};
     S.material.Ambient = D3DCOLORVALUE{0, 0, 0, 0};
     S.material.Specular = D3DCOLORVALUE{0.8f, 0.8f, 0.8f, 0};

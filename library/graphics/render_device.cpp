@@ -8,3 +8,6 @@ int RenderDeviceHasBlendOp() { return g_deviceState.separateAlphaBlend; }
 int RenderDeviceUsesShaders() { return g_deviceState.programmableShaders; }
 IDirect3DSurface9 *RenderDeviceBackBuffer() { return g_deviceState.backBuffer; }
 int RenderScreenBits() { return g_screenSetup.bits; }
+IDirect3DVertexDeclaration9 *RenderVertexDeclaration(int index) {
+    return index >= 0 && index < VERTEX_DECL_COUNT ? g_deviceState.vertexDecls[index] : nullptr;
+}

@@ -13,3 +13,6 @@ int RenderDeviceUsesShaders();
 IDirect3DSurface9 *RenderDeviceBackBuffer();
 // Colour bits of the screen (16 or 32).
 int RenderScreenBits();
+// Entry `index` of the device's model vertex declarations (6 layouts x 9 texture-coordinate
+// counts, then the single ones), null when absent.
+IDirect3DVertexDeclaration9 *RenderVertexDeclaration(int index);

@@ -2,6 +2,7 @@
 // restore, with every comparison switched off while it runs.
 #include "library/graphics/draw_params.h"
 #include "library/graphics/render_state.h"
+#include "library/graphics/state3d.h"
 #include "library/graphics/vertex_batch.h"
 
 #include <cstring>
@@ -104,6 +105,7 @@ int RestoreAllDrawStates() {
     EnableDepthWrite((int)saved.zWrite);
     SetDepthCompare((int)saved.zFunc);
     SetDepthBias(FloatOf(saved.depthBias));
+    ReloadDeviceMatrices();
     if (saved.materialValid) ApplyMaterial(&saved.material);
     EnableSpecular((int)saved.specular);
     UseVertexDiffuse(saved.diffuseSource == D3DMCS_COLOR1);

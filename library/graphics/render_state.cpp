@@ -4,6 +4,7 @@
 
 #include "library/base/log.h"
 #include "library/graphics/draw_params.h"
+#include "library/graphics/state3d.h"
 #include "library/graphics/vertex_batch.h"
 
 #include <cstring>
@@ -305,6 +306,7 @@ int SetFogMode(int mode) {
     if (RenderDeviceUsesShaders()) {
         BOOL b[4] = {mode == 3, mode == 1, mode == 2, mode != 0};
         d->SetVertexShaderConstantB(0, b, 4);
+        ComputeShaderSelection();
     }
     return r;
 }
@@ -459,7 +461,9 @@ int SetLightState(int index, const D3DLIGHT9 *light) {
     if (!d || !light || index < 0) return 0;
     FlushVertexBatch();
     if (index < 256) C.lights[index] = *light;
-    return FAILED(d->SetLight(index, light)) ? -1 : 0;
+    HRESULT hr = d->SetLight(index, light);
+    LoadLightShaderConstants(index, light);
+    return FAILED(hr) ? -1 : 0;
 }
 
 int EnableLightState(int index, int flag) {

@@ -121,8 +121,6 @@ struct RENDERSTATECACHE {
     void *perDrawTexture;
     int32_t perDrawTextureHandle;
 
-    // Hooks of the 3D state code, called by SetDrawStateForDraw when set.
-    void (*refreshLights)();
     // The first texture of a graph handle (blocks with the graph-handle flag); set by the graph code.
     IDirect3DBaseTexture9 *(*graphTexture)(int graphHandle);
 };

@@ -238,6 +238,22 @@ float D3D9TestReadDepth(IDirect3DSurface9 *surface, int x, int y) {
 
 int D3D9TestLiveObjects() { return State().live; }
 
+std::vector<float> D3D9TestShaderConstantsF(IDirect3DDevice9 *device, bool pixel, UINT start, UINT count) {
+    if (!device) return {};
+    const DeviceState &s = static_cast<Device *>(device)->state;
+    const std::vector<float> &f = pixel ? s.psConstF : s.vsConstF;
+    if ((uint64_t)start + count > f.size() / 4) return {};
+    return std::vector<float>(f.begin() + start * 4, f.begin() + (start + count) * 4);
+}
+
+std::vector<BOOL> D3D9TestShaderConstantsB(IDirect3DDevice9 *device, bool pixel, UINT start, UINT count) {
+    if (!device) return {};
+    const DeviceState &s = static_cast<Device *>(device)->state;
+    const BOOL *b = pixel ? s.psConstB : s.vsConstB;
+    if ((uint64_t)start + count > 16) return {};
+    return std::vector<BOOL>(b + start, b + start + count);
+}
+
 void D3D9TestLoseDevice() {
     for (Device *device : LiveDevices()) device->loss = LossState::Lost;
 }
