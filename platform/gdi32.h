@@ -18,3 +18,58 @@ int GetDeviceCaps(HDC dc, int index);
 #define NULL_BRUSH 5
 
 HGDIOBJ GetStockObject(int index);
+
+// ---- fonts ----------------------------------------------------------------------
+
+#define DEFAULT_CHARSET 1
+#define SHIFTJIS_CHARSET 128
+#define HANGEUL_CHARSET 129
+#define OUT_DEFAULT_PRECIS 0
+#define CLIP_DEFAULT_PRECIS 0
+#define NONANTIALIASED_QUALITY 3
+#define FIXED_PITCH 1
+#define FW_NORMAL 400
+#define FW_BOLD 700
+
+#define GGO_METRICS 0
+#define GGO_BITMAP 1
+#define GGO_GRAY4_BITMAP 5
+#define GDI_ERROR 0xFFFFFFFFu
+
+struct TEXTMETRICA {
+    LONG tmHeight, tmAscent, tmDescent, tmInternalLeading, tmExternalLeading;
+    LONG tmAveCharWidth, tmMaxCharWidth, tmWeight, tmOverhang;
+    LONG tmDigitizedAspectX, tmDigitizedAspectY;
+    BYTE tmFirstChar, tmLastChar, tmDefaultChar, tmBreakChar;
+    BYTE tmItalic, tmUnderlined, tmStruckOut, tmPitchAndFamily, tmCharSet;
+};
+
+struct GLYPHMETRICS {
+    UINT gmBlackBoxX, gmBlackBoxY;
+    POINT gmptGlyphOrigin;  // y: up from the base line
+    SHORT gmCellIncX, gmCellIncY;
+};
+
+struct FIXED {
+    WORD fract;
+    SHORT value;
+};
+struct MAT2 {
+    FIXED eM11, eM12, eM21, eM22;
+};
+
+// A positive height is the cell height (ascent + descent). Face names are Shift-JIS.
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                  DWORD quality, DWORD pitchAndFamily, LPCSTR face);
+HDC CreateCompatibleDC(HDC dc);
+BOOL DeleteDC(HDC dc);
+// Returns the object selected before (fonts only).
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
+BOOL DeleteObject(HGDIOBJ object);
+BOOL GetTextMetricsA(HDC dc, TEXTMETRICA *metrics);
+// A double-byte character is lead x 256 + trail. Rows are padded to 4 bytes: GGO_BITMAP one bit
+// a pixel, most significant first; GGO_GRAY4_BITMAP one byte a pixel, 0-16. Returns the size
+// of the bitmap (0 for an empty glyph), or GDI_ERROR.
+DWORD GetGlyphOutlineA(HDC dc, UINT code, UINT format, GLYPHMETRICS *metrics, DWORD bufferSize, LPVOID buffer,
+                       const MAT2 *matrix);

@@ -3,6 +3,7 @@
 // Each group belongs to the platform file named in its heading.
 #pragma once
 
+#include "platform/gdi32.h"
 #include "platform/kernel32.h"
 
 #include <string>
@@ -156,3 +157,31 @@ struct PlatformTestIme {
     BOOL open;
 };
 void PlatformTestInstallIme(const PlatformTestIme &ime);
+
+// ---- GDI fonts (gdi32_font.cpp) ------------------------------------------------------
+// While on, CreateFontA makes synthetic fonts instead of loading a font file: cell height =
+// height (16 for 0 or less), ascent = height - height / 8, widest cell = height. A single-byte
+// code is height / 2 wide, a double-byte one height; codes 0x09 and 0x7F are empty glyphs.
+void PlatformTestUseSyntheticFonts(bool on);
+// The synthetic glyph's pixel at (x, y) of its black box: GGO_GRAY4 level 0-16; GGO_BITMAP
+// sets the pixels whose level is 8 or more.
+int PlatformTestSyntheticGlyphLevel(UINT code, int x, int y);
+// The synthetic glyph's metrics (height as given to CreateFontA).
+void PlatformTestSyntheticGlyphMetrics(int height, UINT code, GLYPHMETRICS *metrics);
+struct PlatformFontCall {
+    int height, weight;
+    DWORD italic, charSet;
+    std::string face;  // Shift-JIS as passed; empty for none
+};
+// CreateFontA calls since the last take.
+std::vector<PlatformFontCall> PlatformTestTakeFontCalls();
+// The next `count` CreateFontA calls fail (0 clears).
+void PlatformTestFailCreateFont(int count);
+// The next `count` CreateCompatibleDC calls fail.
+void PlatformTestFailCreateDC(int count);
+// GetGlyphOutlineA fails for this code (0 clears).
+void PlatformTestFailGlyphCode(UINT code);
+// Fonts and DCs alive now.
+int PlatformTestGdiObjectCount();
+// File of the face a font renders with ("" for synthetic fonts or a bad handle).
+std::string PlatformTestFontFile(HFONT font);
