@@ -12,6 +12,7 @@
 #include <fontconfig/fontconfig.h>
 #include <iconv.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -121,6 +122,8 @@ std::string FaceFile(GdiState &s, const char *face)
     static const char *const kStandIn = "IPAGothic";
     if (s.defaultFile.empty()) {
         FcInit();
+        // The configuration lives until the end of the process.
+        std::atexit([] { FcFini(); });
         s.defaultFile = MatchFile(kStandIn, true);
         if (s.defaultFile.empty()) s.defaultFile = MatchFile(kStandIn, false);
     }
