@@ -10,7 +10,6 @@
 #include "platform/kernel32.h"
 
 FONTSYSTEM g_fontSystem;
-FONTTEXTUREHOOKS g_fontTextureHooks;
 
 namespace {
 
@@ -282,15 +281,16 @@ int SetupFontCacheTexture(int handle)
     FONTREC *font = LookupFontRec(handle);
     if (!font) return -1;
     if (font->needsTexture != 1) return 0;
-    font->needsTexture = 0;
     if (!g_fontTextureHooks.createCacheGraph) return -1;
     int edged = (font->fontType & FONTTYPE_EDGE) != 0;
     int antialias = (font->fontType & FONTTYPE_ANTIALIAS) != 0;
+    // Deleting the old graphs raises the flag again, so it is cleared after them.
     if (g_fontTextureHooks.destroyGraph) {
         if (font->edgeCacheGraph > 0) g_fontTextureHooks.destroyGraph(font->edgeCacheGraph);
         if (font->cacheGraph > 0) g_fontTextureHooks.destroyGraph(font->cacheGraph);
     }
     font->cacheGraph = font->edgeCacheGraph = -1;
+    font->needsTexture = 0;
     int edgeGraph = -1;
     int graph = g_fontTextureHooks.createCacheGraph(font->cacheWidth * (edged ? 2 : 1), font->cacheHeight, antialias,
                                                     edged, &font->needsTexture, &edgeGraph);

@@ -116,8 +116,8 @@ int SyncDefaultFont();
 int StoreDefaultFontSize(int ignored, int size, int thickness);
 int RecreateAllFonts();
 
-// The texture side of the glyph cache, reached through these slots so that the font code does
-// not depend on the graph code's build order. Null slots mean: no texture cache (memory cache).
+// The texture side of the glyph cache, reached through these slots so that tests can stand in
+// for graphs. Null slots mean: no texture cache (memory cache).
 struct FONTTEXTUREHOOKS {
     int (*drawsOnDirect3D)();                     // 1 when drawing runs on Direct3D
     int (*screenColourBits)();                    // 8, 16 or 32
@@ -132,3 +132,5 @@ struct FONTTEXTUREHOOKS {
     int (*cacheImageFormat)(int antialias, COLOURFORMAT *format);
 };
 extern FONTTEXTUREHOOKS g_fontTextureHooks;
+// The hooks over graph handles: what g_fontTextureHooks holds unless a caller swaps them.
+extern const FONTTEXTUREHOOKS kGraphFontTextures;

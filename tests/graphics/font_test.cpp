@@ -15,6 +15,7 @@ class FontTest : public ::testing::Test {
 protected:
     void SetUp() override {
         PlatformTestUseSyntheticFonts(true);
+        g_fontTextureHooks = FONTTEXTUREHOOKS{};
         StartFontSystem();
         PlatformTestTakeFontCalls();
     }
@@ -23,7 +24,7 @@ protected:
             if (g_fontSystem.fonts[i]) g_fontSystem.fonts[i]->deleteFlag = nullptr;
         StopFontSystem();
         g_fontSystem.cacheCapacitySetting = 0;
-        g_fontTextureHooks = FONTTEXTUREHOOKS{};
+        g_fontTextureHooks = kGraphFontTextures;
         PlatformTestFailCreateFont(0);
         PlatformTestFailGlyphCode(0);
         PlatformTestUseSyntheticFonts(false);
