@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "library/base/window.h"
+#include "library/graphics/device.h"
 #include "library/graphics/draw_params.h"
 #include "library/graphics/text_draw.h"
 #include "library/graphics/text_link.h"
@@ -16,10 +17,11 @@ namespace {
 
 constexpr int kFormatBufferBytes = 1024;
 
+// Before the display is set up the log lays out for the default 640 x 480 screen.
 void ScreenSize(int *w, int *h) {
-    *w = 640;
-    *h = 480;
-    if (g_textLink.screenSize) g_textLink.screenSize(w, h);
+    bool known = g_screenSetup.width > 0 && g_screenSetup.height > 0;
+    *w = known ? g_screenSetup.width : 640;
+    *h = known ? g_screenSetup.height : 480;
 }
 
 int VisibleLines() {
@@ -74,7 +76,7 @@ int AddScreenLogChar(const unsigned char *p) {
 }  // namespace
 
 int SetupScreenLog() {
-    if (g_textLink.directDraw == nullptr || GetMainWindow() == nullptr) return -1;
+    if (g_deviceState.directDraw == nullptr || GetMainWindow() == nullptr) return -1;
     SCREENLOG &s = g_screenLog;
     if (s.setUp) return 0;
     s.setUp = 1;

@@ -12,7 +12,6 @@
 #include "library/graphics/render_device.h"
 #include "library/graphics/text_link.h"
 
-TEXTLINK g_textLink = {};
 
 namespace {
 
@@ -53,6 +52,10 @@ uint32_t ModulatedRGB(uint32_t code, const COLOURFORMAT *format) {
     return (uint32_t)r << 16 | (uint32_t)g << 8 | (uint32_t)b;
 }
 
+uint32_t ColourCodeOf(const COLOURFORMAT *format, uint32_t rgb) {
+    return MakeColourCode(format, (int)(rgb >> 16 & 0xFF), (int)(rgb >> 8 & 0xFF), (int)(rgb & 0xFF), 255);
+}
+
 void DrawTextureGlyph(const TEXTFONTINFO &info, const TEXTGLYPH &g, int left, int top, int vertical,
                       uint32_t textRGB, uint32_t edgeRGB) {
     const TEXTLINK &k = g_textLink;
@@ -71,14 +74,13 @@ void DrawTextureGlyph(const TEXTFONTINFO &info, const TEXTGLYPH &g, int left, in
             continue;
         }
         // The whole graph turned a quarter clockwise, clipped to the glyph's rectangle.
-        if (k.setDrawArea)
-            k.setDrawArea(left - 1, top, left + g.height + 1, top + g.width);
+        g_drawArea = MakeDrawArea(left - 1, top, left + g.height + 1, top + g.width);
         float gw = (float)info.cacheWidth * (pass == 1 && edged ? 2 : 1), gh = (float)info.cacheHeight;
         float xr = (float)(left + g.height + g.cacheY), y0 = (float)(top - g.cacheX);
         const float xs[4] = {xr - 0.5f, xr - 0.5f, xr - gh - 0.5f, xr - gh - 0.5f};
         const float ys[4] = {y0 - 0.5f, y0 + gw - 0.5f, y0 + gw - 0.5f, y0 - 0.5f};
         k.drawGraphCorners(xs, ys, graph);
-        if (k.setDrawArea) k.setDrawArea(savedArea.left, savedArea.top, savedArea.right, savedArea.bottom);
+        g_drawArea = savedArea;
     }
     if (k.setBlendGraph) k.setBlendGraph(savedGraph, savedBorder, savedRange);
     SetBrightnessColour(savedBright);
@@ -178,13 +180,13 @@ int DrawTextOnMemImgPath(int font, int y, int x, const char *text, uint32_t colo
     MEMIMG *work = antialiased ? WorkImage(&g_text.alphaWork, &view, type, 1, w, h)
                                : WorkImage(&g_text.work, &view, type, 0, w, h);
     if (work == nullptr) return 0;
-    // The clear colour must differ from the text and edge colours, so they stay visible.
+    // The clear colour must differ from the codes the glyphs are written in (after the
+    // brightness), so that the blit's transparency test keeps them.
     uint32_t clear = 0;
     if (!antialiased) {
         const COLOURFORMAT *f = screen->base->colourFormat;
-        uint32_t mask = f->bytesPerPixel == 2 ? 0xFFFFu : 0xFFFFFFFFu;
-        while ((clear & mask) == (colour & mask) || (clear & mask) == (edgeColour & mask)) ++clear;
-        clear &= mask;
+        uint32_t text = ColourCodeOf(f, ModulatedRGB(colour, f)), edge = ColourCodeOf(f, ModulatedRGB(edgeColour, f));
+        while (clear == text || clear == edge) ++clear;
     }
     work->base->transparentCode = clear;
     FillMemImg(work, nullptr, clear);

@@ -49,13 +49,10 @@ struct TEXTLINK {
     int (*drawGraphPart)(int x, int y, int srcX, int srcY, int width, int height, int graph);
     int (*drawGraphCorners)(const float x[4], const float y[4], int graph);
     int (*setBlendGraph)(int graph, int border, int range);
-    int (*setDrawArea)(int left, int top, int right, int bottom);
     // Software screen.
     MEMIMG *(*screenImage)();        // the draw target's image, or null
     MEMIMG *(*blendImage)();         // the selected blend image, or null
     void (*blitMemImg)(MEMIMG *dst, MEMIMG *src, int x, int y, int transparent, MEMIMG *blend);
-    int (*screenSize)(int *width, int *height);
-    void *directDraw;  // the graphics system's DirectDraw object, once made
 };
 
 extern TEXTLINK g_textLink;

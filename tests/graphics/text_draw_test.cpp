@@ -2,12 +2,14 @@
 // character code, so that layout and pixel values do not depend on a font file.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "library/base/window.h"
+#include "library/graphics/device.h"
 #include "library/graphics/draw_area.h"
 #include "library/graphics/draw_params.h"
 #include "library/graphics/screen_log.h"
@@ -52,6 +54,8 @@ int FakeGlyph(int, const unsigned char *c, int length, TEXTGLYPH *out) {
     out->advance = length == 2 ? 8 : 4;
     out->xOffset = 1;
     out->yOffset = 1;
+    out->cacheX = 24 * (code & 3);
+    out->cacheY = 24 * (code >> 2 & 3);
     out->width = w;
     out->height = h;
     int type = g_fake.info.fontType;
@@ -74,17 +78,42 @@ int FakeGlyph(int, const unsigned char *c, int length, TEXTGLYPH *out) {
     return 0;
 }
 
+// Texture-cache draws as they reach the draw entries, with the brightness at the time.
+std::vector<std::string> g_draws;
+std::string Bright() {
+    char b[16];
+    std::snprintf(b, sizeof b, " @%06X", g_drawState.brightness);
+    return b;
+}
+int FakePart(int x, int y, int sx, int sy, int w, int h, int graph) {
+    g_draws.push_back("part " + std::to_string(graph) + " " + std::to_string(x) + "," + std::to_string(y) + " from " +
+                      std::to_string(sx) + "," + std::to_string(sy) + " " + std::to_string(w) + "x" +
+                      std::to_string(h) + Bright());
+    return 0;
+}
+int FakeCorners(const float x[4], const float y[4], int graph) {
+    std::string s = "corners " + std::to_string(graph);
+    for (int i = 0; i < 4; ++i) {
+        char c[32];
+        std::snprintf(c, sizeof c, " %g,%g", x[i], y[i]);
+        s += c;
+    }
+    const DRAWAREA &a = g_drawArea;
+    s += " in " + std::to_string(a.left) + "," + std::to_string(a.top) + "," + std::to_string(a.right) + "," +
+         std::to_string(a.bottom);
+    g_draws.push_back(s + Bright());
+    return 0;
+}
+int FakeBlendGraph(int graph, int border, int range) {
+    g_draws.push_back("blend " + std::to_string(graph) + " " + std::to_string(border) + " " + std::to_string(range));
+    return 0;
+}
+
 MEMIMG g_screen;
 std::vector<std::pair<int, int>> g_blits;
 MEMIMG g_lastWork;
 
 MEMIMG *FakeScreen() { return &g_screen; }
-int g_screenW = 640, g_screenH = 480;
-int FakeScreenSize(int *w, int *h) {
-    *w = g_screenW;
-    *h = g_screenH;
-    return 0;
-}
 void FakeBlit(MEMIMG *, MEMIMG *src, int x, int y, int, MEMIMG *) {
     g_blits.push_back({x, y});
     ReleaseMemImg(&g_lastWork);
@@ -111,11 +140,14 @@ protected:
     void SetUp() override {
         g_fake = FakeFont{};
         g_fake.info = TEXTFONTINFO{16, 0, 1, 10, 0, 1, 0, -1, -1, 0, 0};
+        saved_ = g_textLink;
+        savedScreen_ = g_screenSetup;
+        g_screenSetup.width = 640;
+        g_screenSetup.height = 480;
         g_textLink = TEXTLINK{};
         g_textLink.fontInfo = FakeInfo;
         g_textLink.glyph = FakeGlyph;
         g_textLink.screenImage = FakeScreen;
-        g_textLink.screenSize = FakeScreenSize;
         g_textLink.blitMemImg = FakeBlit;
         g_textLink.createFont = FakeCreate;
         g_textLink.attachDeleteFlag = FakeAttach;
@@ -133,13 +165,17 @@ protected:
         ReleaseMemImg(&g_screen);
         ReleaseMemImg(&g_lastWork);
         ReleaseTextWorkImages();
-        g_textLink = TEXTLINK{};
+        g_textLink = saved_;
+        g_screenSetup = savedScreen_;
+        g_deviceState.directDraw = nullptr;
     }
     void Screen(int type, int w, int h) {
         ReleaseMemImg(&g_screen);
         ASSERT_EQ(SetupMemImg(&g_screen, w, h, -1, 0, type, 0, 0, 0, nullptr), 0);
         g_drawArea = MakeDrawArea(0, 0, w, h);
     }
+    TEXTLINK saved_{};
+    SCREENSETUP savedScreen_{};
     static uint32_t At(const MEMIMG &m, int x, int y) {
         int bpp = MemImgBytesPerPixel(m.base);
         return LoadPixelValue(m.pixels + (size_t)y * m.base->pitch + (size_t)x * bpp, bpp);
@@ -173,6 +209,43 @@ TEST_F(TextDraw, LoadingTextGolden) {
         "....................................\n";
     EXPECT_EQ(Picture(g_screen, 0), golden);
     EXPECT_EQ(At(g_screen, 3, 1), 0xFFFFFFFFu);
+}
+
+TEST_F(TextDraw, TextureCacheDrawsEdgeThenBodyPerGlyphAndRestoresTheState) {
+    g_fake.info = TEXTFONTINFO{16, 1, 1, 10, 0, 1, 1, 100, 101, 96, 96};
+    g_textLink.drawGraphPart = FakePart;
+    g_textLink.drawGraphCorners = FakeCorners;
+    g_textLink.setBlendGraph = FakeBlendGraph;
+    g_drawState.brightness = 0x80FF40;
+    g_drawState.blendGraph = 7;
+    g_drawState.blendGraphParam = 50;
+    g_drawState.blendGraphRange = 20;
+    g_draws.clear();
+    // 中 is code 0x8692: cache cell (24 x 2, 24 x 0); the space draws nothing but advances.
+    ASSERT_EQ(DrawTextWithFont(10, 20, " 中", 0xFFFFFF, kFont, 0xFF0000, 0), 0);
+    std::vector<std::string> horizontal = {
+        "blend -1 0 0",
+        "part 101 15,21 from 48,0 6x8 @800000",  // edge first, in the modulated edge colour
+        "part 100 15,21 from 48,0 6x8 @80FF40",  // then the body in the modulated text colour
+        "blend 7 50 20",
+    };
+    EXPECT_EQ(g_draws, horizontal);
+    EXPECT_EQ(g_drawState.brightness, 0x80FF40u);
+
+    // Vertical: the whole graph turned a quarter clockwise in a draw area around the glyph;
+    // the edged body graph is twice as wide as the cache area.
+    g_draws.clear();
+    ASSERT_EQ(DrawTextWithFont(10, 20, "中", 0xFFFFFF, kFont, 0xFF0000, 1), 0);
+    // left = 10 + 10 - 1 - 8 = 11, top = 20 + 0 + 1 = 21; right column x 11 + 8 + 0 = 19.
+    std::vector<std::string> vertical = {
+        "blend -1 0 0",
+        "corners 101 18.5,-27.5 18.5,68.5 -77.5,68.5 -77.5,-27.5 in 10,21,20,27 @800000",
+        "corners 100 18.5,-27.5 18.5,164.5 -77.5,164.5 -77.5,-27.5 in 10,21,20,27 @80FF40",
+        "blend 7 50 20",
+    };
+    EXPECT_EQ(g_draws, vertical);
+    EXPECT_EQ(g_drawArea.right, 64);  // the area is back
+    g_drawState.blendGraph = -1;
 }
 
 TEST_F(TextDraw, MeasureGapSpacesAndDoubleByteCounts) {
@@ -252,13 +325,22 @@ TEST_F(TextDraw, AntialiasedTextGoesThroughTheAlphaWorkImage) {
     }
 }
 
-TEST_F(TextDraw, BlendedTextClearsWithAColourOtherThanTextAndEdge) {
+TEST_F(TextDraw, BlendedTextClearsWithAColourOtherThanTheWrittenOnes) {
     g_drawState.blendMode = BLENDMODE_ADD;
+    Screen(MEMIMG_TYPE_RGB16, 16, 10);
+    // 565: colour 0 and edge 1 are written as 0x0000 and 0x0001, so the clear colour is 2.
     ASSERT_EQ(DrawTextWithFont(0, 0, "A", 0, kFont, 1, 0), 0);
     ASSERT_EQ(g_blits.size(), 1u);
     EXPECT_EQ(g_lastWork.base->transparentCode, 2u);
     EXPECT_EQ(At(g_lastWork, 0, 0), 2u);
-    EXPECT_EQ(At(g_lastWork, 1, 1), 0xFF000000u);  // the glyph box in colour 0, free byte set
+    EXPECT_EQ(At(g_lastWork, 1, 1), 0u);  // the glyph box in colour 0
+    // At brightness 0 every colour is written black: the clear colour moves off it.
+    g_drawState.brightness = 0;
+    g_blits.clear();
+    ASSERT_EQ(DrawTextWithFont(0, 0, "A", 0xFFFF, kFont, 0x1234, 0), 0);
+    ASSERT_EQ(g_blits.size(), 1u);
+    EXPECT_EQ(g_lastWork.base->transparentCode, 1u);
+    EXPECT_EQ(At(g_lastWork, 1, 1), 0u);
     g_drawState.blendMode = BLENDMODE_NONE;
 }
 
@@ -297,7 +379,7 @@ TEST_F(TextDraw, ScreenLogLinesTabsAndScrolling) {
     g_screenLog = SCREENLOG{};
     EXPECT_EQ(SetupScreenLog(), -1);  // no DirectDraw object yet
     int dd = 0;
-    g_textLink.directDraw = &dd;
+    g_deviceState.directDraw = (IDirectDraw7 *)&dd;
     HWND savedWindow = g_window.window;
     g_window.window = (HWND)&dd;
     int savedActive = g_window.active;
@@ -320,23 +402,23 @@ TEST_F(TextDraw, ScreenLogLinesTabsAndScrolling) {
     EXPECT_STREQ(g_screenLog.lines[29], "");
 
     // A tall screen shows all 80: the 81st line scrolls the first out.
-    g_screenH = 2000;
+    g_screenSetup.height = 2000;
     g_screenLog = SCREENLOG{};
     ASSERT_EQ(SetupScreenLog(), 0);
     for (int i = 0; i < 81; ++i) PrintScreenLog("L%d\n", i);
     EXPECT_EQ(g_screenLog.currentLine, 79);
     EXPECT_STREQ(g_screenLog.lines[0], "L2");
     EXPECT_STREQ(g_screenLog.lines[78], "L80");
-    g_screenH = 480;
+    g_screenSetup.height = 480;
 
     // Width: a character that reaches the screen width starts a new line (4 pixels each).
-    g_screenW = 20;
+    g_screenSetup.width = 20;
     g_screenLog = SCREENLOG{};
     ASSERT_EQ(SetupScreenLog(), 0);
     PrintScreenLog("AAAAAAA");
     EXPECT_STREQ(g_screenLog.lines[0], "AAAA");
     EXPECT_STREQ(g_screenLog.lines[1], "AAA");
-    g_screenW = 640;
+    g_screenSetup.width = 640;
 
     // A font deleted by the font system is made again at the next use.
     g_screenLog.fontMissing = 1;
@@ -352,13 +434,13 @@ TEST_F(TextDraw, ScreenLogDrawsWhiteWithABlackEdge) {
     FillMemImg(&g_screen, nullptr, 0xFF808080);
     g_screenLog = SCREENLOG{};
     int dd = 0;
-    g_textLink.directDraw = &dd;
+    g_deviceState.directDraw = (IDirectDraw7 *)&dd;
     HWND savedWindow = g_window.window;
     g_window.window = (HWND)&dd;
     int savedActive = g_window.active;
     g_window.active = 1;  // no waiting for activation
-    g_screenW = 64;
-    g_screenH = 40;
+    g_screenSetup.width = 64;
+    g_screenSetup.height = 40;
     ASSERT_EQ(SetupScreenLog(), 0);
     PrintScreenLog("中\n中");
     ASSERT_EQ(DrawScreenLog(), 0);
@@ -370,8 +452,8 @@ TEST_F(TextDraw, ScreenLogDrawsWhiteWithABlackEdge) {
         for (int x = 2; x < 6; ++x) sawWhite |= (At(g_screen, x, y) & 0xFFFFFF) == 0xFFFFFF;
     EXPECT_TRUE(sawWhite);
     EXPECT_EQ(At(g_screen, 0, 0), 0xFF808080u);
-    g_screenW = 640;
-    g_screenH = 480;
+    g_screenSetup.width = 640;
+    g_screenSetup.height = 480;
     g_window.window = savedWindow;
     g_window.active = savedActive;
     g_screenLog = SCREENLOG{};
