@@ -15,6 +15,7 @@
 #include "library/base/window.h"
 #include "library/graphics/device.h"
 #include "library/graphics/screen.h"
+#include "library/graphics/font.h"
 #include "library/graphics/screen_log.h"
 #include "platform/com.h"
 #include "platform/gdi32.h"
@@ -134,6 +135,12 @@ int EndLibrarySystems() {
     MarkWindowEnding();
 
     EndScreenLog();
+    // Fonts made on first use (the default font of text drawing) go with the library.
+    for (FONTREC *font : g_fontSystem.fonts)
+        if (font != nullptr) {
+            StopFontSystem();
+            break;
+        }
     // models: DeleteAllModels.
     ShutdownGraphics();
     if (g_library.inputStarted) {
