@@ -98,6 +98,7 @@ int CreateLight();
 int CreateDirectionalLight(const VEC3 *direction);
 int DeleteLight(int handle);
 int DeleteAllLights();
+int DeleteDefaultLight();
 // The record of a live light handle, null otherwise.
 LIGHTREC *GetLightRec(int handle);
 // The default directional light; created once, kept until ShutdownState3D.

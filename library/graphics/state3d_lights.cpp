@@ -95,6 +95,12 @@ int DeleteAllLights() {
     return 0;
 }
 
+int DeleteDefaultLight() {
+    if (GetLightRec(T.defaultLight)) DeleteLight(T.defaultLight);
+    T.defaultLight = 0;
+    return 0;
+}
+
 int CreateDefaultLight() {
     if (GetLightRec(T.defaultLight)) return T.defaultLight;
     const VEC3 direction{1.0f, -1.0f, 1.0f};
