@@ -14,7 +14,6 @@
 #include "library/base/system_info.h"
 #include "library/base/window.h"
 #include "library/graphics/device.h"
-#include "library/graphics/font.h"
 #include "library/graphics/screen.h"
 #include "library/graphics/screen_log.h"
 #include "platform/com.h"
@@ -135,12 +134,6 @@ int EndLibrarySystems() {
     MarkWindowEnding();
 
     EndScreenLog();
-    // Fonts made on first use (the default font of text drawing) go with the library.
-    for (FONTREC *font : g_fontSystem.fonts)
-        if (font != nullptr) {
-            StopFontSystem();
-            break;
-        }
     // models: DeleteAllModels.
     ShutdownGraphics();
     if (g_library.inputStarted) {
