@@ -262,13 +262,14 @@ TEST_F(ScreenTest, ScreenCopiesBackIntoAGraphAndTheFrameRoadLeaksNothing) {
     const int work = CreateBlankGraph(320, 240);
     ASSERT_NE(work, -1);
     const int objects = D3D9TestLiveObjects();
+    const int graphs = g_graphs.count;  // the font system's glyph cache graph may be among them
     for (int frame = 0; frame < 60; ++frame) {
         ASSERT_EQ(GetDrawScreenGraph(0, 0, 320, 240, work), 0);
         ASSERT_EQ(DrawGraphStretched(0, 0, 640, 480, work, 0), 0);
         ASSERT_EQ(ShowFrame(), 0);
     }
     EXPECT_EQ(D3D9TestLiveObjects(), objects);
-    EXPECT_EQ(g_graphs.count, 3);
+    EXPECT_EQ(g_graphs.count, graphs);
 }
 
 TEST_F(ScreenTest, AFailedPresentRebuildsTheDeviceAtTheNextFrameAndGraphsComeBackFromTheirFiles) {
