@@ -172,7 +172,7 @@ public:
         }
         int answer = 0;
         if (SDL_ShowMessageBox(&data, &answer) != 0) {
-            std::fprintf(stderr, "[%s] %s\n", data.title, data.message);
+            std::fprintf(stderr, "[%s] %s (%s)\n", data.title, data.message, SDL_GetError());
             return data.buttons[0].buttonid;
         }
         // Closing the box without a button is the escape button.
