@@ -4,7 +4,6 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <iconv.h>
-#include <vorbis/vorbisenc.h>
 
 #include <cmath>
 #include <cstdint>
@@ -15,6 +14,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "tools/oggwrite/ogg_write.h"
 
 namespace fs = std::filesystem;
 
@@ -409,66 +410,16 @@ std::vector<float> Tune(int track, int rate, double seconds) {
 }
 
 std::vector<uint8_t> EncodeOgg(const std::vector<float> &stereo, int rate) {
-    vorbis_info vi;
-    vorbis_info_init(&vi);
-    if (vorbis_encode_init_vbr(&vi, 2, rate, 0.3f) != 0) {
+    OggSpec spec;
+    spec.channels = 2;
+    spec.rate = rate;
+    spec.tags = {{"TITLE", "Brisgal"}};
+    std::vector<uint8_t> ogg = EncodeOggVorbis(stereo.data(), stereo.size() / 2, spec);
+    if (ogg.empty()) {
         fprintf(stderr, "demo-data-gen: vorbis encoder set-up failed\n");
         exit(1);
     }
-    vorbis_comment vc;
-    vorbis_comment_init(&vc);
-    vorbis_comment_add_tag(&vc, "TITLE", "Brisgal");
-    vorbis_dsp_state vd;
-    vorbis_block vb;
-    vorbis_analysis_init(&vd, &vi);
-    vorbis_block_init(&vd, &vb);
-    ogg_stream_state os;
-    ogg_stream_init(&os, 1);
-    std::vector<uint8_t> out;
-    auto flushPage = [&](ogg_page &og) {
-        for (long i = 0; i < og.header_len; i++) out.push_back(og.header[i]);
-        for (long i = 0; i < og.body_len; i++) out.push_back(og.body[i]);
-    };
-    ogg_packet h, hc, hcode;
-    vorbis_analysis_headerout(&vd, &vc, &h, &hc, &hcode);
-    ogg_stream_packetin(&os, &h);
-    ogg_stream_packetin(&os, &hc);
-    ogg_stream_packetin(&os, &hcode);
-    ogg_page og;
-    while (ogg_stream_flush(&os, &og)) flushPage(og);
-    size_t frames = stereo.size() / 2, pos = 0;
-    bool eos = false;
-    while (!eos) {
-        size_t n = std::min<size_t>(4096, frames - pos);
-        if (n == 0) vorbis_analysis_wrote(&vd, 0);
-        else {
-            float **buf = vorbis_analysis_buffer(&vd, (int)n);
-            for (size_t i = 0; i < n; i++) {
-                buf[0][i] = stereo[(pos + i) * 2];
-                buf[1][i] = stereo[(pos + i) * 2 + 1];
-            }
-            vorbis_analysis_wrote(&vd, (int)n);
-            pos += n;
-        }
-        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-            vorbis_analysis(&vb, nullptr);
-            vorbis_bitrate_addblock(&vb);
-            ogg_packet op;
-            while (vorbis_bitrate_flushpacket(&vd, &op)) {
-                ogg_stream_packetin(&os, &op);
-                while (ogg_stream_pageout(&os, &og)) {
-                    flushPage(og);
-                    if (ogg_page_eos(&og)) eos = true;
-                }
-            }
-        }
-    }
-    ogg_stream_clear(&os);
-    vorbis_block_clear(&vb);
-    vorbis_dsp_clear(&vd);
-    vorbis_comment_clear(&vc);
-    vorbis_info_clear(&vi);
-    return out;
+    return ogg;
 }
 
 void WriteSounds(const fs::path &dir, bool shortMusic) {

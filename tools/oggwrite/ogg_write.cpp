@@ -1,0 +1,84 @@
+#include "tools/oggwrite/ogg_write.h"
+
+#include <vorbis/vorbisenc.h>
+
+#include <algorithm>
+
+namespace {
+
+// Frames handed to the encoder at a time.
+constexpr size_t kChunkFrames = 4096;
+
+void PutPage(std::vector<uint8_t> &out, const ogg_page &page) {
+    out.insert(out.end(), page.header, page.header + page.header_len);
+    out.insert(out.end(), page.body, page.body + page.body_len);
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeOggVorbis(const float *samples, size_t frames, const OggSpec &spec) {
+    std::vector<uint8_t> out;
+    vorbis_info vi;
+    vorbis_info_init(&vi);
+    if (spec.channels <= 0 || vorbis_encode_init_vbr(&vi, spec.channels, spec.rate, spec.quality) != 0) {
+        vorbis_info_clear(&vi);
+        return out;
+    }
+    vorbis_comment vc;
+    vorbis_comment_init(&vc);
+    for (const auto &[name, value] : spec.tags) vorbis_comment_add_tag(&vc, name.c_str(), value.c_str());
+    vorbis_dsp_state vd;
+    vorbis_block vb;
+    vorbis_analysis_init(&vd, &vi);
+    vorbis_block_init(&vd, &vb);
+    ogg_stream_state os;
+    ogg_stream_init(&os, spec.serial);
+
+    ogg_packet header, comments, codebooks;
+    vorbis_analysis_headerout(&vd, &vc, &header, &comments, &codebooks);
+    ogg_stream_packetin(&os, &header);
+    ogg_stream_packetin(&os, &comments);
+    ogg_stream_packetin(&os, &codebooks);
+    ogg_page og;
+    // The headers stand on pages of their own before the first audio page.
+    while (ogg_stream_flush(&os, &og)) PutPage(out, og);
+
+    const int channels = spec.channels;
+    size_t at = 0;
+    bool eos = false;
+    while (!eos) {
+        const size_t n = std::min(kChunkFrames, frames - at);
+        if (n == 0) {
+            vorbis_analysis_wrote(&vd, 0);
+        } else {
+            float **buf = vorbis_analysis_buffer(&vd, (int)n);
+            for (size_t i = 0; i < n; i++)
+                for (int c = 0; c < channels; c++) buf[c][i] = samples[(at + i) * channels + c];
+            vorbis_analysis_wrote(&vd, (int)n);
+            at += n;
+        }
+        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+            vorbis_analysis(&vb, nullptr);
+            vorbis_bitrate_addblock(&vb);
+            ogg_packet op;
+            while (vorbis_bitrate_flushpacket(&vd, &op)) {
+                ogg_stream_packetin(&os, &op);
+                while (ogg_stream_pageout(&os, &og)) {
+                    PutPage(out, og);
+                    if (ogg_page_eos(&og)) eos = true;
+                }
+            }
+        }
+        // After the end was written nothing more comes: whatever is left goes out now.
+        if (n == 0 && !eos) {
+            while (ogg_stream_flush(&os, &og)) PutPage(out, og);
+            eos = true;
+        }
+    }
+    ogg_stream_clear(&os);
+    vorbis_block_clear(&vb);
+    vorbis_dsp_clear(&vd);
+    vorbis_comment_clear(&vc);
+    vorbis_info_clear(&vi);
+    return out;
+}
