@@ -3,6 +3,7 @@
 // facts (so the log is the same on every machine).
 #pragma once
 
+#include "fixtures/start_dir.h"
 #include "library/base/ime.h"
 #include "library/base/library.h"
 #include "library/base/window.h"
@@ -11,16 +12,13 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <cstdio>
 #include <string>
 
-#include <unistd.h>
-
-class LibraryRun : public ::testing::Test {
+class LibraryRun : public TempDirTest {
 protected:
     void SetUp() override {
+        TempDirTest::SetUp();
         // As in a new process: full screen, no title, nothing started.
         g_library = LIBSTATE{};
         g_window = WINDOWSTATE{};
@@ -51,32 +49,14 @@ protected:
                             "Test CPU 2.00GHz");
         feed.timeStampHz = 2000000000ull;
         PlatformTestSetSystemFeed(&feed);
-
-        old_ = std::filesystem::current_path();
-        dir_ = std::filesystem::temp_directory_path() /
-               ("kelmor-window-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
-        std::filesystem::current_path(dir_);
     }
 
     void TearDown() override {
-        std::filesystem::current_path(old_);
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
+        TempDirTest::TearDown();
         PlatformTestSetSystemFeed(nullptr);
         PlatformTestCaptureDebugOutput(false);
         PlatformTestResetTime();
     }
 
-    std::string ReadLog() const {
-        std::ifstream in(dir_ / "Log.txt", std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-    bool LogHas(const std::string &text) const { return ReadLog().find(text) != std::string::npos; }
-
-    std::filesystem::path dir_, old_;
+    bool LogHas(const std::string &text) const { return LogBytes().find(text) != std::string::npos; }
 };

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -98,10 +100,10 @@ TEST_F(Lifecycle, StartPumpCloseEndWritesTheSpecifiedLog) {
     EXPECT_FALSE(g_library.initialised);
     EXPECT_FALSE(g_apiLock.created);
 
-    std::string log = MaskStamps(ReadLog());
+    std::string log = MaskStamps(LogBytes());
     std::string golden = ReadFile(kGolden / "start_pump_close_end.txt");
     if (log != golden) {
-        std::ofstream(std::filesystem::path(old_) / "start_pump_close_end.actual.txt", std::ios::binary) << log;
+        std::ofstream(savedCwd_ / "start_pump_close_end.actual.txt", std::ios::binary) << log;
     }
     EXPECT_EQ(log, golden);
 }
@@ -111,10 +113,10 @@ TEST_F(Lifecycle, SecondStartDoesNothingAndEndBeforeStartIsHarmless) {
     ChangeWindowMode(1);
     ASSERT_EQ(InitLibrary(), 0);
     HWND first = GetMainWindow();
-    std::string log = ReadLog();
+    std::string log = LogBytes();
     EXPECT_EQ(InitLibrary(), 0);
     EXPECT_EQ(GetMainWindow(), first);
-    EXPECT_EQ(ReadLog(), log);
+    EXPECT_EQ(LogBytes(), log);
     EXPECT_EQ(EndLibrary(), 0);
     EXPECT_EQ(EndLibrary(), 0);
     EXPECT_EQ(PlatformTestTimePeriodBalance(), 0);
@@ -212,7 +214,7 @@ TEST_F(Lifecycle, TheLibraryEndingFirstClosesTheWindowItself) {
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(g_window.endState, 1);
     EXPECT_TRUE(g_window.closePosted);
-    std::string log = ReadLog();
+    std::string log = LogBytes();
     size_t close = log.find("ウインドウを閉じようとしています");
     size_t destroy = log.find("ウインドウが破棄されようとしています");
     size_t com = log.find("ＣＯＭを終了");
@@ -261,7 +263,7 @@ TEST_F(Lifecycle, ChangeWindowModeBeforeAndAfterStartUp) {
     EXPECT_EQ(g_window.settings.styleApplied, 1);
     ASSERT_EQ(InitLibrary(), 0);
     EXPECT_EQ(ChangeWindowMode(1), 0);   // the current mode: only the first line
-    std::string log = ReadLog();
+    std::string log = LogBytes();
     EXPECT_NE(log.find("ChangeWindowMode実行 \r\n"), std::string::npos);
     EXPECT_EQ(log.find("ウインドウモードフラグ"), std::string::npos);
 
@@ -291,7 +293,7 @@ TEST_F(Lifecycle, ExitWithErrorShutsDownAndEndsWithMinusOne) {
             std::exit(1);
         },
         ::testing::ExitedWithCode(255), "");
-    std::string log = ReadLog();
+    std::string log = LogBytes();
     size_t text = log.find("致命的なエラー 7\r\n");
     ASSERT_NE(text, std::string::npos);
     EXPECT_LT(text, log.find("ウインドウが破棄されようとしています"));

@@ -109,7 +109,7 @@ TEST_F(Pump, DisplayChanges) {
     PlatformTestInjectDisplayChange(32, 320, 240);
     EXPECT_TRUE(IsCloseRequested());
     EXPECT_EQ(PlatformTestQueuedMessageCount(me_), 1);
-    std::string log = ReadLog();
+    std::string log = LogBytes();
     const std::string line = "またはスクリーンが小さすぎるためか色ビット数の違いが大きいためか終了します\r\n";
     size_t first = log.find(line);
     ASSERT_NE(first, std::string::npos);

@@ -60,7 +60,7 @@ TEST_F(SystemReport, FeatureLevelsGiveTheirLinesAndFlags) {
         EXPECT_EQ(IsMmxAvailable(), c.mmx);
         EXPECT_EQ(g_systemInfo.sse, c.sse);
         EXPECT_EQ(g_systemInfo.sse2, c.sse2);
-        std::string log = ReadLog();
+        std::string log = LogBytes();
         int featureLines = 0;
         for (const char *line : {"ＣＰＵＩＤ命令は使えません", "ＭＭＸは使えません", "ＭＭＸ命令を使用します",
                                  "ＳＳＥ命令が使用可能です", "ＳＳＥ２命令が使用可能です"})
@@ -75,7 +75,7 @@ TEST_F(SystemReport, FeatureLevelsGiveTheirLinesAndFlags) {
 TEST_F(SystemReport, PlatformLineCounterRateAndTimerPeriod) {
     Feed(TRUE, (1u << 4) | (1u << 23), "");
     LogSystemInfo();
-    std::string log = ReadLog();
+    std::string log = LogBytes();
     EXPECT_NE(log.find("\tＯＳ  Windows7 ( Build 7601  )\r\n"), std::string::npos);
     EXPECT_EQ(g_systemInfo.osCode, 0x109);
     EXPECT_EQ(log.find("ＣＰＵ名"), std::string::npos);   // no brand leaves

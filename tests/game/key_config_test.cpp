@@ -41,13 +41,13 @@ TEST_F(KeyConfigTest, LoadTakesDefaultsShortFilesAndFullFiles) {
     EXPECT_EQ(in.keyAssign, (std::array<int32_t, 9>{203, 200, 205, 208, 45, 44, 16, 30, -1}));
     EXPECT_EQ(in.padAssign, (std::array<int32_t, 9>{1, 3, 2, 0, 4, 5, 6, 7, -1}));
 
-    WriteBytes(kKeyConfFile, Le32s({1, 2, 3}));
+    WriteFile(kKeyConfFile, Le32s({1, 2, 3}));
     screen.LoadKeyBindings();
     EXPECT_EQ(in.keyAssign, (std::array<int32_t, 9>{1, 2, 3, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(in.padAssign, (std::array<int32_t, 9>{}));
 
     auto full = Le32s({10, 11, 12, 13, 14, 15, 16, 17, 18, 0, 1, 2, 3, 4, 5, 6, 7, 8});
-    WriteBytes(kKeyConfFile, full);
+    WriteFile(kKeyConfFile, full);
     // Read-only files still load.
     chmod((dir_ / kKeyConfFile).c_str(), 0444);
     screen.LoadKeyBindings();

@@ -1,6 +1,7 @@
 // The display device's start and end on the Direct3D stand-in: the format report, the format
 // tables under scripted answers, device creation and its retry, the software fall-back with the
 // display-mode change, the mode list and the model vertex declarations.
+#include "device_fixture.h"
 #include "library/base/log.h"
 #include "library/base/window.h"
 #include "library/graphics/device.h"
@@ -18,63 +19,22 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace {
 
-class DeviceSetup : public ::testing::Test {
+class DeviceSetup : public DeviceTest {
 protected:
     void SetUp() override {
-        savedCwd_ = std::filesystem::current_path();
-        std::random_device rd;
-        dir_ = std::filesystem::temp_directory_path() / ("kelmor-device-" + std::to_string(rd()) + std::to_string(rd()));
-        std::filesystem::create_directories(dir_);
-        std::filesystem::current_path(dir_);
-        char start[MAX_PATH] = {};
-        GetCurrentDirectoryA(sizeof start, start);
-        PlatformTestCaptureDebugOutput(true);
-        SetLogStartDirectory(start);
-        StartLogFile();
-
-        PlatformTestResetWindowManager();
-        PlatformTestSetDesktop(1280, 1024, 32);
-        D3D9TestReset();
-        D3D9TestSetPacing(false);
-        g_window = WINDOWSTATE{};
-        g_window.settings.windowMode = 1;
-        g_screenSetup = SCREENSETUP{};
-        std::memset(&g_deviceState, 0, sizeof g_deviceState);
-        g_deviceFormats = DEVICEFORMATS{};
-        std::memset(&g_renderState, 0, sizeof g_renderState);
-        g_drawState.emulation320 = 0;
+        DeviceTest::SetUp();
         g_drawState.vsyncWaitOff = 0;
-    }
-
-    void TearDown() override {
-        ShutdownGraphics();
-        EXPECT_EQ(D3D9TestLiveObjects(), 0);
-        EXPECT_EQ(g_deviceState.displayModes, nullptr);
-        D3D9TestRecordCalls(false);
-        D3D9TestReset();
-        g_drawState.emulation320 = 0;
-        SetLogStartDirectory(nullptr);
-        PlatformTestCaptureDebugOutput(false);
-        PlatformTestResetWindowManager();
-        std::filesystem::current_path(savedCwd_);
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
     }
 
     // The log's lines without their stamps and indentation.
     std::vector<std::string> LogLines() const {
-        std::ifstream in(dir_ / "Log.txt", std::ios::binary);
-        std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string all = LogBytes();
         std::vector<std::string> lines;
         size_t at = 0;
         while (at < all.size()) {
@@ -111,8 +71,6 @@ protected:
         D3D9TestCaps().VertexShaderVersion = 0xFFFE0200u;
         D3D9TestCaps().PixelShaderVersion = 0xFFFF0200u;
     }
-
-    std::filesystem::path dir_, savedCwd_;
 };
 
 TEST_F(DeviceSetup, WindowModeLogsTheFullFormatReportAndPublishesTheDisplay) {

@@ -6,50 +6,38 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "fixtures/standin_device.h"
+#include "fixtures/start_dir.h"
 #include "image_fixtures.h"
-#include "library/base/log.h"
 #include "library/graphics/draw_params.h"
 #include "library/graphics/graph.h"
 #include "platform/d3d9_testing.h"
-#include "platform/kernel32.h"
-#include "platform/testing.h"
 
-class GraphTest : public ::testing::Test {
+// The ARGB pixel (x, y) of a graph as its textures hold it.
+inline uint32_t GraphPixel(int graph, int x, int y) {
+    GRAPHENTRY *e = GetGraphEntry(graph);
+    if (!e) return 0xDEADBEEF;
+    TEXPART *parts = GraphTexParts(e);
+    for (int i = 0; i < e->texPartCount; ++i) {
+        const TEXPART &p = parts[i];
+        if (x >= p.graphX && x < p.graphX + p.width && y >= p.graphY && y < p.graphY + p.height)
+            return D3D9TestReadPixel(p.tile->surface, p.tileX + x - p.graphX, p.tileY + y - p.graphY);
+    }
+    return 0xDEADBEEF;
+}
+
+class GraphTest : public LogStartTest {
 protected:
     void SetUp() override {
-        savedCwd_ = std::filesystem::current_path();
-        std::random_device rd;
-        dir_ = std::filesystem::temp_directory_path() / ("kelmor-graph-" + std::to_string(rd()) + std::to_string(rd()));
-        std::filesystem::create_directories(dir_);
-        std::filesystem::current_path(dir_);
-        char start[MAX_PATH] = {};
-        GetCurrentDirectoryA(sizeof start, start);
-        PlatformTestCaptureDebugOutput(true);
-        SetLogStartDirectory(start);
-        StartLogFile();
+        LogStartTest::SetUp();
 
         D3D9TestReset();
         D3D9TestSetPacing(false);
-        d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 640;
-        pp.BackBufferHeight = 480;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.Windowed = TRUE;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev_),
-                  D3D_OK);
+        ASSERT_EQ(OpenStandInDevice(640, 480, 0, &d3d_, &dev_), D3D_OK);
         baseObjects_ = D3D9TestLiveObjects();
-
         g_graphs = GRAPHSYS{};
         GRAPHBRIDGE &b = g_graphBridge;
         b = GRAPHBRIDGE{};
@@ -78,49 +66,10 @@ protected:
             EXPECT_EQ(dev_->Release(), 0u);
         }
         if (d3d_) d3d_->Release();
-        SetLogStartDirectory(nullptr);
-        PlatformTestCaptureDebugOutput(false);
-        std::filesystem::current_path(savedCwd_);
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
+        LogStartTest::TearDown();
     }
 
     std::string Log() { return PlatformTestTakeDebugOutput(); }
-
-    void WriteFile(const std::string &name, const Bytes &bytes) {
-        std::ofstream out(dir_ / name, std::ios::binary);
-        out.write((const char *)bytes.data(), (std::streamsize)bytes.size());
-    }
-
-    // A 24-bit bottom-up BMP whose pixel (x, y) is colour(x, y) as 0xRRGGBB.
-    template <class F>
-    static Bytes Bmp24(int w, int h, F colour) {
-        Bytes data;
-        int row = (w * 3 + 3) & ~3;
-        for (int y = h - 1; y >= 0; --y) {
-            for (int x = 0; x < w; ++x) {
-                uint32_t c = colour(x, y);
-                data.push_back((uint8_t)c);
-                data.push_back((uint8_t)(c >> 8));
-                data.push_back((uint8_t)(c >> 16));
-            }
-            for (int p = w * 3; p < row; ++p) data.push_back(0);
-        }
-        return MakeBmp(w, h, 24, 0, {}, {}, data);
-    }
-
-    // The ARGB pixel (x, y) of a graph as its textures hold it.
-    static uint32_t GraphPixel(int graph, int x, int y) {
-        GRAPHENTRY *e = GetGraphEntry(graph);
-        if (!e) return 0xDEADBEEF;
-        TEXPART *parts = GraphTexParts(e);
-        for (int i = 0; i < e->texPartCount; ++i) {
-            const TEXPART &p = parts[i];
-            if (x >= p.graphX && x < p.graphX + p.width && y >= p.graphY && y < p.graphY + p.height)
-                return D3D9TestReadPixel(p.tile->surface, p.tileX + x - p.graphX, p.tileY + y - p.graphY);
-        }
-        return 0xDEADBEEF;
-    }
 
     // Every texel of mip level `level` of a texture as ARGB, top row first.
     static std::vector<uint32_t> LevelPixels(IDirect3DTexture9 *t, int level) {
@@ -131,7 +80,6 @@ protected:
         return pixels;
     }
 
-    std::filesystem::path dir_, savedCwd_;
     IDirect3D9 *d3d_ = nullptr;
     IDirect3DDevice9 *dev_ = nullptr;
     int baseObjects_ = 0;

@@ -21,6 +21,22 @@ Rgba PatternColour(int x, int y);
 // BMP with the given info header size (40, 108 or 124); pixel data as the file stores it.
 Bytes MakeBmp(int width, int height, int bits, int compression, const std::vector<uint32_t> &palette,
               const std::vector<uint32_t> &masks, const Bytes &data, int infoSize = 40);
+// A 24-bit bottom-up BMP whose pixel (x, y) is colour(x, y) as 0xRRGGBB.
+template <class F>
+Bytes Bmp24(int w, int h, F colour) {
+    Bytes data;
+    const int row = (w * 3 + 3) & ~3;
+    for (int y = h - 1; y >= 0; --y) {
+        for (int x = 0; x < w; ++x) {
+            const uint32_t c = colour(x, y);
+            data.push_back((uint8_t)c);
+            data.push_back((uint8_t)(c >> 8));
+            data.push_back((uint8_t)(c >> 16));
+        }
+        for (int p = w * 3; p < row; ++p) data.push_back(0);
+    }
+    return MakeBmp(w, h, 24, 0, {}, {}, data);
+}
 // TGA; `data` as the file stores it, after the id field and the colour map.
 Bytes MakeTga(int type, int width, int height, int depth, int descriptor, const Bytes &colourMap, int mapEntryBits,
               int mapLength, const Bytes &data, bool footer, int idLength = 0, int mapType = -1);

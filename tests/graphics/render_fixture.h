@@ -2,6 +2,7 @@
 // and the draw settings brought to their start-up state.
 #pragma once
 
+#include "fixtures/standin_device.h"
 #include "library/graphics/draw_area.h"
 #include "library/graphics/device.h"
 #include "library/graphics/draw_params.h"
@@ -28,19 +29,7 @@ protected:
         std::memset(&g_renderState, 0, sizeof g_renderState);
         ResetDrawSettings();
         g_drawArea = MakeDrawArea(0, 0, (int)kWidth, (int)kHeight);
-        d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kWidth;
-        pp.BackBufferHeight = kHeight;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.Windowed = TRUE;
-        pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev),
-                  D3D_OK);
+        ASSERT_EQ(OpenStandInDevice(kWidth, kHeight, D3DPRESENTFLAG_LOCKABLE_BACKBUFFER, &d3d, &dev), D3D_OK);
         ASSERT_EQ(dev->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
         g_deviceState.device = dev;
         g_screenSetup.direct3D = 1;

@@ -2,6 +2,8 @@
 // area, clearing and showing frames, the 320 x 240 emulation, copying the screen back into a
 // graph, a lost device rebuilt with every graph restored from its file, and the screen-mode
 // change under refused modes.
+#include "device_fixture.h"
+#include "graph_fixture.h"
 #include "image_fixtures.h"
 #include "library/base/library.h"
 #include "library/base/log.h"
@@ -21,10 +23,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 
 namespace {
@@ -35,37 +33,16 @@ uint32_t Picture(int x, int y) {
     return ((uint32_t)(x * 29 + 3) & 0xFF) << 16 | ((uint32_t)(y * 41 + 5) & 0xFF) << 8 | (uint32_t)(x + y);
 }
 
-class ScreenTest : public ::testing::Test {
+class ScreenTest : public DeviceTest {
 protected:
     void SetUp() override {
-        savedCwd_ = std::filesystem::current_path();
-        std::random_device rd;
-        dir_ = std::filesystem::temp_directory_path() / ("kelmor-screen-" + std::to_string(rd()) + std::to_string(rd()));
-        std::filesystem::create_directories(dir_);
-        std::filesystem::current_path(dir_);
-        char start[MAX_PATH] = {};
-        GetCurrentDirectoryA(sizeof start, start);
-        PlatformTestCaptureDebugOutput(true);
-        SetLogStartDirectory(start);
-        StartLogFile();
-
-        PlatformTestResetWindowManager();
-        PlatformTestSetDesktop(1280, 1024, 32);
-        D3D9TestReset();
-        D3D9TestSetPacing(false);
+        DeviceTest::SetUp();
         D3D9TestSetDesktop(1280, 1024, D3DFMT_X8R8G8B8, 60);
         savedLibrary_ = g_library;
         g_library.initialised = 1;
-        g_window = WINDOWSTATE{};
-        g_window.settings.windowMode = 1;
         g_window.settings.backgroundColour = (int)kBackground;
         g_window.active = 1;
-        g_screenSetup = SCREENSETUP{};
-        std::memset(&g_deviceState, 0, sizeof g_deviceState);
-        g_deviceFormats = DEVICEFORMATS{};
-        std::memset(&g_renderState, 0, sizeof g_renderState);
         g_screenState = SCREENSTATE{};
-        g_drawState.emulation320 = 0;
         g_drawState.vsyncWaitOff = 1;
         SetRestoreCallback(nullptr);
         ASSERT_EQ(StartGraphics(), 0);
@@ -74,47 +51,14 @@ protected:
     }
 
     void TearDown() override {
-        ShutdownGraphics();
-        EXPECT_EQ(D3D9TestLiveObjects(), 0) << "device objects left behind";
+        DeviceTest::TearDown();
         g_library = savedLibrary_;
         g_screenState = SCREENSTATE{};
-        D3D9TestReset();
-        g_drawState.emulation320 = 0;
-        SetLogStartDirectory(nullptr);
-        PlatformTestCaptureDebugOutput(false);
-        PlatformTestResetWindowManager();
-        std::filesystem::current_path(savedCwd_);
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
     }
 
     int LoadPicture(const std::string &name, int w, int h) {
-        Bytes data;
-        const int row = (w * 3 + 3) & ~3;
-        for (int y = h - 1; y >= 0; --y) {
-            for (int x = 0; x < w; ++x) {
-                const uint32_t c = Picture(x, y);
-                data.push_back((uint8_t)c);
-                data.push_back((uint8_t)(c >> 8));
-                data.push_back((uint8_t)(c >> 16));
-            }
-            for (int p = w * 3; p < row; ++p) data.push_back(0);
-        }
-        const Bytes bmp = MakeBmp(w, h, 24, 0, {}, {}, data);
-        std::ofstream(dir_ / name, std::ios::binary).write((const char *)bmp.data(), (std::streamsize)bmp.size());
+        WriteFile(name, Bmp24(w, h, Picture));
         return LoadGraphFile(name.c_str(), 0, 0, 0);
-    }
-
-    static uint32_t GraphPixel(int graph, int x, int y) {
-        GRAPHENTRY *e = GetGraphEntry(graph);
-        if (!e) return 0xDEADBEEF;
-        TEXPART *parts = GraphTexParts(e);
-        for (int i = 0; i < e->texPartCount; ++i) {
-            const TEXPART &p = parts[i];
-            if (x >= p.graphX && x < p.graphX + p.width && y >= p.graphY && y < p.graphY + p.height)
-                return D3D9TestReadPixel(p.tile->surface, p.tileX + x - p.graphX, p.tileY + y - p.graphY) & 0xFFFFFF;
-        }
-        return 0xDEADBEEF;
     }
 
     static uint32_t ScreenPixel(int x, int y) {
@@ -123,12 +67,6 @@ protected:
         return D3D9TestReadPixel(s, x, y) & 0xFFFFFF;
     }
 
-    std::string LogText() const {
-        std::ifstream in(dir_ / "Log.txt", std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
-
-    std::filesystem::path dir_, savedCwd_;
     LIBSTATE savedLibrary_{};
 };
 
@@ -194,7 +132,7 @@ TEST_F(ScreenTest, DrawTargetsKeepOrResetTheAreaAndRefuseWhatCannotBeDrawnOn) {
 
     // Clearing a graph target fills its surface, not the screen.
     ASSERT_EQ(ClearDrawTarget(), 0);
-    EXPECT_EQ(GraphPixel(small, 5, 5), kBackground);
+    EXPECT_EQ(GraphPixel(small, 5, 5) & 0xFFFFFF, kBackground);
     ASSERT_EQ(SetDrawTarget(BACK_PAGE), 0);
     EXPECT_EQ(g_drawArea.right, 640);
 }
@@ -250,7 +188,7 @@ TEST_F(ScreenTest, ScreenCopiesBackIntoAGraphAndTheFrameRoadLeaksNothing) {
     ASSERT_NE(copy, -1);
     ASSERT_EQ(GetDrawScreenGraph(52, 63, 72, 73, copy), 0);
     for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 20; ++x) ASSERT_EQ(GraphPixel(copy, x, y), Picture(x + 2, y + 3)) << x << "," << y;
+        for (int x = 0; x < 20; ++x) ASSERT_EQ(GraphPixel(copy, x, y) & 0xFFFFFF, Picture(x + 2, y + 3)) << x << "," << y;
 
     // One pixel off in either side, or out of the screen: refused.
     EXPECT_EQ(GetDrawScreenGraph(52, 63, 73, 73, copy), -1);
@@ -285,7 +223,7 @@ TEST_F(ScreenTest, AFailedPresentRebuildsTheDeviceAtTheNextFrameAndGraphsComeBac
     ASSERT_EQ(ShowFrame(), 0);
     EXPECT_EQ(g_screenState.deviceLost, 0);
     for (int y = 0; y < 12; y += 5)
-        for (int x = 0; x < 16; x += 3) EXPECT_EQ(GraphPixel(graph, x, y), Picture(x, y)) << x << "," << y;
+        for (int x = 0; x < 16; x += 3) EXPECT_EQ(GraphPixel(graph, x, y) & 0xFFFFFF, Picture(x, y)) << x << "," << y;
     ASSERT_EQ(ClearScreen(), 0);
     ASSERT_EQ(DrawGraphAt(10, 10, graph, 0), 0);
     EXPECT_EQ(ScreenPixel(10 + 4, 10 + 3), Picture(4, 3));
@@ -321,9 +259,9 @@ TEST_F(ScreenTest, SoftwareScreenIsClearedInTheScreenFormat) {
 
 TEST_F(ScreenTest, ScreenModeChangeWalksItsFallBacks) {
     // Unchanged without force: nothing is done or logged.
-    const std::string before = LogText();
+    const std::string before = LogBytes();
     ASSERT_EQ(ChangeScreenMode(-1, -1, -1, 0, -1), 0);
-    EXPECT_EQ(LogText(), before);
+    EXPECT_EQ(LogBytes(), before);
 
     struct CASE {
         const char *name;
@@ -351,7 +289,7 @@ TEST_F(ScreenTest, ScreenModeChangeWalksItsFallBacks) {
         EXPECT_EQ(g_screenSetup.initialised, 1);
     }
     g_drawState.emulation320 = 0;
-    const std::string log = LogText();
+    const std::string log = LogBytes();
     EXPECT_NE(log.find("画面モード変更処理を開始します"), std::string::npos);
     EXPECT_NE(log.find("画面モード変更処理は正常に終了しました"), std::string::npos);
 }

@@ -1,6 +1,7 @@
 // A device on a small back buffer, opened in a scene, with helpers to draw quads.
 #pragma once
 
+#include "fixtures/standin_device.h"
 #include "platform/d3d9.h"
 #include "platform/testing.h"
 
@@ -30,19 +31,7 @@ protected:
     void SetUp() override {
         D3D9TestReset();
         D3D9TestSetPacing(false);
-        d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kWidth;
-        pp.BackBufferHeight = kHeight;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.Windowed = TRUE;
-        pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev),
-                  D3D_OK);
+        ASSERT_EQ(OpenStandInDevice(kWidth, kHeight, D3DPRESENTFLAG_LOCKABLE_BACKBUFFER, &d3d, &dev), D3D_OK);
         ASSERT_EQ(dev->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
         dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
         dev->SetRenderState(D3DRS_LIGHTING, FALSE);
