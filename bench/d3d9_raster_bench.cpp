@@ -3,6 +3,7 @@
 // stretch; pixman doing the same compositing for comparison.
 #include "platform/d3d9.h"
 #include "platform/testing.h"
+#include "sprite_scene.h"
 
 #include <benchmark/benchmark.h>
 #include <pixman.h>
@@ -21,15 +22,6 @@ struct Vertex {
     float u, v;
 };
 
-constexpr int kSprites = 2000, kSize = 32, kWidth = 320, kHeight = 240;
-
-// A sprite with a transparent border and a translucent ring.
-uint32_t SpriteTexel(int x, int y) {
-    int dx = x - 16, dy = y - 16, d = dx * dx + dy * dy;
-    uint32_t alpha = d < 100 ? 255u : d < 196 ? 128u : 0u;
-    return alpha << 24 | (uint32_t)(x * 8) << 16 | (uint32_t)(y * 8) << 8 | 0x40;
-}
-
 struct Scene {
     IDirect3D9 *d3d = nullptr;
     IDirect3DDevice9 *dev = nullptr;
@@ -39,22 +31,8 @@ struct Scene {
     Scene() {
         D3D9TestReset();
         D3D9TestSetPacing(false);
-        d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kWidth;
-        pp.BackBufferHeight = kHeight;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.Windowed = TRUE;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev);
-        dev->CreateTexture(kSize, kSize, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr);
-        D3DLOCKED_RECT lr;
-        texture->LockRect(0, &lr, nullptr, 0);
-        for (int y = 0; y < kSize; ++y)
-            for (int x = 0; x < kSize; ++x)
-                reinterpret_cast<uint32_t *>(static_cast<uint8_t *>(lr.pBits) + y * lr.Pitch)[x] = SpriteTexel(x, y);
-        texture->UnlockRect(0);
+        OpenStandInDevice(kWidth, kHeight, 0, &d3d, &dev);
+        texture = MakeSpriteTexture(dev, false);
         dev->SetTexture(0, texture);
         dev->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
         dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
@@ -65,12 +43,8 @@ struct Scene {
         dev->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
         dev->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
         // Sprite positions spread over the target, partly clipped at the edges.
-        unsigned seed = 12345;
-        for (int i = 0; i < kSprites; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            float x = (float)((seed >> 8) % (kWidth + kSize)) - kSize / 2 - 0.5f;
-            seed = seed * 1103515245u + 12345u;
-            float y = (float)((seed >> 8) % (kHeight + kSize)) - kSize / 2 - 0.5f;
+        for (const auto &[left, top] : SpritePositions()) {
+            float x = (float)left - 0.5f, y = (float)top - 0.5f;
             float x1 = x + kSize, y1 = y + kSize;
             Vertex q[6] = {{x, y, 0, 1, 0xFFFFFFFFu, 0, 0},  {x1, y, 0, 1, 0xFFFFFFFFu, 1, 0},
                            {x, y1, 0, 1, 0xFFFFFFFFu, 0, 1}, {x1, y, 0, 1, 0xFFFFFFFFu, 1, 0},
@@ -139,7 +113,7 @@ struct PixmanScene {
     std::vector<uint32_t> target = std::vector<uint32_t>(kWidth * kHeight);
     std::vector<uint32_t> sprite = std::vector<uint32_t>(kSize * kSize);
     pixman_image_t *dst, *src;
-    std::vector<std::pair<int, int>> positions;
+    const std::vector<std::pair<int, int>> positions = SpritePositions();
     explicit PixmanScene(bool binaryAlpha) {
         for (int y = 0; y < kSize; ++y) {
             for (int x = 0; x < kSize; ++x) {
@@ -151,14 +125,6 @@ struct PixmanScene {
         }
         dst = pixman_image_create_bits(PIXMAN_x8r8g8b8, kWidth, kHeight, target.data(), kWidth * 4);
         src = pixman_image_create_bits(PIXMAN_a8r8g8b8, kSize, kSize, sprite.data(), kSize * 4);
-        unsigned seed = 12345;
-        for (int i = 0; i < kSprites; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            int x = (int)((seed >> 8) % (kWidth + kSize)) - kSize / 2;
-            seed = seed * 1103515245u + 12345u;
-            int y = (int)((seed >> 8) % (kHeight + kSize)) - kSize / 2;
-            positions.emplace_back(x, y);
-        }
     }
     ~PixmanScene() {
         pixman_image_unref(dst);

@@ -8,6 +8,7 @@
 #include "library/graphics/vertex_batch.h"
 #include "platform/d3d9.h"
 #include "platform/d3d9_testing.h"
+#include "sprite_scene.h"
 
 #include <benchmark/benchmark.h>
 
@@ -17,44 +18,19 @@
 
 namespace {
 
-constexpr int kSprites = 2000, kSize = 32, kWidth = 320, kHeight = 240;
-
-uint32_t SpriteTexel(int x, int y) {
-    int dx = x - 16, dy = y - 16, d = dx * dx + dy * dy;
-    uint32_t alpha = d < 100 ? 255u : d < 196 ? 128u : 0u;
-    return alpha << 24 | (uint32_t)(x * 8) << 16 | (uint32_t)(y * 8) << 8 | 0x40;
-}
-
 struct Scene {
     IDirect3D9 *d3d = nullptr;
     IDirect3DDevice9 *dev = nullptr;
     IDirect3DSurface9 *back = nullptr;
     IDirect3DTexture9 *texture = nullptr;
-    std::vector<std::pair<float, float>> positions;
+    const std::vector<std::pair<int, int>> positions = SpritePositions();
 
     explicit Scene(bool binaryAlpha) {
         D3D9TestReset();
         D3D9TestSetPacing(false);
-        d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kWidth;
-        pp.BackBufferHeight = kHeight;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.Windowed = TRUE;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev);
+        OpenStandInDevice(kWidth, kHeight, 0, &d3d, &dev);
         dev->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
-        dev->CreateTexture(kSize, kSize, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr);
-        D3DLOCKED_RECT lr;
-        texture->LockRect(0, &lr, nullptr, 0);
-        for (int y = 0; y < kSize; ++y)
-            for (int x = 0; x < kSize; ++x) {
-                uint32_t c = SpriteTexel(x, y);
-                if (binaryAlpha) c = (c >> 24 ? 0xFF000000u : 0u) | (c & 0xFFFFFF);
-                reinterpret_cast<uint32_t *>(static_cast<uint8_t *>(lr.pBits) + y * lr.Pitch)[x] = c;
-            }
-        texture->UnlockRect(0);
+        texture = MakeSpriteTexture(dev, binaryAlpha);
         std::memset(&g_renderState, 0, sizeof g_renderState);
         ResetDrawSettings();
         g_drawArea = MakeDrawArea(0, 0, kWidth, kHeight);
@@ -63,14 +39,6 @@ struct Scene {
         g_screenSetup.bits = 32;
         g_deviceState.backBuffer = back;
         RestoreDeviceStates();
-        unsigned seed = 12345;
-        for (int i = 0; i < kSprites; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            float x = (float)((seed >> 8) % (kWidth + kSize)) - kSize / 2;
-            seed = seed * 1103515245u + 12345u;
-            float y = (float)((seed >> 8) % (kHeight + kSize)) - kSize / 2;
-            positions.emplace_back(x, y);
-        }
     }
     ~Scene() {
         LeaveDeviceScene();
@@ -91,7 +59,7 @@ struct Scene {
         for (auto &p : positions) {
             SetDrawStateForDraw(texture, alphaKind, DRAWFLAG_TEXALPHA | DRAWFLAG_POINT);
             auto *v = static_cast<VERTEX2DTEX *>(ReserveBatchVertices(VERTEXKIND_TEX1, D3DPT_TRIANGLELIST, 6));
-            float l = p.first - 0.5f, t = p.second - 0.5f, r = l + kSize, b = t + kSize;
+            float l = (float)p.first - 0.5f, t = (float)p.second - 0.5f, r = l + kSize, b = t + kSize;
             uint32_t c = g_vertexBatch.colour;
             float z = g_drawState.depth2D;
             v[0] = {l, t, z, 1, c, 0, 0};

@@ -191,6 +191,22 @@ void FreeImages(BASEIMAGE *image, BASEIMAGE *alpha) {
     if (alpha) FreeBaseImage(alpha);
 }
 
+void MirrorImages(BASEIMAGE *image, BASEIMAGE *alpha) {
+    MirrorBaseImage(image);
+    if (alpha) MirrorBaseImage(alpha);
+}
+
+// An image file in memory with its alpha companion, mirrored for turn 1. -1 when it cannot be
+// read; else 0 with *alphaOut the alpha image, or null when there is none.
+int ReadMemoryImages(const void *image, int size, const void *alphaImage, int alphaSize, int turn, BASEIMAGE *colour,
+                     BASEIMAGE *alpha, BASEIMAGE **alphaOut) {
+    int read = LoadImageWithAlphaFile(nullptr, image, size, 1, alphaImage, alphaSize, 1, colour, alpha, 0);
+    if (read < 0) return -1;
+    *alphaOut = read == 0 ? alpha : nullptr;
+    if (turn == 1) MirrorImages(colour, *alphaOut);
+    return 0;
+}
+
 bool SameSize(const BASEIMAGE *a, const BASEIMAGE *b) { return a->width == b->width && a->height == b->height; }
 
 }  // namespace
@@ -246,20 +262,14 @@ int MakeGraphFromBaseImage(BASEIMAGE *image, BASEIMAGE *alpha, int, int turn, in
     UpdateColourFormatFreeMask(&image->colourFormat);
     if (alpha) UpdateColourFormatFreeMask(&alpha->colourFormat);
     bool mirror = turnNow == 1 && turn == 1;
-    if (mirror) {
-        MirrorBaseImage(image);
-        if (alpha) MirrorBaseImage(alpha);
-    }
+    if (mirror) MirrorImages(image, alpha);
     int handle = MakeGraphForBaseImage(image, alpha);
     // A graph whose pixels could not be moved in is not handed out.
     if (handle != -1 && TransferBaseImageToGraph(image, alpha, nullptr, 0, 0, handle, 0) != 0) {
         DestroyGraph(handle);
         handle = -1;
     }
-    if (mirror) {
-        MirrorBaseImage(image);
-        if (alpha) MirrorBaseImage(alpha);
-    }
+    if (mirror) MirrorImages(image, alpha);
     return handle;
 }
 
@@ -268,15 +278,9 @@ int ReloadGraphFromBaseImage(BASEIMAGE *image, BASEIMAGE *alpha, int graph, int,
     if (!entry || image->width != entry->width || image->height != entry->height) return -1;
     if (alpha && !SameSize(image, alpha)) return -1;
     bool mirror = turnNow == 1 && turn == 1;
-    if (mirror) {
-        MirrorBaseImage(image);
-        if (alpha) MirrorBaseImage(alpha);
-    }
+    if (mirror) MirrorImages(image, alpha);
     int result = TransferBaseImageToGraph(image, alpha, nullptr, 0, 0, graph, 0);
-    if (mirror) {
-        MirrorBaseImage(image);
-        if (alpha) MirrorBaseImage(alpha);
-    }
+    if (mirror) MirrorImages(image, alpha);
     return result == 0 ? 0 : -1;
 }
 
@@ -312,10 +316,7 @@ int LoadGraphFile(const char *fileName, int option, int turn, int movieOption) {
     int read = LoadImageWithAlphaFile(fileName, nullptr, 0, 0, nullptr, 0, 0, &image, &alpha, 0);
     if (read >= 0) {
         BASEIMAGE *alphaImage = read == 0 ? &alpha : nullptr;
-        if (turn == 1) {
-            MirrorBaseImage(&image);
-            if (alphaImage) MirrorBaseImage(alphaImage);
-        }
+        if (turn == 1) MirrorImages(&image, alphaImage);
         int handle = MakeGraphFromBaseImage(&image, alphaImage, option, turn, 0);
         if (handle != -1 && SetGraphRestoreFile(handle, fileName, -1) != 0) {
             DestroyGraph(handle);
@@ -366,10 +367,7 @@ int LoadDivGraphFile(const char *fileName, int total, int columns, int rows, int
     int read = LoadImageWithAlphaFile(fileName, nullptr, 0, 0, nullptr, 0, 0, &image, &alpha, 0);
     if (read < 0) return WriteLogFmt("右記のグラフィックファイルのロードに失敗しました：%s", fileName);
     BASEIMAGE *alphaImage = read == 0 ? &alpha : nullptr;
-    if (turn == 1) {
-        MirrorBaseImage(&image);
-        if (alphaImage) MirrorBaseImage(alphaImage);
-    }
+    if (turn == 1) MirrorImages(&image, alphaImage);
     int result = CreateDivGraphFromGraphImage(&image, alphaImage, total, columns, rows, cellWidth, cellHeight,
                                               handles, option, turn, 0);
     if (result == 0) {
@@ -387,14 +385,8 @@ int OpenImageAsDivGraphs(const char *fileName, int total, int columns, int rows,
 }
 
 int MakeGraphFromMemory(const void *image, int size, const void *alphaImage, int alphaSize, int option, int turn) {
-    BASEIMAGE colour, alpha;
-    int read = LoadImageWithAlphaFile(nullptr, image, size, 1, alphaImage, alphaSize, 1, &colour, &alpha, 0);
-    if (read < 0) return -1;
-    BASEIMAGE *alphaPtr = read == 0 ? &alpha : nullptr;
-    if (turn == 1) {
-        MirrorBaseImage(&colour);
-        if (alphaPtr) MirrorBaseImage(alphaPtr);
-    }
+    BASEIMAGE colour, alpha, *alphaPtr = nullptr;
+    if (ReadMemoryImages(image, size, alphaImage, alphaSize, turn, &colour, &alpha, &alphaPtr) != 0) return -1;
     int handle = MakeGraphFromBaseImage(&colour, alphaPtr, option, turn, 0);
     FreeImages(&colour, alphaPtr);
     return handle;
@@ -402,14 +394,8 @@ int MakeGraphFromMemory(const void *image, int size, const void *alphaImage, int
 
 int ReloadGraphFromMemory(const void *image, int size, int graph, const void *alphaImage, int alphaSize, int ignored,
                           int turn) {
-    BASEIMAGE colour, alpha;
-    int read = LoadImageWithAlphaFile(nullptr, image, size, 1, alphaImage, alphaSize, 1, &colour, &alpha, 0);
-    if (read < 0) return -1;
-    BASEIMAGE *alphaPtr = read == 0 ? &alpha : nullptr;
-    if (turn == 1) {
-        MirrorBaseImage(&colour);
-        if (alphaPtr) MirrorBaseImage(alphaPtr);
-    }
+    BASEIMAGE colour, alpha, *alphaPtr = nullptr;
+    if (ReadMemoryImages(image, size, alphaImage, alphaSize, turn, &colour, &alpha, &alphaPtr) != 0) return -1;
     int result = ReloadGraphFromBaseImage(&colour, alphaPtr, graph, ignored, turn, 0);
     FreeImages(&colour, alphaPtr);
     return result;

@@ -1,4 +1,5 @@
 // The DirectInput stand-in and the joystick functions over the virtual devices.
+#include "dinput_fixture.h"
 #include "platform/dinput.h"
 #include "platform/input_devices.h"
 #include "platform/kernel32.h"
@@ -6,21 +7,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct DirectInputFixture : ::testing::Test {
-    IDirectInput8A *di = nullptr;
-    void SetUp() override {
-        PlatformInputReset();
-        void *object = nullptr;
-        ASSERT_EQ(CoCreateInstance(CLSID_DirectInput8, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectInput8A, &object), S_OK);
-        di = static_cast<IDirectInput8A *>(object);
-        ASSERT_EQ(di->Initialize(nullptr, DIRECTINPUT_VERSION_8), DI_OK);
-    }
-    void TearDown() override {
-        if (di) di->Release();
-        PlatformInputReset();
-    }
-};
 
 TEST_F(DirectInputFixture, KeyboardStateNeedsFormatAndAcquire) {
     IDirectInputDevice8A *keyboard = nullptr;

@@ -1,5 +1,6 @@
 // The replayed key script: events land on the keyboard reads of their frames, bad lines are
 // skipped, a marked frame is handed to the host once, and a presented frame becomes a PNG.
+#include "dinput_fixture.h"
 #include "platform/dinput.h"
 #include "platform/frame_png.h"
 #include "platform/input_devices.h"
@@ -17,15 +18,11 @@
 
 namespace {
 
-struct KeyScriptTest : ::testing::Test {
-    IDirectInput8A *di = nullptr;
+struct KeyScriptTest : DirectInputFixture {
     IDirectInputDevice8A *keyboard = nullptr;
     void SetUp() override {
-        PlatformInputReset();
-        void *object = nullptr;
-        ASSERT_EQ(CoCreateInstance(CLSID_DirectInput8, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectInput8A, &object), S_OK);
-        di = static_cast<IDirectInput8A *>(object);
-        ASSERT_EQ(di->Initialize(nullptr, DIRECTINPUT_VERSION_8), DI_OK);
+        DirectInputFixture::SetUp();
+        if (HasFatalFailure()) return;
         ASSERT_EQ(di->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr), DI_OK);
         ASSERT_EQ(keyboard->SetDataFormat(&c_dfDIKeyboard), DI_OK);
         ASSERT_EQ(keyboard->Acquire(), DI_OK);
@@ -33,8 +30,7 @@ struct KeyScriptTest : ::testing::Test {
     void TearDown() override {
         PlatformKeyScriptLoad("");
         if (keyboard) keyboard->Release();
-        if (di) di->Release();
-        PlatformInputReset();
+        DirectInputFixture::TearDown();
     }
     // One frame's read: the keys that are down.
     std::vector<int> Read() {
