@@ -107,9 +107,6 @@ int LoadFromMemory(const Bytes &file, BASEIMAGE *out) {
     return LoadImageToBaseImage(nullptr, file.data(), (int)file.size(), 1, out, 0);
 }
 
-namespace {
-
-// The pattern as 24-bit rows in the given storage order.
 Bytes Bgr24Rows(int w, int h, int rowBytes, bool bottomUp) {
     Bytes d((size_t)rowBytes * h, 0);
     for (int r = 0; r < h; ++r) {
@@ -124,8 +121,6 @@ Bytes Bgr24Rows(int w, int h, int rowBytes, bool bottomUp) {
     }
     return d;
 }
-
-}  // namespace
 
 std::vector<NamedFixture> AllImageFixtures() {
     std::vector<NamedFixture> all;

@@ -17,6 +17,8 @@ struct Rgba {
     uint8_t r, g, b, a;
 };
 Rgba PatternColour(int x, int y);
+// The pattern as 24-bit rows (blue, green, red) of rowBytes each, bottom row first when bottomUp.
+Bytes Bgr24Rows(int w, int h, int rowBytes, bool bottomUp);
 
 // BMP with the given info header size (40, 108 or 124); pixel data as the file stores it.
 Bytes MakeBmp(int width, int height, int bits, int compression, const std::vector<uint32_t> &palette,

@@ -52,20 +52,6 @@ int RunReader(int (*reader)(STREAMREF *, BASEIMAGE *), const Bytes &file, BASEIM
     return r;
 }
 
-Bytes Bgr24Rows(int w, int h, int rowBytes, bool bottomUp) {
-    Bytes d((size_t)rowBytes * h, 0);
-    for (int r = 0; r < h; ++r) {
-        int y = bottomUp ? h - 1 - r : r;
-        for (int x = 0; x < w; ++x) {
-            Rgba c = PatternColour(x, y);
-            d[(size_t)r * rowBytes + x * 3] = c.b;
-            d[(size_t)r * rowBytes + x * 3 + 1] = c.g;
-            d[(size_t)r * rowBytes + x * 3 + 2] = c.r;
-        }
-    }
-    return d;
-}
-
 }  // namespace
 
 TEST(BmpReader, TwentyFourBitsBothDirectionsKeepTheFileRowSize) {
