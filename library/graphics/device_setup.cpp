@@ -6,6 +6,7 @@
 #include "library/graphics/device_links.h"
 #include "library/graphics/draw_params.h"
 #include "library/graphics/render_state.h"
+#include "library/graphics/shader_pack.h"
 #include "platform/com.h"
 #include "platform/libloaderapi.h"
 #include "platform/user32.h"

@@ -1,8 +1,8 @@
 // The programmable-shader trial of a new device and the model vertex declarations.
 #include "library/base/log.h"
 #include "library/graphics/device.h"
-#include "library/graphics/device_links.h"
 #include "library/graphics/render_state.h"
+#include "library/graphics/shader_pack.h"
 
 namespace {
 

@@ -9,13 +9,6 @@ DEVICEFORMATS g_deviceFormats;
 SOFTSCREEN g_softScreen;
 
 // Defaults for modules a program may be built without; theirs replace these when linked in.
-__attribute__((weak)) int LoadShaderPack() { return 0; }
-__attribute__((weak)) int SelectVertexShader(int) { return 0; }
-__attribute__((weak)) int SelectPixelShader(int) { return 0; }
-__attribute__((weak)) int ReleaseShaderObjects() { return 0; }
-__attribute__((weak)) int FreeShaderPack() { return 0; }
-__attribute__((weak)) int DeleteAllLights() { return 0; }
-__attribute__((weak)) int DeleteDefaultLight() { return 0; }
 __attribute__((weak)) int ReleaseAllModelDeviceResources() { return 0; }
 __attribute__((weak)) int StartFontSystem() { return 0; }
 __attribute__((weak)) int StopFontSystem() { return 0; }

@@ -6,6 +6,7 @@
 #include "library/graphics/draw_area.h"
 #include "library/graphics/mask.h"
 #include "library/graphics/render_state.h"
+#include "library/graphics/screen.h"
 #include "library/graphics/state3d.h"
 #include "library/graphics/vertex_batch.h"
 
@@ -213,19 +214,23 @@ int ResetDrawSettings() {
     S.blendMode = 0;
     S.brightness = 0xFFFFFF;
     S.cullMode = 0;
-    S.fogMode = 3;
-    S.fogColour = 0xFFFFFFFF;
-    S.fogStart = 0.0f;
-    S.fogEnd = 1500.0f;
-    S.fogDensity = 0.0f;
+    // Fog through its setters, so that a device holds it too.
+    SetFogMode2D(3);
+    SetFogColour(255, 255, 255);
+    SetFogRangeSetting(0.0f, 1500.0f);
     g_mask.drawOn = 0;
-    S.drawTarget = -2;
     S.drawingSuppressed = 0;
-    CreateDefaultLight();
+    // Projection settings and world before the target: the target's camera is what stays.
     ResetState3D();
     MAT44 identity;
     MakeIdentityMatrix(&identity);
     SetWorldMatrix(&identity);
+    S.drawTarget = BACK_PAGE;
+    SetDrawTarget(FRONT_PAGE);
+    int width = 0, height = 0;
+    GetGraphExtent(S.drawTarget, &width, &height);
+    SetDrawClipRect(0, 0, width, height);
+    CreateDefaultLight();
     S.material.Diffuse = D3DCOLORVALUE{0.8f, 0.8f, 0.8f, 1.0f};
     S.material.Ambient = D3DCOLORVALUE{0, 0, 0, 0};
     S.material.Specular = D3DCOLORVALUE{0.8f, 0.8f, 0.8f, 0};

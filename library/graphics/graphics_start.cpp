@@ -4,7 +4,6 @@
 #include "library/base/library.h"
 #include "library/base/window.h"
 #include "library/graphics/device.h"
-#include "library/graphics/device_links.h"
 #include "library/graphics/draw_params.h"
 #include "library/graphics/font.h"
 #include "library/graphics/graph.h"
@@ -12,6 +11,8 @@
 #include "library/graphics/mask.h"
 #include "library/graphics/memimg.h"
 #include "library/graphics/render_state.h"
+#include "library/graphics/shader_pack.h"
+#include "library/graphics/state3d.h"
 
 namespace {
 
@@ -70,6 +71,8 @@ int StartGraphics() {
     }
     s.initialised = 1;
     PublishDisplay();
+    // Draw-state blocks that name graph handles take the graph's first texture.
+    g_renderState.graphTexture = GraphFirstTexture;
     if (s.direct3D)
         RestoreDeviceStates();
     else

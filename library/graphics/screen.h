@@ -14,13 +14,9 @@ enum : int32_t {
 constexpr UINT_PTR kFrontScreenTimer = 0x7FFF;
 constexpr UINT kFrontScreenTimerMs = 32;
 
-// What the screen code calls in modules that may be missing from a program: the 3D state,
-// the models and the fonts. A null slot has nothing to do.
+// What the screen code calls in modules that may be missing from a program: the models and
+// the fonts. A null slot has nothing to do.
 struct SCREENLINKS {
-    void (*resetCamera)(int width, int height);           // the 2D camera of a new target
-    void (*setAreaViewport)(int x, int y, int width, int height);
-    void (*keepMatrices)();                               // around a device rebuild
-    void (*restoreMatrices)();
     void (*rebuildModelTextures)();
     void (*createModelVertexBuffers)();
     int (*recreateFonts)();

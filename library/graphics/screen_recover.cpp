@@ -12,6 +12,7 @@
 #include "library/graphics/render_state.h"
 #include "library/graphics/screen.h"
 #include "library/graphics/screen_mode_chain.h"
+#include "library/graphics/state3d.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ int RecoverLostDevice() {
 
     RecreateAllGraphTextures();
     RestoreMaskScreen();
-    if (links.keepMatrices) links.keepMatrices();
+    KeepCameraMatrices();
     SetDrawTarget(g_drawState.drawTarget);
     RestoreAllDrawStates();
     for (int i = 0; i < 2; ++i) {
@@ -70,8 +71,8 @@ int RecoverLostDevice() {
     if (links.recreateFonts) links.recreateFonts();
     RestoreBasicDrawStates();
     if (links.createModelVertexBuffers) links.createModelVertexBuffers();
-    g_drawState.lightsChanged = 1;
-    if (links.restoreMatrices) links.restoreMatrices();
+    MarkLightsChanged();
+    RestoreCameraMatrices();
     return 0;
 }
 

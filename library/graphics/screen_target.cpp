@@ -12,6 +12,7 @@
 #include "library/graphics/render_state.h"
 #include "library/graphics/screen.h"
 #include "library/graphics/screen_surfaces.h"
+#include "library/graphics/state3d.h"
 #include "library/graphics/vertex_batch.h"
 #include "platform/user32.h"
 
@@ -99,11 +100,12 @@ int SetDrawTarget(int handle) {
     GetGraphExtent(handle, &width, &height);
     g_drawState.drawTargetWidth = width;
     g_drawState.drawTargetHeight = height;
+    // The camera first: a kept draw area then cuts its picture instead of squeezing it.
+    ResetTargetCamera(width, height);
     if (width != oldWidth || height != oldHeight)
         SetDrawClipRect(0, 0, width, height);
     else
         SetDrawClipRect(g_drawArea.left, g_drawArea.top, g_drawArea.right, g_drawArea.bottom);
-    if (g_screenState.links.resetCamera) g_screenState.links.resetCamera(width, height);
 
     if (maskWas) SetMaskDraw(1);
     return 0;
@@ -134,7 +136,7 @@ int SetDrawClipRect(int x1, int y1, int x2, int y2) {
     SetViewportRect(x1, y1, x2, y2);
     const RECT scissor{x1, y1, x2, y2};
     SetScissorCached(&scissor);
-    if (g_screenState.links.setAreaViewport) g_screenState.links.setAreaViewport(x1, y1, x2 - x1, y2 - y1);
+    SetDrawAreaViewport(x1, y1, x2 - x1, y2 - y1);
     return 0;
 }
 

@@ -87,6 +87,17 @@ int SetPerspectiveFov(float fieldOfView);
 int SetProjectionRange(float nearZ, float farZ);
 int SetProjectionMatrixExplicit(const MAT44 *m);
 
+// ---- the draw target's camera -----------------------------------------------------
+// World identity, viewport matrices of the whole target, the eye on the target's centre at the
+// distance where 60 degrees span its height, and a perspective projection around it.
+int ResetTargetCamera(int width, int height);
+// The draw-area viewport matrix of the area (x, y, width, height); reloads the device projection.
+int SetDrawAreaViewport(int x, int y, int width, int height);
+// Copies of view, projection and screen viewport taken before a device rebuild, and loading them
+// again (with the world matrix as stored) once the new device is up.
+void KeepCameraMatrices();
+void RestoreCameraMatrices();
+
 // ---- vectors ----------------------------------------------------------------------
 int TransformPoint(VEC3 *out, const VEC3 *in, const MAT44 *m);
 int TransformDirection(VEC3 *out, const VEC3 *in, const MAT44 *m);

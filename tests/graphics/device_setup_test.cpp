@@ -10,9 +10,11 @@
 #include "library/graphics/memimg.h"
 #include "library/graphics/render_device.h"
 #include "library/graphics/render_state.h"
+#include "library/graphics/shader_pack.h"
 #include "platform/d3d9_testing.h"
 #include "platform/kernel32.h"
 #include "platform/testing.h"
+#include "tools/shaderpack/shader_pack_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -342,6 +344,107 @@ TEST_F(DeviceSetup, ShaderLessDeviceRunsFixedFunction) {
     EXPECT_EQ(CallsStarting(calls, "CreateVertexShader").size(), 0u);
     EXPECT_EQ(CallsStarting(calls, "CreateVertexDeclaration").size(), 0u);
     for (IDirect3DVertexDeclaration9 *decl : g_deviceState.vertexDecls) EXPECT_EQ(decl, nullptr);
+}
+
+// A pack holding the two trial shaders (or not), on a shader model 2 device.
+TEST_F(DeviceSetup, ShaderTrialDecidesTheProgrammablePath) {
+    struct Case {
+        const char *name;
+        bool pack, vertexTrial, pixelTrial;
+        bool on;
+        std::vector<std::string> lines;    // in this order
+        std::vector<std::string> absent;
+    };
+    const std::string use = "プログラマブルシェーダーを使用します", noUse = "プログラマブルシェーダーを使用しません",
+                      noMemory = "シェーダーコードを展開するメモリ領域の確保に失敗しました";
+    const std::vector<Case> cases = {
+        {"both trials", true, true, true, true, {use}, {noUse}},
+        {"no vertex trial: off without a line", true, false, true, false, {}, {use, noUse}},
+        {"no pixel trial", true, true, false, false, {noUse}, {use}},
+        {"no pack", false, true, true, false, {noMemory, noUse}, {use}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        UseShaderModel2();
+        std::vector<PackShader> vertex, pixel;
+        if (c.vertexTrial) vertex.push_back({32774, SyntheticShaderCode(false, 32774)});
+        if (c.pixelTrial) pixel.push_back({2454, SyntheticShaderCode(true, 2454)});
+        vertex.push_back({7, SyntheticShaderCode(false, 7)});
+        const std::vector<uint8_t> block = BuildEmbeddedShaderPack(BuildShaderPackEntry(vertex, pixel));
+        SetEmbeddedShaderPack(c.pack ? block.data() : nullptr, c.pack ? block.size() : 0);
+        D3D9TestRecordCalls(true);
+        ASSERT_EQ(StartGraphics(), 0);
+        std::vector<std::string> calls = D3D9TestTakeCalls();
+        EXPECT_EQ(g_deviceState.programmableShaders, c.on ? 1 : 0);
+        EXPECT_EQ(g_shaderPack.pack != nullptr, c.pack);  // kept even when the trial fails
+        std::vector<std::string> lines = LogLines();
+        auto at = lines.begin();
+        for (const std::string &l : c.lines) {
+            at = std::find(at, lines.end(), l);
+            EXPECT_NE(at, lines.end()) << l;
+        }
+        for (const std::string &l : c.absent) EXPECT_FALSE(LogHasLine(l)) << l;
+        EXPECT_EQ(CallsStarting(calls, "CreateVertexDeclaration").size(), c.on ? 57u : 0u);
+        if (c.on) {
+            // The trial comes before the declarations; the declarations leave no shader set.
+            auto firstOf = [&](const std::string &prefix) {
+                for (size_t i = 0; i < calls.size(); ++i)
+                    if (calls[i].rfind(prefix, 0) == 0) return (int)i;
+                return -1;
+            };
+            EXPECT_LT(firstOf("CreateVertexShader"), firstOf("CreatePixelShader"));
+            EXPECT_LT(firstOf("CreatePixelShader"), firstOf("CreateVertexDeclaration"));
+            IDirect3DDevice9 *dev = g_deviceState.device;
+            EXPECT_EQ(D3D9TestShaderConstantsF(dev, false, 0, 1), (std::vector<float>{0, 1, 0, 0}));
+            EXPECT_EQ(D3D9TestShaderConstantsF(dev, true, 0, 1), (std::vector<float>{0, 0.5f, 1, 2}));
+            EXPECT_NE(g_shaderPack.vertexShaders[32774], nullptr);
+            EXPECT_EQ(g_renderState.vertexShader, nullptr);
+            EXPECT_EQ(SelectVertexShader(7), 1);
+        }
+        // The end releases the shaders before the device and frees the pack.
+        ShutdownGraphics();
+        EXPECT_EQ(g_shaderPack.pack, nullptr);
+        EXPECT_EQ(g_shaderPack.archiveImage, nullptr);
+        EXPECT_EQ(g_shaderPack.vertexShaders[32774], nullptr);
+        EXPECT_EQ(g_shaderPack.vertexShaders[7], nullptr);
+        EXPECT_EQ(D3D9TestLiveObjects(), 0);
+        SetEmbeddedShaderPack(nullptr, 0);
+    }
+}
+
+// A device rebuilt with the pack loaded: the pack is kept, the trial objects are made anew on
+// the new device, and the release order is models, declarations, shaders, then the device.
+TEST_F(DeviceSetup, RebuildKeepsThePackAndMakesTheShadersAgain) {
+    UseShaderModel2();
+    const std::vector<uint8_t> block = BuildEmbeddedShaderPack(BuildShaderPackEntry(
+        {{32774, SyntheticShaderCode(false, 32774)}}, {{2454, SyntheticShaderCode(true, 2454)}}));
+    SetEmbeddedShaderPack(block.data(), block.size());
+    ASSERT_EQ(StartGraphics(), 0);
+    ASSERT_EQ(g_deviceState.programmableShaders, 1);
+    const uint8_t *pack = g_shaderPack.pack;
+
+    D3D9TestRecordCalls(true);
+    ASSERT_EQ(ReleaseDisplayDevice(), 0);
+    std::vector<std::string> released = D3D9TestTakeCalls();
+    EXPECT_EQ(g_shaderPack.vertexShaders[32774], nullptr);
+    EXPECT_EQ(g_shaderPack.pixelShaders[2454], nullptr);
+    for (IDirect3DVertexDeclaration9 *decl : g_deviceState.vertexDecls) EXPECT_EQ(decl, nullptr);
+    EXPECT_EQ(g_deviceState.device, nullptr);
+    ASSERT_FALSE(released.empty());
+    EXPECT_EQ(released.front().rfind("SetVertexShader(", 0), 0u) << released.front();
+
+    ASSERT_EQ(SetupDisplayDevice(), 0);
+    g_graphBridge.device = g_deviceState.device;  // as the lost-device rebuild hands it on
+    std::vector<std::string> made = D3D9TestTakeCalls();
+    EXPECT_EQ(g_shaderPack.pack, pack);  // not unpacked again
+    EXPECT_EQ(g_deviceState.programmableShaders, 1);
+    EXPECT_EQ(CallsStarting(made, "CreateVertexShader").size(), 1u);
+    EXPECT_EQ(CallsStarting(made, "CreatePixelShader").size(), 1u);
+    EXPECT_EQ(CallsStarting(made, "CreateVertexDeclaration").size(), 57u);
+    EXPECT_NE(g_shaderPack.vertexShaders[32774], nullptr);
+    SetEmbeddedShaderPack(nullptr, 0);
 }
 
 TEST_F(DeviceSetup, SoftwareFallBackInWindowMode) {

@@ -15,6 +15,7 @@
 #include "library/graphics/graph.h"
 #include "library/graphics/render_state.h"
 #include "library/graphics/screen.h"
+#include "library/graphics/state3d.h"
 #include "library/graphics/vertex_batch.h"
 #include "platform/d3d9_testing.h"
 #include "platform/kernel32.h"
@@ -135,6 +136,156 @@ TEST_F(ScreenTest, DrawTargetsKeepOrResetTheAreaAndRefuseWhatCannotBeDrawnOn) {
     EXPECT_EQ(GraphPixel(small, 5, 5) & 0xFFFFFF, kBackground);
     ASSERT_EQ(SetDrawTarget(BACK_PAGE), 0);
     EXPECT_EQ(g_drawArea.right, 640);
+}
+
+// Where the device puts a world point: world, view and projection of the device, then its viewport.
+struct PIXEL {
+    float x, y;
+};
+PIXEL DevicePixelOf(float wx, float wy, float wz) {
+    IDirect3DDevice9 *d = g_deviceState.device;
+    D3DMATRIX m[3];
+    d->GetTransform(D3DTS_WORLD, &m[0]);
+    d->GetTransform(D3DTS_VIEW, &m[1]);
+    d->GetTransform(D3DTS_PROJECTION, &m[2]);
+    float v[4] = {wx, wy, wz, 1.0f};
+    for (const D3DMATRIX &t : m) {
+        float r[4];
+        for (int c = 0; c < 4; ++c) r[c] = v[0] * t.m[0][c] + v[1] * t.m[1][c] + v[2] * t.m[2][c] + v[3] * t.m[3][c];
+        std::memcpy(v, r, sizeof v);
+    }
+    D3DVIEWPORT9 vp{};
+    d->GetViewport(&vp);
+    return PIXEL{vp.X + (v[0] / v[3] + 1.0f) * vp.Width * 0.5f, vp.Y + (1.0f - v[1] / v[3]) * vp.Height * 0.5f};
+}
+
+TEST_F(ScreenTest, DrawTargetsBringACameraWhoseWorldUnitsArePixels) {
+    ASSERT_EQ(SetDrawableGraphMode(1), 0);
+    const int same = CreateBlankGraph(640, 480);
+    const int small = CreateBlankGraph(64, 32);
+    ASSERT_EQ(SetDrawableGraphMode(0), 0);
+    struct Case {
+        const char *name;
+        int target;
+        int area[4];  // -1: the whole target
+        int height;
+    };
+    const Case cases[] = {
+        {"back screen", BACK_PAGE, {-1}, 480},
+        {"front screen with an area", FRONT_PAGE, {100, 50, 300, 200}, 480},
+        {"same-size graph keeps the area", same, {-1}, 480},
+        {"small graph", small, {-1}, 32},
+        {"small graph with an area", small, {8, 4, 40, 30}, 32},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(SetDrawTarget(c.target), 0);
+        if (c.area[0] >= 0) ASSERT_EQ(SetDrawClipRect(c.area[0], c.area[1], c.area[2], c.area[3]), 0);
+        // The eye looks down +z from the target's centre; y grows upwards on the target, and an
+        // area only cuts the picture, it never moves it.
+        const float d = (float)(c.height / 2) / 0.5773502588272095f;
+        EXPECT_NEAR(g_state3D.nearZ, d * 0.1f, 1e-3f);
+        EXPECT_NEAR(g_state3D.farZ, d + 20000.0f, 1e-2f);
+        EXPECT_NEAR(g_state3D.fieldOfView, 1.0471976f, 1e-6f);
+        for (const PIXEL p : {PIXEL{10, 5}, PIXEL{33, 17}, PIXEL{60, 30}}) {
+            PIXEL got = DevicePixelOf(p.x, p.y, 0.0f);
+            EXPECT_NEAR(got.x, p.x, 1e-2f) << p.x << "," << p.y;
+            EXPECT_NEAR(got.y, c.height - p.y, 1e-2f) << p.x << "," << p.y;
+        }
+    }
+    // The same-size graph came after an area on the front screen and kept it.
+    ASSERT_EQ(SetDrawTarget(FRONT_PAGE), 0);
+    ASSERT_EQ(SetDrawClipRect(100, 50, 300, 200), 0);
+    ASSERT_EQ(SetDrawTarget(same), 0);
+    EXPECT_EQ(g_drawArea.left, 100);
+    PIXEL got = DevicePixelOf(150.0f, 300.0f, 0.0f);
+    EXPECT_NEAR(got.x, 150.0f, 1e-2f);
+    EXPECT_NEAR(got.y, 180.0f, 1e-2f);
+}
+
+TEST_F(ScreenTest, ARebuiltDeviceGetsTheCameraAndTheLightsBack) {
+    MAT44 view;
+    MakeTranslateMatrix(&view, -10.0f, 20.0f, 300.0f);
+    ASSERT_EQ(SetViewMatrix(&view), 0);
+    ASSERT_EQ(SetPerspectiveFov(0.8f), 0);
+    const VEC3 down{0.0f, -3.0f, 0.0f};
+    const int light = CreateDirectionalLight(&down);
+    ASSERT_NE(light, -1);
+    RefreshLights();
+    D3DMATRIX before{};
+    g_deviceState.device->GetTransform(D3DTS_PROJECTION, &before);
+
+    ASSERT_EQ(RecoverLostDevice(), 0);
+    IDirect3DDevice9 *d = g_deviceState.device;
+    D3DMATRIX m{};
+    d->GetTransform(D3DTS_VIEW, &m);
+    EXPECT_EQ(std::memcmp(&m, &view, sizeof m), 0);
+    d->GetTransform(D3DTS_PROJECTION, &m);
+    EXPECT_EQ(std::memcmp(&m, &before, sizeof m), 0);
+    EXPECT_EQ(std::memcmp(&g_state3D.view, &view, sizeof view), 0);
+
+    // Both lights (the default one and ours) reach the new device at the next refresh.
+    RefreshLights();
+    BOOL on = FALSE;
+    D3DLIGHT9 got{};
+    ASSERT_EQ(d->GetLightEnable(1, &on), D3D_OK);
+    EXPECT_TRUE(on);
+    ASSERT_EQ(d->GetLight(1, &got), D3D_OK);
+    EXPECT_FLOAT_EQ(got.Direction.y, -1.0f);
+    ASSERT_EQ(d->GetLightEnable(0, &on), D3D_OK);
+    EXPECT_TRUE(on);
+    DeleteLight(light);
+}
+
+TEST_F(ScreenTest, ResetDrawSettingsEndsOnTheFrontScreenWithTheWholeAreaAndTheFog) {
+    ASSERT_EQ(SetDrawClipRect(5, 6, 7, 8), 0);
+    ASSERT_EQ(ResetDrawSettings(), 0);
+    EXPECT_EQ(GetDrawTarget(), FRONT_PAGE);
+    EXPECT_EQ(g_screenState.frontTimerArmed, 1);
+    EXPECT_EQ(g_drawArea.left, 0);
+    EXPECT_EQ(g_drawArea.top, 0);
+    EXPECT_EQ(g_drawArea.right, 640);
+    EXPECT_EQ(g_drawArea.bottom, 480);
+    IDirect3DDevice9 *d = g_deviceState.device;
+    DWORD v = 0;
+    d->GetRenderState(D3DRS_FOGVERTEXMODE, &v);
+    EXPECT_EQ(v, (DWORD)D3DFOG_LINEAR);
+    d->GetRenderState(D3DRS_FOGCOLOR, &v);
+    EXPECT_EQ(v & 0xFFFFFF, 0xFFFFFFu);
+    d->GetRenderState(D3DRS_FOGEND, &v);
+    float end;
+    std::memcpy(&end, &v, 4);
+    EXPECT_EQ(end, 1500.0f);
+    PIXEL got = DevicePixelOf(320.0f, 100.0f, 0.0f);  // the front screen's camera
+    EXPECT_NEAR(got.x, 320.0f, 1e-2f);
+    EXPECT_NEAR(got.y, 380.0f, 1e-2f);
+    ASSERT_EQ(SetDrawTarget(BACK_PAGE), 0);
+    EXPECT_EQ(g_screenState.frontTimerArmed, 0);
+}
+
+// Blocks naming graph handles draw with the graph's first texture; a bad handle gives none.
+TEST_F(ScreenTest, DrawStateBlocksTakeTheFirstTextureOfAGraph) {
+    const int graph = LoadPicture("p.bmp", 16, 12);
+    ASSERT_NE(graph, -1);
+    DRAWSTATEBLOCK block{};
+    block.alphaBlendEnable = -1;
+    block.srcBlend = block.destBlend = block.blendOp = -1;
+    block.stageCount = 2;
+    for (DRAWSTATESTAGE &st : block.stages) {
+        st.texCoordIndex = -1;
+        st.alphaArg1 = st.alphaArg2 = st.alphaOp = st.colourArg1 = st.colourArg2 = st.colourOp = -1;
+    }
+    block.stages[0].texture = graph;
+    block.stages[1].texture = graph + 1;
+    ASSERT_EQ(ApplyDrawStateBlock(&block, 0, 1), 0);
+    IDirect3DBaseTexture9 *t0 = nullptr, *t1 = nullptr;
+    g_deviceState.device->GetTexture(0, &t0);
+    g_deviceState.device->GetTexture(1, &t1);
+    EXPECT_NE(t0, nullptr);
+    EXPECT_EQ(t0, GraphFirstTexture(graph));
+    EXPECT_EQ(t1, nullptr);
+    if (t0) t0->Release();
+    if (t1) t1->Release();
 }
 
 TEST_F(ScreenTest, FramesShowTheBackScreenAndTheEmulationDoublesTheTopLeft) {
