@@ -15,7 +15,7 @@ namespace {
 Host *g_host = nullptr;
 std::once_flag g_once;
 
-// Presented Direct3D frames go to the SDL2 host's window.
+// Presented Direct3D frames go to the host: the SDL2 window, or the headless frame files.
 bool PresentToHost(const D3D9PresentedFrame &f) {
     int w = f.source.right - f.source.left, h = f.source.bottom - f.source.top;
     if (w <= 0 || h <= 0 || f.source.left < 0 || f.source.top < 0 || f.source.right > f.width ||
@@ -27,9 +27,15 @@ bool PresentToHost(const D3D9PresentedFrame &f) {
                                   f.hasDest ? dest : nullptr);
 }
 
+// The headless host gets the presented frames too: it saves the ones a key script marks.
+Host *Headless() {
+    D3D9SetPresentHook(PresentToHost);
+    return CreateHeadless();
+}
+
 Host *Choose() {
     const char *want = std::getenv("KELMOR_HOST");
-    if (want && std::strcmp(want, "headless") == 0) return CreateHeadless();
+    if (want && std::strcmp(want, "headless") == 0) return Headless();
     if (want && *want && std::strcmp(want, "sdl2") != 0)
         std::fprintf(stderr, "KELMOR_HOST=%s is not a host; trying sdl2\n", want);
     if (Host *sdl = CreateSdl2()) {
@@ -37,7 +43,7 @@ Host *Choose() {
         D3D9SetPresentHook(PresentToHost);
         return sdl;
     }
-    return CreateHeadless();
+    return Headless();
 }
 
 }  // namespace
