@@ -19,12 +19,6 @@ constexpr int kFormatBufferBytes = 2048;
 constexpr int kEdgeBit = 1;
 constexpr int kAntialiasBit = 2;
 
-// The memory path's work images: plain, and with alpha for antialiased fonts.
-struct TEXTSTATE {
-    MEMIMG work, alphaWork;
-};
-TEXTSTATE g_text;
-
 bool IsSpace(const unsigned char *c, int length) {
     return (length == 1 && c[0] == 0x20) || (length == 2 && c[0] == 0x81 && c[1] == 0x40);
 }
@@ -84,16 +78,6 @@ void DrawTextureGlyph(const TEXTFONTINFO &info, const TEXTGLYPH &g, int left, in
     }
     if (k.setBlendGraph) k.setBlendGraph(savedGraph, savedBorder, savedRange);
     SetBrightnessColour(savedBright);
-}
-
-// A work image of at least w x h of the type, cut to that size as a view.
-MEMIMG *WorkImage(MEMIMG *body, MEMIMG *view, int type, int alpha, int w, int h) {
-    if (IsMemImgValid(body) && (body->width < w || body->height < h || body->base->pixelType != type))
-        ReleaseMemImg(body);
-    if (!IsMemImgValid(body) && SetupMemImg(body, w, h, -1, 0, type, 0, alpha, 0, nullptr) != 0) return nullptr;
-    *view = MEMIMG{};
-    MakeSubMemImg(view, body, 0, 0, w, h);
-    return IsMemImgValid(view) ? view : nullptr;
 }
 
 }  // namespace
@@ -172,26 +156,23 @@ int DrawTextOnMemImgPath(int font, int y, int x, const char *text, uint32_t colo
     SIZE size{};
     if (RenderFontString(0, 0, 0, text, colour, nullptr, nullptr, font, edgeColour, -1, vertical, &size) < 0)
         return 0;
-    int w = size.cx < screen->width ? (int)size.cx : screen->width;
-    int h = size.cy < screen->height ? (int)size.cy : screen->height;
-    if (w <= 0 || h <= 0 || g_textLink.blitMemImg == nullptr) return 0;
-    int type = screen->base->pixelType;
-    MEMIMG view{};
-    MEMIMG *work = antialiased ? WorkImage(&g_text.alphaWork, &view, type, 1, w, h)
-                               : WorkImage(&g_text.work, &view, type, 0, w, h);
-    if (work == nullptr) return 0;
+    MEMIMG *work = g_textLink.workImage ? g_textLink.workImage(antialiased ? 1 : 0) : nullptr;
+    if (!IsMemImgValid(work) || g_textLink.blitMemImg == nullptr) return 0;
+    int w = size.cx < work->width ? (int)size.cx : work->width;
+    int h = size.cy < work->height ? (int)size.cy : work->height;
+    if (w <= 0 || h <= 0) return 0;
     // The clear colour must differ from the codes the glyphs are written in (after the
     // brightness), so that the blit's transparency test keeps them.
     uint32_t clear = 0;
     if (!antialiased) {
-        const COLOURFORMAT *f = screen->base->colourFormat;
+        const COLOURFORMAT *f = work->base->colourFormat;
         uint32_t text = ColourCodeOf(f, ModulatedRGB(colour, f)), edge = ColourCodeOf(f, ModulatedRGB(edgeColour, f));
         while (clear == text || clear == edge) ++clear;
     }
     work->base->transparentCode = clear;
-    FillMemImg(work, nullptr, clear);
-    RECT all{0, 0, w, h};
-    RenderFontString(1, 0, 0, text, colour, work, &all, font, edgeColour, -1, vertical, nullptr);
+    RECT textRect{0, 0, w, h};
+    FillMemImg(work, &textRect, clear);
+    RenderFontString(1, 0, 0, text, colour, work, &textRect, font, edgeColour, -1, vertical, nullptr);
 
     uint32_t savedBright = g_drawState.brightness;
     DRAWAREA savedArea = g_drawArea;
@@ -205,13 +186,7 @@ int DrawTextOnMemImgPath(int font, int y, int x, const char *text, uint32_t colo
     }
     g_drawArea = savedArea;
     SetBrightnessColour(savedBright);
-    ReleaseMemImg(&view);
     return 0;
-}
-
-void ReleaseTextWorkImages() {
-    ReleaseMemImg(&g_text.work);
-    ReleaseMemImg(&g_text.alphaWork);
 }
 
 int DrawTextWithFont(int x, int y, const char *text, uint32_t colour, int font, uint32_t edgeColour, int vertical) {

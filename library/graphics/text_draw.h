@@ -19,5 +19,3 @@ int DrawTextOnTexturePath(int font, const char *text, int x, int y, uint32_t col
                           int vertical);
 int DrawTextOnMemImgPath(int font, int y, int x, const char *text, uint32_t colour, uint32_t edgeColour,
                          int vertical);
-// The work images of the memory path.
-void ReleaseTextWorkImages();

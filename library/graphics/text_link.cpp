@@ -1,9 +1,13 @@
 // The text link filled with its owners' entries: font records and cached glyphs in the text
-// code's form, and cache-graph draws through the public graph draws with transparency.
+// code's form, cache-graph draws through the public graph draws with transparency, and the
+// software screen's images with the copy kernel.
 #include "library/graphics/text_link.h"
 
+#include "library/graphics/device.h"
 #include "library/graphics/draw2d.h"
 #include "library/graphics/font.h"
+#include "library/graphics/graph.h"
+#include "library/softrender/blit_memimg.h"
 
 namespace {
 
@@ -55,6 +59,12 @@ int DrawCacheCorners(const float x[4], const float y[4], int graph) {
     return DrawGraphCorners(x[0], y[0], x[1], y[1], x[2], y[2], x[3], y[3], graph, 1);
 }
 
+MEMIMG *ScreenImage() { return g_softScreen.drawTarget; }
+
+MEMIMG *WorkImage(int alpha) { return alpha ? &g_softScreen.workAlpha : &g_softScreen.work; }
+
+MEMIMG *BlendImage() { return g_graphs.softBlendImage; }
+
 }  // namespace
 
 TEXTLINK g_textLink = {
@@ -69,8 +79,9 @@ TEXTLINK g_textLink = {
     .isLeadByte = LeadByte,
     .drawGraphPart = DrawCachePart,
     .drawGraphCorners = DrawCacheCorners,
-    .setBlendGraph = nullptr,
-    .screenImage = nullptr,
-    .blendImage = nullptr,
-    .blitMemImg = nullptr,
+    .setBlendGraph = SetBlendGraph,
+    .screenImage = ScreenImage,
+    .workImage = WorkImage,
+    .blendImage = BlendImage,
+    .blitMemImg = BlitMemImg,
 };

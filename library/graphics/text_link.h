@@ -51,6 +51,7 @@ struct TEXTLINK {
     int (*setBlendGraph)(int graph, int border, int range);
     // Software screen.
     MEMIMG *(*screenImage)();        // the draw target's image, or null
+    MEMIMG *(*workImage)(int alpha); // the screen-sized work image (alpha 1: with alpha), or null
     MEMIMG *(*blendImage)();         // the selected blend image, or null
     void (*blitMemImg)(MEMIMG *dst, MEMIMG *src, int x, int y, int transparent, MEMIMG *blend);
 };

@@ -16,6 +16,7 @@
 #include "library/graphics/render_state.h"
 #include "library/graphics/screen.h"
 #include "library/graphics/state3d.h"
+#include "library/graphics/text_draw.h"
 #include "library/graphics/vertex_batch.h"
 #include "platform/d3d9_testing.h"
 #include "platform/kernel32.h"
@@ -406,6 +407,41 @@ TEST_F(ScreenTest, SoftwareScreenIsClearedInTheScreenFormat) {
     EXPECT_EQ((uint32_t)(r << 16 | g << 8 | b), kBackground);
     EXPECT_EQ(SetDrawClipRect(5, 5, 50, 50), 0);
     EXPECT_EQ(g_drawArea.right, 50);
+}
+
+TEST_F(ScreenTest, TextDrawsOnTheSoftwareScreenPlainAndBlended) {
+    ShutdownGraphics();
+    g_screenSetup.softwareOnly = 1;
+    ASSERT_EQ(StartGraphics(), 0);
+    ASSERT_EQ(SetDrawTarget(BACK_PAGE), 0);
+    ASSERT_EQ(ClearScreen(), 0);
+    const MEMIMG &m = g_softScreen.screen;
+    const COLOURFORMAT *f = m.base->colourFormat;
+    const uint32_t background = MakeColourCode(f, 0x20, 0x30, 0x40, 255);
+    const uint32_t white = MakeColourCode(f, 255, 255, 255, 255);
+    // Pixels of the 80 x 20 box at (x, y): in the text colour, and neither that nor the background.
+    auto count = [&](int x0, int y0, int *whites, int *mixed) {
+        *whites = *mixed = 0;
+        for (int y = y0; y < y0 + 20; ++y)
+            for (int x = x0; x < x0 + 80; ++x) {
+                uint32_t v = LoadPixelValue(m.pixels + (size_t)y * m.base->pitch + (size_t)x * f->bytesPerPixel,
+                                            f->bytesPerPixel);
+                *whites += v == white;
+                *mixed += v != white && v != background;
+            }
+    };
+    int whites, mixed;
+    ASSERT_EQ(DrawFormattedText(560, 440, white, "%s", "ロード中"), 0);
+    count(556, 436, &whites, &mixed);
+    EXPECT_GT(whites, 4 * 20);
+    EXPECT_EQ(mixed, 0);
+    // Half alpha goes through the work image and the copy kernel: no full white, all mixed.
+    ASSERT_EQ(SetBlendMode(BLENDMODE_ALPHA, 128), 0);
+    ASSERT_EQ(DrawFormattedText(100, 100, white, "%s", "ロード中"), 0);
+    count(96, 96, &whites, &mixed);
+    EXPECT_EQ(whites, 0);
+    EXPECT_GT(mixed, 4 * 20);
+    EXPECT_EQ(g_drawArea.right, 640);
 }
 
 TEST_F(ScreenTest, ScreenModeChangeWalksItsFallBacks) {

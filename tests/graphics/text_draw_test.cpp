@@ -109,13 +109,16 @@ int FakeBlendGraph(int graph, int border, int range) {
     return 0;
 }
 
-MEMIMG g_screen;
+MEMIMG g_screen, g_work, g_workAlpha;
 std::vector<std::pair<int, int>> g_blits;
 MEMIMG g_lastWork;
+DRAWAREA g_blitArea;  // the draw area while the work image was blitted
 
 MEMIMG *FakeScreen() { return &g_screen; }
+MEMIMG *FakeWork(int alpha) { return alpha ? &g_workAlpha : &g_work; }
 void FakeBlit(MEMIMG *, MEMIMG *src, int x, int y, int, MEMIMG *) {
     g_blits.push_back({x, y});
+    g_blitArea = g_drawArea;
     ReleaseMemImg(&g_lastWork);
     SetupMemImg(&g_lastWork, src->width, src->height, -1, 0, src->base->pixelType, 0, src->base->alphaFlag, 0,
                 nullptr);
@@ -148,6 +151,7 @@ protected:
         g_textLink.fontInfo = FakeInfo;
         g_textLink.glyph = FakeGlyph;
         g_textLink.screenImage = FakeScreen;
+        g_textLink.workImage = FakeWork;
         g_textLink.blitMemImg = FakeBlit;
         g_textLink.createFont = FakeCreate;
         g_textLink.attachDeleteFlag = FakeAttach;
@@ -163,15 +167,21 @@ protected:
     }
     void TearDown() override {
         ReleaseMemImg(&g_screen);
+        ReleaseMemImg(&g_work);
+        ReleaseMemImg(&g_workAlpha);
         ReleaseMemImg(&g_lastWork);
-        ReleaseTextWorkImages();
         g_textLink = saved_;
         g_screenSetup = savedScreen_;
         g_deviceState.directDraw = nullptr;
     }
+    // The screen and its two work images of the same size, as the software screen has them.
     void Screen(int type, int w, int h) {
         ReleaseMemImg(&g_screen);
+        ReleaseMemImg(&g_work);
+        ReleaseMemImg(&g_workAlpha);
         ASSERT_EQ(SetupMemImg(&g_screen, w, h, -1, 0, type, 0, 0, 0, nullptr), 0);
+        ASSERT_EQ(SetupMemImg(&g_work, w, h, -1, 0, type, 0, 0, 0, nullptr), 0);
+        ASSERT_EQ(SetupMemImg(&g_workAlpha, w, h, -1, 0, type, 0, 1, 0, nullptr), 0);
         g_drawArea = MakeDrawArea(0, 0, w, h);
     }
     TEXTLINK saved_{};
@@ -311,8 +321,11 @@ TEST_F(TextDraw, AntialiasedTextGoesThroughTheAlphaWorkImage) {
             ASSERT_EQ(g_blits.size(), 1u);
             EXPECT_EQ(g_blits[0], std::make_pair(5, 2));
             ASSERT_EQ(g_lastWork.base->alphaFlag, 1);
-            EXPECT_EQ(g_lastWork.width, 8);
-            EXPECT_EQ(g_lastWork.height, 10);
+            EXPECT_EQ(g_lastWork.width, 32);  // the screen-sized work image, under an area of the text's size
+            EXPECT_EQ(g_blitArea.left, 5);
+            EXPECT_EQ(g_blitArea.top, 2);
+            EXPECT_EQ(g_blitArea.right, 5 + 8);
+            EXPECT_EQ(g_blitArea.bottom, 2 + 10);
             uint32_t box = At(g_lastWork, 1, 1);
             uint32_t alphaShift = type == MEMIMG_TYPE_RGB16 ? 16 : 24;
             // Type 2: level 15 x 16 = 240 in the text colour; type 3: edge 15 with body 0.

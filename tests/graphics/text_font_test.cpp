@@ -13,22 +13,27 @@
 #include "library/graphics/screen_log.h"
 #include "library/graphics/text_draw.h"
 #include "library/graphics/text_link.h"
+#include "library/softrender/blit_memimg.h"
 #include "platform/gdi32.h"
 #include "platform/testing.h"
 
 namespace {
 
 MEMIMG g_target;
-MEMIMG g_blitted;  // the last work image handed to the blit
+MEMIMG g_blitted;     // the last work image handed to the blit
+DRAWAREA g_blitArea;  // and the draw area at that time
 int g_blits = 0;
 
 MEMIMG *TargetImage() { return &g_target; }
-void CaptureBlit(MEMIMG *, MEMIMG *src, int, int, int, MEMIMG *) {
+// Keeps what the copy kernel is given, then lets it draw.
+void CaptureBlit(MEMIMG *dst, MEMIMG *src, int x, int y, int transparent, MEMIMG *blend) {
     ++g_blits;
+    g_blitArea = g_drawArea;
     ReleaseMemImg(&g_blitted);
     SetupMemImg(&g_blitted, src->width, src->height, -1, 0, src->base->pixelType, 0, src->base->alphaFlag, 0,
                 nullptr);
     CopyMemImg(&g_blitted, src, nullptr, 0, 0);
+    BlitMemImg(dst, src, x, y, transparent, blend);
 }
 
 bool Lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
@@ -119,15 +124,21 @@ protected:
     void TearDown() override {
         ReleaseMemImg(&g_target);
         ReleaseMemImg(&g_blitted);
-        ReleaseTextWorkImages();
+        ReleaseMemImg(&g_softScreen.work);
+        ReleaseMemImg(&g_softScreen.workAlpha);
         g_textLink = saved_;
         g_fontSystem.cacheCapacitySetting = 0;
         StopFontSystem();
         PlatformTestUseSyntheticFonts(false);
     }
+    // The draw target, and the software screen's work images of its size and type.
     void Target(int type, int w, int h, uint32_t fill) {
         ReleaseMemImg(&g_target);
+        ReleaseMemImg(&g_softScreen.work);
+        ReleaseMemImg(&g_softScreen.workAlpha);
         ASSERT_EQ(SetupMemImg(&g_target, w, h, -1, 0, type, 0, 0, 0, nullptr), 0);
+        ASSERT_EQ(SetupMemImg(&g_softScreen.work, w, h, -1, 0, type, 0, 0, 0, nullptr), 0);
+        ASSERT_EQ(SetupMemImg(&g_softScreen.workAlpha, w, h, -1, 0, type, 0, 1, 0, nullptr), 0);
         FillMemImg(&g_target, nullptr, fill);
         g_drawArea = MakeDrawArea(0, 0, w, h);
     }
@@ -171,10 +182,13 @@ TEST_F(TextFont, AntialiasedLevelsReachTheWorkImage) {
         ASSERT_EQ(g_blits, 1);
         const FONTREC *f = LookupFontRec(font);
         int edge = fontType & FONTTYPE_EDGE ? 1 : 0;
-        ASSERT_EQ(g_blitted.height, f->cellHeight);
         GLYPHMETRICS gm;
         PlatformTestSyntheticGlyphMetrics(16, 0x9286, &gm);
-        ASSERT_EQ(g_blitted.width, (int)gm.gmCellIncX + 2 * edge);
+        // The blit lands under an area of the text's size at its position.
+        EXPECT_EQ(g_blitArea.left, 4);
+        EXPECT_EQ(g_blitArea.top, 4);
+        EXPECT_EQ(g_blitArea.right, 4 + (int)gm.gmCellIncX + 2 * edge);
+        EXPECT_EQ(g_blitArea.bottom, 4 + f->cellHeight);
         int top = 14 - gm.gmptGlyphOrigin.y, left = gm.gmptGlyphOrigin.x;
         int checked = 0;
         for (int gy = 0; gy < (int)gm.gmBlackBoxY; ++gy)
@@ -198,6 +212,62 @@ TEST_F(TextFont, AntialiasedLevelsReachTheWorkImage) {
             }
         EXPECT_GT(checked, 20);
         EXPECT_EQ(FreeFontHandle(font), 0);
+    }
+}
+
+// d moved toward s by a / 256, field by field (5 / 6 / 5 bits, or bytes).
+uint32_t Toward(int type, uint32_t d, uint32_t s, int a) {
+    const int shifts16[3] = {0, 5, 11}, widths16[3] = {5, 6, 5};
+    uint32_t out = type == MEMIMG_TYPE_RGB32 ? d & 0xFF000000u : 0;
+    for (int i = 0; i < 3; ++i) {
+        int shift = type == MEMIMG_TYPE_RGB32 ? 8 * i : shifts16[i];
+        int mask = type == MEMIMG_TYPE_RGB32 ? 0xFF : (1 << widths16[i]) - 1;
+        int dc = (int)(d >> shift) & mask, sc = (int)(s >> shift) & mask;
+        out |= (uint32_t)((dc * 256 + (sc - dc) * a) >> 8) << shift;
+    }
+    return out;
+}
+
+TEST_F(TextFont, BlendedAndAntialiasedTextOnTheSoftwareScreenOfBothDepths) {
+    int edged = CreateFontToHandle(nullptr, 16, 6, FONTTYPE_EDGE, 1, 1, 0);
+    int smooth = CreateFontToHandle(nullptr, 16, 6, FONTTYPE_ANTIALIAS, 1, -1, 0);
+    ASSERT_NE(edged, -1);
+    ASSERT_NE(smooth, -1);
+    for (int type : {MEMIMG_TYPE_RGB16, MEMIMG_TYPE_RGB32}) {
+        bool wide = type == MEMIMG_TYPE_RGB32;
+        uint32_t grey = wide ? 0xFF808080 : 0x8410, white = wide ? 0xFFFFFFFF : 0xFFFF;
+        uint32_t red = wide ? 0xFFFF0000 : 0xF800;
+        // Half alpha: body and edge halve with the grey behind them.
+        Target(type, 80, 24, grey);
+        g_drawState.blendMode = BLENDMODE_ALPHA;
+        g_drawState.blendParam = 128;
+        g_blits = 0;
+        ASSERT_EQ(DrawTextWithFont(3, 2, "中A", white, edged, red, 0), 0);
+        EXPECT_EQ(g_blits, 1);
+        Picture pic = ExpectSynthetic(80, 24, 3, 2, "中A", 16, 1);
+        uint32_t body = wide ? 0xFFBFBFBF : 0xBDF7, edge = wide ? 0xFFBF4040 : 0xBA08;
+        EXPECT_EQ(Mismatches(g_target, pic, grey, body, edge), 0) << "type " << type;
+        EXPECT_EQ(g_drawArea.right, 80);
+        EXPECT_EQ(g_drawState.brightness, 0xFFFFFFu);
+
+        // Antialiased, no blending: each level blends the text colour in by (level - 1) x 16.
+        g_drawState.blendMode = BLENDMODE_NONE;
+        g_drawState.blendParam = 255;
+        Target(type, 64, 24, grey);
+        ASSERT_EQ(DrawTextWithFont(4, 4, "中", white, smooth, 0, 0), 0);
+        GLYPHMETRICS gm;
+        PlatformTestSyntheticGlyphMetrics(16, 0x9286, &gm);
+        int top = 4 + 14 - gm.gmptGlyphOrigin.y, left = 4 + gm.gmptGlyphOrigin.x, bad = 0, ink = 0;
+        for (int gy = 0; gy < (int)gm.gmBlackBoxY; ++gy)
+            for (int gx = 0; gx < (int)gm.gmBlackBoxX; ++gx) {
+                int level = PlatformTestSyntheticGlyphLevel(0x9286, gx, gy);
+                uint32_t want = level >= 2 ? Toward(type, grey, white, (level - 1) * 16) : grey;
+                bad += PixelAt(g_target, left + gx, top + gy) != want;
+                ink += level >= 2;
+            }
+        EXPECT_GT(ink, 20);
+        EXPECT_EQ(bad, 0) << "type " << type;
+        EXPECT_EQ(PixelAt(g_target, 0, 0), grey);
     }
 }
 
