@@ -57,7 +57,8 @@ void DrawTextureGlyph(const TEXTFONTINFO &info, const TEXTGLYPH &g, int left, in
     uint32_t savedBright = g_drawState.brightness;
     int savedGraph = g_drawState.blendGraph, savedBorder = g_drawState.blendGraphParam;
     int savedRange = g_drawState.blendGraphRange;
-    if (k.setBlendGraph) k.setBlendGraph(-1, 0, 0);
+    // Off with the border kept: a text without blend graph then changes nothing per glyph.
+    if (k.setBlendGraph) k.setBlendGraph(-1, savedBorder, savedRange);
     DRAWAREA savedArea = g_drawArea;
     bool edged = (info.fontType & kEdgeBit) != 0;
     for (int pass = edged ? 0 : 1; pass < 2; ++pass) {

@@ -234,7 +234,7 @@ TEST_F(TextDraw, TextureCacheDrawsEdgeThenBodyPerGlyphAndRestoresTheState) {
     // 中 is code 0x8692: cache cell (24 x 2, 24 x 0); the space draws nothing but advances.
     ASSERT_EQ(DrawTextWithFont(10, 20, " 中", 0xFFFFFF, kFont, 0xFF0000, 0), 0);
     std::vector<std::string> horizontal = {
-        "blend -1 0 0",
+        "blend -1 50 20",
         "part 101 15,21 from 48,0 6x8 @800000",  // edge first, in the modulated edge colour
         "part 100 15,21 from 48,0 6x8 @80FF40",  // then the body in the modulated text colour
         "blend 7 50 20",
@@ -248,7 +248,7 @@ TEST_F(TextDraw, TextureCacheDrawsEdgeThenBodyPerGlyphAndRestoresTheState) {
     ASSERT_EQ(DrawTextWithFont(10, 20, "中", 0xFFFFFF, kFont, 0xFF0000, 1), 0);
     // left = 10 + 10 - 1 - 8 = 11, top = 20 + 0 + 1 = 21; right column x 11 + 8 + 0 = 19.
     std::vector<std::string> vertical = {
-        "blend -1 0 0",
+        "blend -1 50 20",
         "corners 101 18.5,-27.5 18.5,68.5 -77.5,68.5 -77.5,-27.5 in 10,21,20,27 @800000",
         "corners 100 18.5,-27.5 18.5,164.5 -77.5,164.5 -77.5,-27.5 in 10,21,20,27 @80FF40",
         "blend 7 50 20",
