@@ -33,6 +33,16 @@ void MeasureRefreshRateWith(MillisecondClock clock, int (*present)())
 
 void MeasureRefreshRate() { MeasureRefreshRateWith(GetMillisecondCount, GameGraphics().presentBackScreen); }
 
+namespace {
+// The loading text is shown at once: the loads that follow run for seconds without a frame.
+void ShowLoadingText()
+{
+    GameGraphicsCalls &g = GameGraphics();
+    g.drawLoadingText();
+    g.presentBackScreen();
+}
+} // namespace
+
 int RunBrisgal()
 {
     int answer = MessageBoxW(nullptr, L"フルスクリーンモードで起動しますか？", L"スクリーン設定",
@@ -50,7 +60,7 @@ int RunBrisgal()
     if (g.setDrawTarget(kBackPage) != 0) return -1;
     MeasureRefreshRate();
     g.setTransparentKey(123, 250, 3);
-    SetLoadingTextHook(g.drawLoadingText);
+    SetLoadingTextHook(ShowLoadingText);
     GetSoundLists().LoadSoundLists();
 
     std::unique_ptr<CurGame> game(new (std::nothrow) CurGame());

@@ -1,0 +1,93 @@
+// viewer: shows a picture file through the library, as the game would: the file becomes a
+// graph, the graph is drawn on the back screen, the frame is shown, once a frame until Escape
+// or the window closes. On the headless host a key script with "N save" (env
+// KELMOR_KEY_SCRIPT, KELMOR_FRAME_DIR) writes the shown frame N as a PNG file.
+//
+//   viewer [--stretch] [--transparent] [--loading-text] [--frames N] FILE
+//     --stretch        the picture fills the screen (else it stands at 1:1 in the top left)
+//     --transparent    the key colour (123, 250, 3) is left out
+//     --loading-text   the game's loading text is drawn over the picture
+//     --frames N       ends after N frames
+// Prints "shown W x H" after the first frame is shown.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "game/frame/game_graphics.h"
+#include "library/base/input.h"
+#include "library/base/library.h"
+#include "library/base/window.h"
+#include "library/graphics/draw2d.h"
+#include "library/graphics/graph.h"
+#include "library/graphics/screen.h"
+#include "platform/kernel32.h"
+
+namespace {
+
+constexpr int kEscape = 1;   // DirectInput code
+
+int Usage(const char *self) {
+    std::fprintf(stderr, "usage: %s [--stretch] [--transparent] [--loading-text] [--frames N] FILE\n", self);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    bool stretch = false, transparent = false, loadingText = false;
+    long frames = -1;
+    const char *file = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--stretch") == 0) stretch = true;
+        else if (std::strcmp(argv[i], "--transparent") == 0) transparent = true;
+        else if (std::strcmp(argv[i], "--loading-text") == 0) loadingText = true;
+        else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) frames = std::strtol(argv[++i], nullptr, 10);
+        else if (argv[i][0] != '-' && !file) file = argv[i];
+        else return Usage(argv[0]);
+    }
+    if (!file) return Usage(argv[0]);
+
+    ChangeWindowMode(1);
+    SetMainWindowTitle("Kelmor viewer");
+    if (InitLibrary() == -1) {
+        std::fprintf(stderr, "the library did not start (see Log.txt)\n");
+        return 1;
+    }
+    SetDrawTarget(BACK_PAGE);
+    SetTransparentKey(123, 250, 3);
+    int graph = OpenImageAsGraph(file, 0);
+    if (graph == -1) {
+        std::fprintf(stderr, "%s does not load as a graph (see Log.txt)\n", file);
+        EndLibrary();
+        return 1;
+    }
+    int width = 0, height = 0, screenWidth = 640, screenHeight = 480;
+    GetGraphSize(graph, &width, &height);
+    GetScreenExtent(&screenWidth, &screenHeight);
+
+    long shown = 0;
+    int status = 0;
+    while (ProcessWindowMessages() == 0) {
+        char keys[256];
+        GetAllKeyStates(keys);
+        if (keys[kEscape]) break;
+        ClearDrawTarget();
+        int drawn = stretch ? DrawGraphStretched(0, 0, screenWidth, screenHeight, graph, transparent)
+                            : DrawGraphAt(0, 0, graph, transparent);
+        if (loadingText) GameGraphics().drawLoadingText();
+        if (drawn != 0 || PresentBackScreen() != 0) {
+            std::fprintf(stderr, "the frame was not shown\n");
+            status = 1;
+            break;
+        }
+        if (++shown == 1) {
+            std::printf("shown %d x %d\n", width, height);
+            std::fflush(stdout);
+        }
+        if (frames >= 0 && shown >= frames) break;
+        Sleep(16);   // about one frame
+    }
+    DestroyGraph(graph);
+    EndLibrary();
+    return status;
+}
