@@ -9,7 +9,7 @@
 #include <vector>
 
 // Back to the defaults: no scripts, default caps, formats, modes and desktop, pacing on,
-// recording off, no present hook override, presented-frame store emptied.
+// recording off, no present hook override, presented-frame store emptied, every raster path.
 void D3D9TestReset();
 
 // ---- recording ------------------------------------------------------------------
@@ -63,6 +63,13 @@ struct D3D9TestFrame {
     bool hasDest = false;
 };
 D3D9TestFrame D3D9TestLastFrame();
+
+// ---- rasteriser paths ------------------------------------------------------------
+// The fastest path the rasteriser may take: general pipeline only, fast spans in scalar
+// code, with SSE2, or with AVX2 where the processor has it (the default). Every path gives
+// the same pixels; tests compare them.
+enum D3D9RasterPaths { D3D9_RASTER_GENERAL = 0, D3D9_RASTER_SCALAR = 1, D3D9_RASTER_SSE2 = 2, D3D9_RASTER_AVX2 = 3 };
+void D3D9TestLimitRasterPaths(D3D9RasterPaths fastest);
 
 // ---- read-back ------------------------------------------------------------------
 // Any surface (including depth surfaces: z x 255 in every channel) as ARGB8888,

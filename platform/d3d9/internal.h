@@ -66,6 +66,8 @@ D3DDISPLAYMODE DesktopMode();
 D3DFORMAT SixteenBitModeFormat();
 bool EntryPointHidden();
 bool PacingOn();
+// The fastest rasteriser path the test face allows (a RasterPath).
+int RasterPathLimit();
 void NotePresented(const D3D9PresentedFrame &frame);
 // The emulated 60 Hz display, on the platform clock (pacing off: no waiting).
 void WaitForVerticalBlankStart();

@@ -4,13 +4,10 @@
 // loop specialised for the common sprite states (one texture stage, point sampling,
 // flat colour, 32-bit target) or the general fixed-function pipeline.
 #include "platform/d3d9/internal.h"
+#include "platform/d3d9/span_kernels.h"
 
 #include <algorithm>
 #include <cmath>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace d3d9 {
 
@@ -71,7 +68,8 @@ inline int Address(int i, int n, DWORD mode) {
 inline int FloorToInt(double v) {
     if (v < -1e9) return -1000000000;
     if (v > 1e9) return 1000000000;
-    return (int)std::floor(v);
+    int i = (int)v;  // towards zero, then down for negative fractions
+    return i - (v < (double)i);
 }
 
 // Channels in the byte order of ARGB8888: 0 blue, 1 green, 2 red, 3 alpha.
@@ -596,187 +594,93 @@ void GeneralSpan(const Pipeline &p, const Triangle &t, int y, int x0, int x1) {
 
 // ---- the fast path -----------------------------------------------------------------
 
-enum class FastBlend { None, AlphaInvAlpha, Additive };
-
-struct FastSetup {
-    const uint32_t *texels;
-    int width, height;
-    bool wrapU, wrapV;  // power-of-two wrap (mask), else clamp
-    int mr, mg, mb, ma;  // flat diffuse
-    int alphaRef;
-    DWORD alphaFunc;
-    bool targetAlpha;
-    bool textured;
-};
-
 // Where a fast span takes colour and alpha from.
 enum Src { kFromTexture = 0, kFromProduct = 1, kFromDiffuse = 2, kFromOther = 3 };
 
-// Alpha test kinds of the fast spans: none, the library's GREATEREQUAL, any function.
-enum { kTestNone = 0, kTestGreaterEqual = 1, kTestAny = 2 };
+constexpr int kChunk = 128;  // texels gathered per kernel call
 
-template <int ColourSrc, int AlphaSrc, FastBlend BlendKind, int AlphaTest>
-inline void FastPixel(const FastSetup &s, uint32_t c, uint32_t *dst, uint32_t keepAlpha) {
-    int a;
-    if constexpr (AlphaSrc == kFromTexture) a = (int)(c >> 24);
-    else if constexpr (AlphaSrc == kFromProduct) a = Mul((int)(c >> 24), s.ma);
-    else a = s.ma;
-    if constexpr (AlphaTest == kTestGreaterEqual) {
-        if (a < s.alphaRef) return;
-    } else if constexpr (AlphaTest == kTestAny) {
-        if (!Compare(s.alphaFunc, a, s.alphaRef)) return;
-    }
-    if constexpr (ColourSrc == kFromTexture && BlendKind == FastBlend::None && AlphaSrc == kFromTexture) {
-        *dst = c | keepAlpha;
-        return;
-    }
-    int r, g, b;
-    if constexpr (ColourSrc == kFromDiffuse) {
-        r = s.mr;
-        g = s.mg;
-        b = s.mb;
-    } else {
-        r = (int)((c >> 16) & 255);
-        g = (int)((c >> 8) & 255);
-        b = (int)(c & 255);
-        if constexpr (ColourSrc == kFromProduct) {
-            r = Mul(r, s.mr);
-            g = Mul(g, s.mg);
-            b = Mul(b, s.mb);
-        }
-    }
-    if constexpr (BlendKind == FastBlend::AlphaInvAlpha) {
-        // Two channels per 32-bit word; each 16-bit lane rounds x / 255 exactly
-        // ((x + 128 + ((x + 128) >> 8)) >> 8 for x up to 255 * 255).
-        uint32_t d = *dst;
-        uint32_t ia = 255u - (uint32_t)a;
-        uint32_t srb = (uint32_t)r << 16 | (uint32_t)b, sag = (uint32_t)a << 16 | (uint32_t)g;
-        uint32_t rb = srb * (uint32_t)a + (d & 0x00FF00FFu) * ia + 0x00800080u;
-        uint32_t ag = sag * (uint32_t)a + ((d >> 8) & 0x00FF00FFu) * ia + 0x00800080u;
-        rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
-        ag = (ag + ((ag >> 8) & 0x00FF00FFu)) & 0xFF00FF00u;
-        *dst = (rb | ag) | keepAlpha;
-        return;
-    } else if constexpr (BlendKind == FastBlend::Additive) {
-        uint32_t d = *dst;
-        r = std::min(255, r + (int)((d >> 16) & 255));
-        g = std::min(255, g + (int)((d >> 8) & 255));
-        b = std::min(255, b + (int)(d & 255));
-        a = std::min(255, a + (int)(d >> 24));
-    }
-    *dst = ((uint32_t)a << 24 | (uint32_t)r << 16 | (uint32_t)g << 8 | (uint32_t)b) | keepAlpha;
+// One stage over a 32-bit target with flat colour, point sampling and no depth or fog: each
+// span is a row of texels (or of the flat colour) run through a span kernel. Texels are
+// addressed exactly as the general pipeline does: coordinates from the planes at the span's
+// start, stepped per pixel in double.
+struct FastSetup {
+    SpanOps ops;
+    SpanKernel kernel;
+    bool textured;
+    const uint32_t *texels;
+    int width, height;
+    DWORD addressU, addressV;
+    const Plane *pu, *pv;
+    uint32_t fill[kChunk];  // untextured: the flat diffuse
+};
+
+// Untextured: the flat colour, `kChunk` columns at a time.
+void FastFill(const FastSetup &s, uint32_t *dst, ptrdiff_t dstStride, int count, int rows) {
+    for (int i = 0; i < count; i += kChunk)
+        s.kernel(s.ops, SpanRows{s.fill, 0, dst + i, dstStride, std::min(kChunk, count - i), rows});
 }
 
-#if defined(__SSE2__)
-// Four texels at a time for the two common 1:1 sprite cases: texture colour and alpha with the
-// GREATEREQUAL alpha test, or blended by the texture alpha. Same results as FastPixel: each
-// 16-bit lane rounds x / 255 as (x + 128 + ((x + 128) >> 8)) >> 8. Returns the texels done.
-template <FastBlend BlendKind>
-int SpriteRow4(const FastSetup &s, const uint32_t *src, uint32_t *dst, int count, uint32_t keepAlpha) {
-    const __m128i keep = _mm_set1_epi32((int)keepAlpha);
-    int i = 0;
-    if constexpr (BlendKind == FastBlend::None) {
-        const __m128i ref = _mm_set1_epi32(s.alphaRef - 1);
-        for (; i + 4 <= count; i += 4) {
-            __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
-            __m128i pass = _mm_cmpgt_epi32(_mm_srli_epi32(c, 24), ref);
-            int m = _mm_movemask_epi8(pass);
-            if (m == 0) continue;
-            __m128i out = _mm_or_si128(c, keep);
-            if (m != 0xFFFF) {
-                __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i *>(dst + i));
-                out = _mm_or_si128(_mm_and_si128(pass, out), _mm_andnot_si128(pass, d));
-            }
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), out);
-        }
-    } else {
-        const __m128i zero = _mm_setzero_si128(), full = _mm_set1_epi16(255), half = _mm_set1_epi16(128);
-        auto blend = [&](__m128i sv, __m128i dv) {
-            __m128i a = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sv, 0xFF), 0xFF);
-            __m128i x = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(sv, a), _mm_mullo_epi16(dv, _mm_sub_epi16(full, a))), half);
-            return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
-        };
-        for (; i + 4 <= count; i += 4) {
-            __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
-            __m128i alpha = _mm_srli_epi32(c, 24);
-            int transparent = _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, zero));
-            if (transparent == 0xFFFF) continue;
-            __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i *>(dst + i));
-            __m128i lo = blend(_mm_unpacklo_epi8(c, zero), _mm_unpacklo_epi8(d, zero));
-            __m128i hi = blend(_mm_unpackhi_epi8(c, zero), _mm_unpackhi_epi8(d, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), _mm_or_si128(_mm_packus_epi16(lo, hi), keep));
-        }
-    }
-    return i;
-}
-#endif
+// Texel positions this close to a texel edge are left to the exact walk; further in, the
+// rounding of stepping in double (far below this over any row) cannot change the texel.
+constexpr double kEdgeMargin = 1.0 / 4096;
 
-template <int ColourSrc, int AlphaSrc, FastBlend BlendKind, int AlphaTest>
-void FastSpan(const FastSetup &s, uint32_t *dst, int count, int32_t u, int32_t v, int32_t du, int32_t dv) {
-    constexpr bool kTextured = ColourSrc != kFromDiffuse || AlphaSrc != kFromDiffuse;
-    const uint32_t keepAlpha = s.targetAlpha ? 0u : 0xFF000000u;
-    if constexpr (kTextured) {
-        if (dv == 0 && du == 65536) {
-            // One texel per pixel along one texel row (1:1 sprites): index the row directly.
-            int ty = v >> 16;
-            ty = s.wrapV ? (ty & (s.height - 1)) : std::clamp(ty, 0, s.height - 1);
-            int tx = u >> 16;
-            if (tx >= 0 && tx + count <= s.width) {
-                const uint32_t *src = s.texels + ty * s.width + tx;
-                int i = 0;
-#if defined(__SSE2__)
-                if constexpr (ColourSrc == kFromTexture && AlphaSrc == kFromTexture &&
-                              ((BlendKind == FastBlend::None && AlphaTest == kTestGreaterEqual) ||
-                               (BlendKind == FastBlend::AlphaInvAlpha && AlphaTest == kTestNone)))
-                    i = SpriteRow4<BlendKind>(s, src, dst, count, keepAlpha);
-#endif
-                for (; i < count; ++i) FastPixel<ColourSrc, AlphaSrc, BlendKind, AlphaTest>(s, src[i], dst + i, keepAlpha);
+// Whether position f (in texels), stepping `step` texels per pixel for n pixels, meets texel
+// k + i at pixel i: a step of one texel and a start well inside a texel.
+bool StepsTexelByTexel(double f, double step, int n) {
+    if (!(std::fabs(f) < 1048576.0) || n > 65536) return false;
+    double frac = f - std::floor(f);
+    return frac >= kEdgeMargin && frac <= 1.0 - kEdgeMargin && std::fabs(step - 1.0) * n < kEdgeMargin / 2;
+}
+
+void FastSpan(const FastSetup &s, uint32_t *dst, int y, int x0, int count) {
+    if (!s.textured) {
+        FastFill(s, dst, 0, count, 1);
+        return;
+    }
+    const int w = s.width, h = s.height;
+    double u = s.pu->At(x0, y), v = s.pv->At(x0, y);
+    if (s.pv->dx == 0.0) {
+        // Along one texel row; one texel per pixel inside the texture: the kernel reads the row.
+        double fu = u * w;
+        if (StepsTexelByTexel(fu, s.pu->dx * w, count)) {
+            int tx = (int)std::floor(fu);
+            if (tx >= 0 && tx + count <= w) {
+                int ty = Address(FloorToInt(v * h), h, s.addressV);
+                s.kernel(s.ops, SpanRows{s.texels + (size_t)ty * w + tx, 0, dst, 0, count, 1});
                 return;
             }
         }
-        for (int i = 0; i < count; ++i, u += du, v += dv) {
-            int tx = u >> 16, ty = v >> 16;
-            tx = s.wrapU ? (tx & (s.width - 1)) : std::clamp(tx, 0, s.width - 1);
-            ty = s.wrapV ? (ty & (s.height - 1)) : std::clamp(ty, 0, s.height - 1);
-            FastPixel<ColourSrc, AlphaSrc, BlendKind, AlphaTest>(s, s.texels[ty * s.width + tx], dst + i, keepAlpha);
-        }
-    } else {
-        for (int i = 0; i < count; ++i) FastPixel<ColourSrc, AlphaSrc, BlendKind, AlphaTest>(s, 0, dst + i, keepAlpha);
+    }
+    const double du = s.pu->dx, dv = s.pv->dx;
+    uint32_t row[kChunk];
+    for (int i = 0; i < count; i += kChunk) {
+        const int n = std::min(kChunk, count - i);
+        for (int k = 0; k < n; ++k, u += du, v += dv)
+            row[k] = Fetch(s.texels, w, h, FloorToInt(u * w), FloorToInt(v * h), s.addressU, s.addressV);
+        s.kernel(s.ops, SpanRows{row, 0, dst + i, 0, n, 1});
     }
 }
 
-typedef void (*FastSpanFn)(const FastSetup &, uint32_t *, int, int32_t, int32_t, int32_t, int32_t);
-
-template <int C, int A, FastBlend B>
-FastSpanFn PickTest(int test) {
-    switch (test) {
-    case kTestGreaterEqual: return &FastSpan<C, A, B, kTestGreaterEqual>;
-    case kTestAny: return &FastSpan<C, A, B, kTestAny>;
-    default: return &FastSpan<C, A, B, kTestNone>;
+// A whole rectangle in one kernel call where its rows are untextured, or are texel rows one
+// after the other read one texel per pixel inside the texture; false where it is not.
+bool FastRectangle(const Pipeline &p, const Triangle &t, const FastSetup &s, int x0, int x1) {
+    const int rows = t.bottom - t.top;
+    if (p.target->pitch % 4 != 0) return false;
+    uint32_t *dst = reinterpret_cast<uint32_t *>(p.target->Row(t.top)) + x0;
+    const ptrdiff_t dstStride = p.target->pitch / 4;
+    if (!s.textured) {
+        FastFill(s, dst, dstStride, x1 - x0, rows);
+        return true;
     }
-}
-template <int C, int A>
-FastSpanFn PickBlend(FastBlend b, int test) {
-    switch (b) {
-    case FastBlend::AlphaInvAlpha: return PickTest<C, A, FastBlend::AlphaInvAlpha>(test);
-    case FastBlend::Additive: return PickTest<C, A, FastBlend::Additive>(test);
-    default: return PickTest<C, A, FastBlend::None>(test);
-    }
-}
-template <int C>
-FastSpanFn PickAlpha(int a, FastBlend b, int test) {
-    switch (a) {
-    case kFromTexture: return PickBlend<C, kFromTexture>(b, test);
-    case kFromProduct: return PickBlend<C, kFromProduct>(b, test);
-    default: return PickBlend<C, kFromDiffuse>(b, test);
-    }
-}
-FastSpanFn PickFast(int colour, int alpha, FastBlend b, int test) {
-    switch (colour) {
-    case kFromTexture: return PickAlpha<kFromTexture>(alpha, b, test);
-    case kFromProduct: return PickAlpha<kFromProduct>(alpha, b, test);
-    default: return PickAlpha<kFromDiffuse>(alpha, b, test);
-    }
+    const int w = s.width, h = s.height;
+    // u the same on every row, v constant along each.
+    if (s.pu->dy != 0.0 || s.pv->dx != 0.0) return false;
+    double fu = s.pu->At(x0, t.top) * w, fv = s.pv->At(x0, t.top) * h;
+    if (!StepsTexelByTexel(fu, s.pu->dx * w, x1 - x0) || !StepsTexelByTexel(fv, s.pv->dy * h, rows)) return false;
+    int tx = (int)std::floor(fu), ty = (int)std::floor(fv);
+    if (tx < 0 || tx + (x1 - x0) > w || ty < 0 || ty + rows > h) return false;
+    s.kernel(s.ops, SpanRows{s.texels + (size_t)ty * w + tx, w, dst, dstStride, x1 - x0, rows});
+    return true;
 }
 
 // What one stage's operation reads, for the fast spans: texture (T), diffuse (D) or
@@ -801,70 +705,76 @@ int StageSource(DWORD op, DWORD arg1, DWORD arg2, bool textured) {
     return kFromOther;
 }
 
-bool IsPow2(int n) { return (n & (n - 1)) == 0; }
-
-// A fast span function for this triangle, or null for the general pipeline.
-FastSpanFn ChooseFast(const Pipeline &p, const Triangle &t, FastSetup &s) {
-    if (!p.fastTarget || p.stageCount != 1 || p.zTest || p.zWrite || p.fog || t.perspective) return nullptr;
-    if (t.used[kDiffuse]) return nullptr;
+// Sets up the fast path for this triangle; false sends it down the general pipeline.
+bool ChooseFast(const Pipeline &p, const Triangle &t, FastSetup &s) {
+    const int limit = RasterPathLimit();
+    if (limit == kRasterGeneral) return false;
+    if (!p.fastTarget || p.stageCount != 1 || p.zTest || p.zWrite || p.fog || t.perspective) return false;
+    if (t.used[kDiffuse]) return false;
     const StageSetup &st = p.stages[0];
-    if (st.result == D3DTA_TEMP) return nullptr;
+    if (st.result == D3DTA_TEMP) return false;
     bool textured = st.sampled;
-    if (p.specularAdd && (t.flatSpecular.c[0] | t.flatSpecular.c[1] | t.flatSpecular.c[2])) return nullptr;
+    if (p.specularAdd && (t.flatSpecular.c[0] | t.flatSpecular.c[1] | t.flatSpecular.c[2])) return false;
     int colour = StageSource(st.colourOp, st.colourArg1, st.colourArg2, textured);
     int alpha = StageSource(st.alphaOp, st.alphaArg1, st.alphaArg2, textured);
-    if (colour == kFromOther || alpha == kFromOther) return nullptr;
-    FastBlend blend = FastBlend::None;
+    if (colour == kFromOther || alpha == kFromOther) return false;
+    SpanOps &o = s.ops;
+    o = SpanOps{};
     if (p.blend) {
-        if (p.blendOp != D3DBLENDOP_ADD) return nullptr;
+        if (p.blendOp != D3DBLENDOP_ADD) return false;
         if (p.srcBlend == D3DBLEND_SRCALPHA && p.dstBlend == D3DBLEND_INVSRCALPHA)
-            blend = FastBlend::AlphaInvAlpha;
+            o.blend = SpanBlend::AlphaInvAlpha;
         else if (p.srcBlend == D3DBLEND_ONE && p.dstBlend == D3DBLEND_ONE)
-            blend = FastBlend::Additive;
-        else if (p.srcBlend == D3DBLEND_ONE && p.dstBlend == D3DBLEND_ZERO)
-            blend = FastBlend::None;
-        else
-            return nullptr;
+            o.blend = SpanBlend::Additive;
+        else if (!(p.srcBlend == D3DBLEND_ONE && p.dstBlend == D3DBLEND_ZERO))
+            return false;
     }
-    s.mr = t.flatDiffuse.c[2];
-    s.mg = t.flatDiffuse.c[1];
-    s.mb = t.flatDiffuse.c[0];
-    s.ma = t.flatDiffuse.c[3];
-    s.alphaRef = p.alphaRef;
-    s.alphaFunc = p.alphaFunc;
-    s.targetAlpha = p.targetAlpha;
-    // A product with white is the texture itself.
-    if (colour == kFromProduct && s.mr == 255 && s.mg == 255 && s.mb == 255) colour = kFromTexture;
-    if (alpha == kFromProduct && s.ma == 255) alpha = kFromTexture;
+    const Rgba &diffuse = t.flatDiffuse;
     s.textured = colour != kFromDiffuse || alpha != kFromDiffuse;
     if (s.textured) {
+        // Channels from the diffuse are forced to 255 in the texel and then multiplied by it.
+        if (colour == kFromDiffuse) o.force |= 0x00FFFFFFu;
+        if (alpha == kFromDiffuse) o.force |= 0xFF000000u;
+        for (int k = 0; k < 3; ++k)
+            if (colour != kFromTexture) o.mul[k] = (uint16_t)diffuse.c[k];
+        if (alpha != kFromTexture) o.mul[3] = (uint16_t)diffuse.c[3];
         const StageLevels &lv = t.levels[0];
-        if (lv.linear || lv.mipWeight) return nullptr;
+        if (lv.linear || lv.mipWeight) return false;
         s.texels = lv.texels[0];
         s.width = lv.width[0];
         s.height = lv.height[0];
-        auto mode = [](DWORD m, int n, bool &wrap) {
-            if (m == D3DTADDRESS_WRAP && IsPow2(n)) wrap = true;
-            else if (m == D3DTADDRESS_CLAMP) wrap = false;
-            else return false;
-            return true;
+        s.addressU = st.addressU;
+        s.addressV = st.addressV;
+        s.pu = &t.planes[kTex + 2 * st.set];
+        s.pv = &t.planes[kTex + 2 * st.set + 1];
+    } else {
+        std::fill(s.fill, s.fill + kChunk, Pack(diffuse));
+    }
+    if (p.alphaTest) {
+        const int ref = p.alphaRef;
+        auto range = [&](int low, int high, bool invert = false) {
+            o.test = SpanTest::Range;
+            o.low = low;
+            o.high = high;
+            o.invert = invert;
         };
-        if (!mode(st.addressU, s.width, s.wrapU) || !mode(st.addressV, s.height, s.wrapV)) return nullptr;
-        // Texel coordinates must stay within the 16.16 range over the triangle.
-        const Plane &pu = t.planes[kTex + 2 * st.set], &pv = t.planes[kTex + 2 * st.set + 1];
-        double corners[4][2] = {{(double)p.clipLeft, (double)t.top},
-                                {(double)p.clipRight, (double)t.top},
-                                {(double)p.clipLeft, (double)t.bottom},
-                                {(double)p.clipRight, (double)t.bottom}};
-        for (auto &c : corners) {
-            if (std::fabs(pu.At(c[0], c[1]) * s.width) > 30000.0 || std::fabs(pv.At(c[0], c[1]) * s.height) > 30000.0)
-                return nullptr;
+        switch (p.alphaFunc) {
+        case D3DCMP_NEVER: range(1, 0); break;
+        case D3DCMP_LESS: range(0, ref - 1); break;
+        case D3DCMP_EQUAL: range(ref, ref); break;
+        case D3DCMP_LESSEQUAL: range(0, ref); break;
+        case D3DCMP_GREATER: range(ref + 1, 255); break;
+        case D3DCMP_NOTEQUAL: range(ref, ref, true); break;
+        case D3DCMP_GREATEREQUAL:
+            o.test = SpanTest::GreaterEqual;
+            o.low = ref;
+            break;
+        default: break;  // ALWAYS
         }
     }
-    int test = !p.alphaTest || p.alphaFunc == D3DCMP_ALWAYS ? kTestNone
-               : p.alphaFunc == D3DCMP_GREATEREQUAL        ? kTestGreaterEqual
-                                                           : kTestAny;
-    return PickFast(colour, alpha, blend, test);
+    o.keep = p.targetAlpha ? 0u : 0xFF000000u;
+    s.kernel = PickSpanKernel(o, limit);
+    return true;
 }
 
 // ---- the row walk -------------------------------------------------------------------
@@ -921,28 +831,15 @@ inline void StepEdge(EdgeWalk &w) {
 // rect[0]..rect[1] of every row (two triangles merged into one rectangle).
 void WalkTriangle(const Pipeline &p, const Triangle &t, const int *rect = nullptr) {
     FastSetup fast;
-    FastSpanFn fastFn = ChooseFast(p, t, fast);
+    const bool fastFn = ChooseFast(p, t, fast);
     EdgeWalk walks[3];
     if (!rect)
         for (int i = 0; i < 3; ++i) StartEdge(t.edges[i], t.top, walks[i]);
-    int set = p.stageCount ? p.stages[0].set : 0;
-    const Plane *pu = fastFn && fast.textured ? &t.planes[kTex + 2 * set] : nullptr;
-    const Plane *pv = pu ? &t.planes[kTex + 2 * set + 1] : nullptr;
-    // Texel coordinates in 32.32 fixed point, stepped per row and per pixel.
-    int64_t uRow = 0, vRow = 0, uStepX = 0, vStepX = 0, uStepY = 0, vStepY = 0;
-    int32_t du = 0, dv = 0;
-    if (pu) {
-        const double su = fast.width * 4294967296.0, sv = fast.height * 4294967296.0;
-        uRow = (int64_t)std::floor(pu->At(0, t.top) * su);
-        vRow = (int64_t)std::floor(pv->At(0, t.top) * sv);
-        uStepX = std::llrint(pu->dx * su);
-        vStepX = std::llrint(pv->dx * sv);
-        uStepY = std::llrint(pu->dy * su);
-        vStepY = std::llrint(pv->dy * sv);
-        du = (int32_t)(uStepX >> 16);
-        dv = (int32_t)(vStepX >> 16);
+    if (fastFn && rect) {
+        const int x0 = std::max(p.clipLeft, rect[0]), x1 = std::min(p.clipRight, rect[1]);
+        if (x0 >= x1 || FastRectangle(p, t, fast, x0, x1)) return;
     }
-    for (int y = t.top; y < t.bottom; ++y, uRow += uStepY, vRow += vStepY) {
+    for (int y = t.top; y < t.bottom; ++y) {
         int64_t left = p.clipLeft, right = p.clipRight;
         bool empty = false;
         if (rect) {
@@ -959,10 +856,7 @@ void WalkTriangle(const Pipeline &p, const Triangle &t, const int *rect = nullpt
         if (empty || left >= right) continue;
         int x0 = (int)left, x1 = (int)right;
         if (fastFn) {
-            uint32_t *dst = reinterpret_cast<uint32_t *>(p.target->Row(y)) + x0;
-            int32_t u = pu ? (int32_t)((uRow + x0 * uStepX) >> 16) : 0;
-            int32_t v = pu ? (int32_t)((vRow + x0 * vStepX) >> 16) : 0;
-            fastFn(fast, dst, x1 - x0, u, v, du, dv);
+            FastSpan(fast, reinterpret_cast<uint32_t *>(p.target->Row(y)) + x0, y, x0, x1 - x0);
         } else {
             GeneralSpan(p, t, y, x0, x1);
         }
@@ -1010,8 +904,9 @@ bool MergeRectangle(const Pipeline &p, const Triangle &a, const Triangle &b, int
             if (la.texels[k] != lb.texels[k] || la.width[k] != lb.width[k] || la.height[k] != lb.height[k])
                 return false;
         if (la.linear != lb.linear || la.mipWeight != lb.mipWeight) return false;
-        // The fast spans step texel coordinates from the span's start in 16.16: a row starting
-        // elsewhere gives the same texels only when the step is exact in that precision.
+        // Merged rows start at the rectangle's left edge, the second triangle's at the diagonal:
+        // stepping from either start meets the same texels when the step is a short binary
+        // fraction (whole in 16.16), which the steps add without rounding.
         const Plane &pu = a.planes[kTex + 2 * p.stages[i].set], &pv = a.planes[kTex + 2 * p.stages[i].set + 1];
         if ((std::llrint(pu.dx * la.width[0] * 4294967296.0) & 0xFFFF) != 0 ||
             (std::llrint(pv.dx * la.height[0] * 4294967296.0) & 0xFFFF) != 0)

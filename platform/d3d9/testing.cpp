@@ -1,5 +1,6 @@
 // The test face of the Direct3D 9 stand-in: scripts, recorded calls, read-back.
 #include "platform/d3d9/internal.h"
+#include "platform/d3d9/span_kernels.h"
 #include "platform/d3d9_module.h"
 #include "platform/d3d9_testing.h"
 #include "platform/gdi32.h"
@@ -69,6 +70,7 @@ struct TestState {
     D3DDISPLAYMODE desktop{1024, 768, 60, D3DFMT_X8R8G8B8};
     D3DFORMAT sixteenBit = D3DFMT_R5G6B5;
     bool pacing = true;
+    int rasterPaths = kRasterAvx2;
     int presents = 0;
     D3D9TestFrame last;
     int live = 0;
@@ -146,6 +148,7 @@ D3DDISPLAYMODE DesktopMode() {
 D3DFORMAT SixteenBitModeFormat() { return State().sixteenBit; }
 bool EntryPointHidden() { return State().entryHidden; }
 bool PacingOn() { return State().pacing; }
+int RasterPathLimit() { return State().rasterPaths; }
 int &LiveObjectCount() { return State().live; }
 
 namespace {
@@ -213,6 +216,8 @@ void D3D9TestSetDesktop(UINT width, UINT height, D3DFORMAT format, UINT refreshR
 void D3D9TestSetSixteenBitModeFormat(D3DFORMAT format) { State().sixteenBit = format; }
 
 void D3D9TestSetPacing(bool on) { State().pacing = on; }
+static_assert((int)D3D9_RASTER_GENERAL == kRasterGeneral && (int)D3D9_RASTER_AVX2 == kRasterAvx2);
+void D3D9TestLimitRasterPaths(D3D9RasterPaths fastest) { State().rasterPaths = (int)fastest; }
 int D3D9TestPresentCount() { return State().presents; }
 D3D9TestFrame D3D9TestLastFrame() { return State().last; }
 
