@@ -9,6 +9,10 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 namespace d3d9 {
 
 namespace {
@@ -63,6 +67,15 @@ inline int Address(int i, int n, DWORD mode) {
     default:
         return i < 0 ? 0 : i >= n ? n - 1 : i;
     }
+}
+
+// llrint (current rounding mode) without the library call.
+inline int64_t RoundToInt64(double v) {
+#if defined(__SSE2__) && defined(__x86_64__)
+    return _mm_cvtsd_si64(_mm_set_sd(v));
+#else
+    return std::llrint(v);
+#endif
 }
 
 inline int FloorToInt(double v) {
@@ -248,6 +261,9 @@ inline int64_t FloorDiv(int64_t n, int64_t d) {  // d > 0
     return (n % d != 0 && n < 0) ? q - 1 : q;
 }
 
+// Whole pixels below a position with 8 sub-pixel bits (an arithmetic shift floors).
+inline int64_t FloorPixel(int64_t n) { return n >> 8; }
+
 // Texel-space derivatives of a stage's coordinates at the triangle's centre decide the level.
 void ChooseLevels(const Pipeline &p, Triangle &t, const RasterVertex *v[3]) {
     double cx = (v[0]->x + v[1]->x + v[2]->x) / 3.0, cy = (v[0]->y + v[1]->y + v[2]->y) / 3.0;
@@ -257,6 +273,18 @@ void ChooseLevels(const Pipeline &p, Triangle &t, const RasterVertex *v[3]) {
         if (!st.sampled) continue;
         Texture *tex = st.texture;
         int w0 = tex->levels[0]->image.width, h0 = tex->levels[0]->image.height;
+        int last = (int)tex->levels.size() - 1;
+        int first = st.maxMip;
+        auto linearFilter = [](DWORD f) { return f == D3DTEXF_LINEAR || f == D3DTEXF_ANISOTROPIC; };
+        if (first == last && linearFilter(st.min) == linearFilter(st.mag)) {
+            // One level within reach and one filter either way: the level of detail decides nothing.
+            lv.linear = linearFilter(st.mag);
+            lv.mipWeight = 0;
+            lv.texels[0] = lv.texels[1] = tex->Texels(first);
+            lv.width[0] = lv.width[1] = tex->levels[first]->image.width;
+            lv.height[0] = lv.height[1] = tex->levels[first]->image.height;
+            continue;
+        }
         const Plane &pu = t.planes[kTex + 2 * st.set], &pv = t.planes[kTex + 2 * st.set + 1];
         double dudx = pu.dx, dudy = pu.dy, dvdx = pv.dx, dvdy = pv.dy;
         if (t.perspective) {
@@ -273,10 +301,7 @@ void ChooseLevels(const Pipeline &p, Triangle &t, const RasterVertex *v[3]) {
         double rho = std::max(rx, ry);
         double lod = (rho > 0 ? std::log2(rho) : -100.0) + st.lodBias;
         bool minify = lod > 0.0;
-        DWORD filter = minify ? st.min : st.mag;
-        lv.linear = filter == D3DTEXF_LINEAR || filter == D3DTEXF_ANISOTROPIC;
-        int last = (int)tex->levels.size() - 1;
-        int first = st.maxMip;
+        lv.linear = linearFilter(minify ? st.min : st.mag);
         int level0 = first, level1 = first;
         lv.mipWeight = 0;
         if (minify && st.mip == D3DTEXF_POINT) {
@@ -301,8 +326,8 @@ bool SetupTriangle(const Pipeline &p, const RasterVertex *in[3], Triangle &t) {
     for (int i = 0; i < 3; ++i) {
         float x = in[i]->x, y = in[i]->y;
         if (!(std::fabs(x) < 2097152.0f) || !(std::fabs(y) < 2097152.0f)) return false;
-        X[i] = (int64_t)std::lrint((double)x * 256.0);
-        Y[i] = (int64_t)std::lrint((double)y * 256.0);
+        X[i] = RoundToInt64((double)x * 256.0);
+        Y[i] = RoundToInt64((double)y * 256.0);
     }
     int64_t cross = (X[1] - X[0]) * (Y[2] - Y[0]) - (Y[1] - Y[0]) * (X[2] - X[0]);
     if (cross == 0) return false;
@@ -323,8 +348,8 @@ bool SetupTriangle(const Pipeline &p, const RasterVertex *in[3], Triangle &t) {
     }
     for (int i = 0; i < 3; ++i) t.X[i] = X[i], t.Y[i] = Y[i];
     int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
-    t.top = std::max(p.clipTop, (int)FloorDiv(minY + 255, 256));
-    t.bottom = std::min(p.clipBottom, (int)FloorDiv(maxY, 256) + 1);
+    t.top = std::max(p.clipTop, (int)FloorPixel(minY + 255));
+    t.bottom = std::min(p.clipBottom, (int)FloorPixel(maxY) + 1);
     if (t.top >= t.bottom) return false;
 
     // Attribute planes from the snapped positions.
@@ -908,17 +933,17 @@ bool MergeRectangle(const Pipeline &p, const Triangle &a, const Triangle &b, int
         // stepping from either start meets the same texels when the step is a short binary
         // fraction (whole in 16.16), which the steps add without rounding.
         const Plane &pu = a.planes[kTex + 2 * p.stages[i].set], &pv = a.planes[kTex + 2 * p.stages[i].set + 1];
-        if ((std::llrint(pu.dx * la.width[0] * 4294967296.0) & 0xFFFF) != 0 ||
-            (std::llrint(pv.dx * la.height[0] * 4294967296.0) & 0xFFFF) != 0)
+        if ((RoundToInt64(pu.dx * la.width[0] * 4294967296.0) & 0xFFFF) != 0 ||
+            (RoundToInt64(pv.dx * la.height[0] * 4294967296.0) & 0xFFFF) != 0)
             return false;
     }
     int64_t l = std::min(xs[0], xs[1]), r = std::max(xs[0], xs[1]);
     int64_t t = std::min(ys[0], ys[1]), bt = std::max(ys[0], ys[1]);
     // Top and left edges are inside, bottom and right edges outside.
-    rect[0] = (int)FloorDiv(l + 255, 256);
-    rect[1] = (int)FloorDiv(r - 1, 256) + 1;
-    top = std::max(p.clipTop, (int)FloorDiv(t + 255, 256));
-    bottom = std::min(p.clipBottom, (int)FloorDiv(bt - 1, 256) + 1);
+    rect[0] = (int)FloorPixel(l + 255);
+    rect[1] = (int)FloorPixel(r - 1) + 1;
+    top = std::max(p.clipTop, (int)FloorPixel(t + 255));
+    bottom = std::min(p.clipBottom, (int)FloorPixel(bt - 1) + 1);
     return true;
 }
 
