@@ -2,6 +2,7 @@
 // target, point-sampled with alpha test and alpha-blended, and a 320x240 -> 640x480
 // stretch; pixman doing the same compositing for comparison.
 #include "platform/d3d9.h"
+#include "platform/d3d9_testing.h"
 #include "platform/testing.h"
 #include "sprite_scene.h"
 
@@ -75,25 +76,34 @@ void Report(benchmark::State &state, double pixelsPerFrame) {
         benchmark::Counter((double)state.iterations() * pixelsPerFrame / 1e6, benchmark::Counter::kIsRate);
 }
 
-void BM_SpritesAlphaTest(benchmark::State &state) {
+// The sprite cases on the rasteriser's fastest path, and limited to SSE2.
+void SpritesAlphaTest(benchmark::State &state, D3D9RasterPaths path) {
     Scene scene;
+    D3D9TestLimitRasterPaths(path);
     scene.dev->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
     scene.dev->SetRenderState(D3DRS_ALPHAREF, 1);
     scene.dev->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
     for (auto _ : state) scene.Frame();
     Report(state, (double)kSprites * kSize * kSize);
 }
+void BM_SpritesAlphaTest(benchmark::State &state) { SpritesAlphaTest(state, D3D9_RASTER_AVX2); }
+void BM_SpritesAlphaTestSse2(benchmark::State &state) { SpritesAlphaTest(state, D3D9_RASTER_SSE2); }
 BENCHMARK(BM_SpritesAlphaTest)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SpritesAlphaTestSse2)->Unit(benchmark::kMillisecond);
 
-void BM_SpritesAlphaBlend(benchmark::State &state) {
+void SpritesAlphaBlend(benchmark::State &state, D3D9RasterPaths path) {
     Scene scene;
+    D3D9TestLimitRasterPaths(path);
     scene.dev->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     scene.dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     scene.dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     for (auto _ : state) scene.Frame();
     Report(state, (double)kSprites * kSize * kSize);
 }
+void BM_SpritesAlphaBlend(benchmark::State &state) { SpritesAlphaBlend(state, D3D9_RASTER_AVX2); }
+void BM_SpritesAlphaBlendSse2(benchmark::State &state) { SpritesAlphaBlend(state, D3D9_RASTER_SSE2); }
 BENCHMARK(BM_SpritesAlphaBlend)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SpritesAlphaBlendSse2)->Unit(benchmark::kMillisecond);
 
 void BM_Stretch320To640(benchmark::State &state) {
     Scene scene;
@@ -178,7 +188,9 @@ public:
     void Finalize() override {
         ConsoleReporter::Finalize();
         const char *pairs[][2] = {{"BM_SpritesAlphaTest", "BM_PixmanSpritesBinaryAlpha"},
+                                  {"BM_SpritesAlphaTestSse2", "BM_PixmanSpritesBinaryAlpha"},
                                   {"BM_SpritesAlphaBlend", "BM_PixmanSpritesOver"},
+                                  {"BM_SpritesAlphaBlendSse2", "BM_PixmanSpritesOver"},
                                   {"BM_Stretch320To640", "BM_PixmanStretch320To640"}};
         for (auto &p : pairs) {
             auto a = rates.find(p[0]), b = rates.find(p[1]);

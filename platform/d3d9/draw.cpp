@@ -117,14 +117,12 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT count, const uint8_t *data, UIN
         v.rhw = LoadF(p + 12);
         v.diffuse = layout.diffuse >= 0 ? Load32(p + layout.diffuse) : 0xFFFFFFFFu;
         v.specular = layout.specular >= 0 ? Load32(p + layout.specular) : 0u;
-        for (int t = 0; t < 8; ++t) {
-            if (t < layout.texCount) {
-                v.tex[t][0] = LoadF(p + layout.tex[t]);
-                v.tex[t][1] = LoadF(p + layout.tex[t] + 4);
-            } else {
-                v.tex[t][0] = v.tex[t][1] = 0.0f;
-            }
+        int t = 0;
+        for (; t < layout.texCount; ++t) {
+            v.tex[t][0] = LoadF(p + layout.tex[t]);
+            v.tex[t][1] = LoadF(p + layout.tex[t] + 4);
         }
+        for (; t < 8; ++t) v.tex[t][0] = v.tex[t][1] = 0.0f;
     }
     ApplyTextureTransforms(state, vertices.data(), vertices.size());
 
