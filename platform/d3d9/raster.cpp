@@ -678,6 +678,35 @@ void FastSpan(const FastSetup &s, uint32_t *dst, int y, int x0, int count) {
     }
     const double du = s.pu->dx, dv = s.pv->dx;
     uint32_t row[kChunk];
+    if (dv == 0.0 && std::fabs(u * w) + count * std::fabs(du * w) + 2.0 < 1e9) {
+        // Along one texel row, within FloorToInt's range: the column alone per pixel.
+        const uint32_t *texels = s.texels + (size_t)Address(FloorToInt(v * h), h, s.addressV) * w;
+        auto gather = [&](auto column) {
+            for (int i = 0; i < count; i += kChunk) {
+                const int n = std::min(kChunk, count - i);
+                for (int k = 0; k < n; ++k, u += du) {
+                    const double f = u * w;
+                    const int x = (int)f;
+                    row[k] = texels[column(x - (f < (double)x))];
+                }
+                s.kernel(s.ops, SpanRows{row, 0, dst + i, 0, n, 1});
+            }
+        };
+        const int last = w - 1;
+        const bool pow2 = (w & last) == 0;
+        if (s.addressU == D3DTADDRESS_WRAP && pow2)
+            gather([last](int x) { return x & last; });
+        else if (s.addressU == D3DTADDRESS_MIRROR && pow2)
+            gather([w, last](int x) {
+                x &= 2 * w - 1;
+                return x <= last ? x : 2 * w - 1 - x;
+            });
+        else if (s.addressU == D3DTADDRESS_WRAP || s.addressU == D3DTADDRESS_MIRROR)
+            gather([w, &s](int x) { return Address(x, w, s.addressU); });
+        else
+            gather([last](int x) { return x < 0 ? 0 : x > last ? last : x; });
+        return;
+    }
     for (int i = 0; i < count; i += kChunk) {
         const int n = std::min(kChunk, count - i);
         for (int k = 0; k < n; ++k, u += du, v += dv)

@@ -29,6 +29,9 @@ const Shape kShapes[] = {
     {62.0f, 20.0f, 44.0f, 46.0f, 0, 0, 1, 1, D3DTADDRESS_CLAMP, false},                     // shrunk, mirrored
     {-2.0f, 38.0f, 66.0f, 47.0f, 0, 0, 3, 2, D3DTADDRESS_WRAP, false},                      // wrapped, wide
     {8.5f, 26.5f, 24.5f, 44.5f, 0, 0, 16 * T, 18 * T, D3DTADDRESS_CLAMP, true},             // leaning edge
+    {44.5f, 2.5f, 60.5f, 12.5f, 56 * T, 4 * T, 72 * T, 14 * T, D3DTADDRESS_MIRROR, false},  // 1:1 mirrored
+    {1.5f, 40.5f, 63.5f, 46.5f, -1, 0, 2, 0.3f, D3DTADDRESS_MIRROR, false},                 // stretched, mirrored
+    {12.0f, 3.0f, 28.0f, 11.0f, 0, 0, 16 * T, 8 * T, D3DTADDRESS_WRAP, false},              // 1:1 on texel edges
     // Rows longer than the kernels' chunks on the wide target (clipped on the back buffer).
     {3.5f, 30.5f, 143.5f, 33.5f, 0, 0, 140 * T, 3 * T, D3DTADDRESS_WRAP, false},
     {-0.5f, 34.5f, 149.5f, 36.5f, 0, 0.5f, 1, 0.6f, D3DTADDRESS_CLAMP, false},
