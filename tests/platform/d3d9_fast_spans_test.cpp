@@ -39,7 +39,7 @@ const Shape kShapes[] = {
 
 uint32_t Texel(int x, int y) {
     // Runs of four columns: clear, opaque, varied, half; colour from a hash.
-    uint32_t h = (uint32_t)(x * 73856093) ^ (uint32_t)(y * 19349663);
+    uint32_t h = (uint32_t)x * 73856093u ^ (uint32_t)y * 19349663u;
     h ^= h >> 13;
     h *= 0x5bd1e995u;
     uint32_t alpha;
