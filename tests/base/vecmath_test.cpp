@@ -85,7 +85,7 @@ TEST(VecMath, CompositeRotationsAreProductsOfSingleAxes) {
         ConvertMatrixTo3x4(&converted, &composite);
         ExpectNear34(table, converted, 5e-4f);
     }
-    // The spec's XYZ terms, written out.
+    // The XYZ rotation terms, written out by hand.
     const float sx = std::sin(x), cx = std::cos(x), sy = std::sin(y), cy = std::cos(y), sz = std::sin(z), cz = std::cos(z);
     MAT44 m;
     MakeRotMatrixXYZ(&m, x, y, z);
