@@ -6,6 +6,10 @@
 #include <cstdint>
 
 class Hud;
+class Gimmicks;
+class Effects;
+class FieldObjects;
+class PhysicsManager;
 struct MapGrid;
 struct StatusWindow;
 
@@ -58,9 +62,17 @@ struct PlayerContact {
     Player *player = nullptr;
 };
 
+// The field rebuild reads the records it clears and refills through these sibling pointers.
 struct MapChange {
-    int pending = 0;
-    int newArea = 0;
+    MapGrid *grid = nullptr;
+    Enemies *enemies = nullptr;
+    Gimmicks *gimmicks = nullptr;
+    Effects *effects = nullptr;
+    Arms *arms = nullptr;
+    FieldObjects *fieldObjects = nullptr;
+    PhysicsManager *physics = nullptr;
+    int pending = 0; // 1: rebuild at the next RebuildFieldForMap
+    int newArea = 0; // world-state store slots
     int oldArea = 0;
 };
 

@@ -8,6 +8,8 @@ CurGame::CurGame()
     playerContact.arms = &arms;
     playerContact.enemies = &enemies;
     playerContact.player = &player;
+    mapChange.enemies = &enemies;
+    mapChange.arms = &arms;
     keyConfig.LoadKeyBindings();
     topState = TOP_TITLE;
 }

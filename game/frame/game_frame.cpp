@@ -1,7 +1,5 @@
 #include "game/frame/game_frame.h"
 
-#include <exception>
-
 #include "game/frame/game_graphics.h"
 #include "game/frame/game_input.h"
 #include "library/base/library.h"
@@ -41,7 +39,8 @@ void GameFrame::RunGameLoop()
     GameGraphics().setDrawTarget(kBackPage);
     try {
         OnLoad();
-    } catch (const std::exception &) {
+    } catch (...) {
+        // Whatever a load throws ends the loop; the entry still ends the library.
         return;
     }
     if (runFlag != 1) {

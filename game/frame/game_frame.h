@@ -18,7 +18,6 @@ void WaitFramePeriod(uint64_t t0, MicrosecondClock clock);
 
 class GameFrame {
 public:
-    virtual ~GameFrame() = default;
     virtual void OnLoad() {}
     virtual void OnHook1() {}
     virtual void OnHook2() {}
@@ -27,6 +26,7 @@ public:
     virtual void OnUpdate() {}
     virtual void OnDraw() {}
     virtual void OnHook4() {}
+    virtual ~GameFrame() = default;
 
     // Runs until the window closes, a clear fails or Escape is pressed; ends the library.
     void RunGameLoop();

@@ -51,7 +51,7 @@ void SoundLists::PlayEffectSound(int n) const
 {
     // Scripts pass effect numbers as data: a number outside the list plays nothing.
     if (n < 0 || n >= kEffectSoundCount) return;
-    PlaySoundHandle(effects[n], 1, 1);
+    PlaySoundHandle(effects[n], SOUND_PLAY_BACKGROUND, 1);
 }
 
 int SoundLists::SwitchMusicTrack(int n)
@@ -64,7 +64,7 @@ int SoundLists::SwitchMusicTrack(int n)
         return 0;
     }
     if (currentTrack >= 0 && currentTrack < kMusicTrackCount) StopSoundHandle(tracks[currentTrack]);
-    PlaySoundHandle(tracks[n], 3, 1);
+    PlaySoundHandle(tracks[n], SOUND_PLAY_LOOP, 1);
     currentTrack = n;
     return 0;
 }

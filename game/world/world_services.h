@@ -49,7 +49,8 @@ int GetBodyPositionById(int id, float *x, float *y);
 bool IsBodyTouchingObject(FieldObjects &objects, int id);
 void MakeAllBodiesDynamic();
 int SetBodyVelocityById(int id, float vx, float vy, PhysicsManager &physics);
-void ShowMessageAndWait(Hud &window, const char *text);
+// -1 on the frame JUMP is pressed, else 1.
+int ShowMessageAndWait(Hud &window, const char *text);
 void SpawnEffect(Effects &effects, float x, float y, int kind);
 void SpawnItemDrop(FieldObjects &objects, int row, float x, float y);
 void StartScreenEffect(ScreenEffect &effect, int mode);

@@ -56,4 +56,39 @@ TEST_F(SoundListsTest, MissingFilesLeaveMinusOneAndSwitchingKeepsOneTrack) {
     PlayEffectSound(-1);
 }
 
+LONG Hundredths(int handle) {
+    LONG v = 1;
+    GetSoundRec(handle)->buffers[0].buffer->GetVolume(&v);
+    return v;
+}
+
+TEST_F(SoundListsTest, VolumesByTheList) {
+    struct Case {
+        const char *file;
+        bool music;
+        int n;
+        LONG hundredths; // of the volume the list gives (0 = as loaded)
+    } cases[] = {
+        {"DataForWork\\sound\\ukase000.wav", false, 0, -929},   // 30
+        {"DataForWork\\sound\\ukase051.wav", false, 51, -1452}, // 30, then 9
+        {"DataForWork\\sound\\ukase072.wav", false, 72, -1105}, // 20
+        {"DataForWork\\sound\\ukase073.wav", false, 73, -105},  // 200
+        {"DataForWork\\sound\\ukase098.wav", false, 98, -929},
+        {"DataForWork\\sound\\ukase099.wav", false, 99, 0},     // keeps its load volume
+        {"DataForWork\\sound\\ukase101.wav", false, 101, -105},
+        {"DataForWork\\music\\0.ogg", true, 0, -804},           // 40
+        {"DataForWork\\music\\10.ogg", true, 11, -804},
+        {"DataForWork\\music\\12.ogg", true, 12, 0},
+        {"DataForWork\\music\\13.ogg", true, 13, 0},
+    };
+    for (const Case &c : cases) Put(c.file);
+    SoundLists &s = GetSoundLists();
+    s.LoadSoundLists();
+    for (const Case &c : cases) {
+        int h = c.music ? s.tracks[c.n] : s.effects[c.n];
+        ASSERT_NE(h, -1) << c.file;
+        EXPECT_EQ(Hundredths(h), c.hundredths) << c.file;
+    }
+}
+
 } // namespace

@@ -13,6 +13,17 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/brisgal-road.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 "$gen" --short-music "$work" > /dev/null
+# The sheets are the sizes their cell grids are cut from.
+python3 - "$work/DataForWork" <<'PY'
+import struct, sys
+sizes = {"title.bmp": (256, 256), "font_sjis1.bmp": (128, 1024), "font_sjis3.bmp": (128, 2048),
+         "font_sjis32.bmp": (128, 2048), "asci.bmp": (128, 128), "numberonly.bmp": (80, 8),
+         "win.dds": (64, 64), "cursor.dds": (64, 16)}
+for name, want in sizes.items():
+    head = open(f"{sys.argv[1]}/{name}", "rb").read(26)
+    got = struct.unpack("<ii", head[18:26])
+    assert head[:2] == b"BM" and got == want, f"{name}: {got}, expected {want}"
+PY
 if [ -n "$pack" ]; then
   "$pack" --pack "$work/DataForWork" "$work/DataForWork.kla" > /dev/null
   rm -rf "$work/DataForWork"

@@ -105,11 +105,19 @@ void WriteBmp(const fs::path &p, const Image &img) {
 // ---- text through FreeType ----
 FT_Library g_ft = nullptr;
 FT_Face g_face = nullptr;
+// A 5 x 8 bitmap face for the 8 x 8 ASCII cells: an outline font drawn at 8 pixels smears
+// letters like M and W; without it the outline font is used.
+FT_Face g_smallFace = nullptr;
 
 bool OpenFont() {
     const char *candidates[] = {"/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf",
                                 "/usr/share/fonts/truetype/fonts-japanese-gothic.ttf"};
     if (FT_Init_FreeType(&g_ft) != 0) return false;
+    if (FT_New_Face(g_ft, "/usr/share/fonts/X11/misc/5x8.pcf.gz", 0, &g_smallFace) != 0 ||
+        g_smallFace->num_fixed_sizes < 1 || FT_Select_Size(g_smallFace, 0) != 0) {
+        if (g_smallFace) FT_Done_Face(g_smallFace);
+        g_smallFace = nullptr;
+    }
     for (const char *c : candidates)
         if (FT_New_Face(g_ft, c, 0, &g_face) == 0) return true;
     g_face = nullptr;
@@ -117,13 +125,18 @@ bool OpenFont() {
 }
 
 // Draws one code point with its pen at (x, baseline); returns the advance. mono: threshold the
-// coverage so small glyphs stay crisp on a colour-keyed sheet.
-int DrawGlyph(Image &img, int x, int baseline, uint32_t cp, int pixels, Rgb colour, bool mono) {
-    if (!g_face) return pixels / 2;
-    FT_Set_Pixel_Sizes(g_face, 0, (FT_UInt)pixels);
-    if (FT_Load_Char(g_face, cp, FT_LOAD_RENDER | (mono ? FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME : 0)) != 0)
+// coverage so small glyphs stay crisp on a colour-keyed sheet. A face given is used at its own
+// bitmap size.
+int DrawGlyph(Image &img, int x, int baseline, uint32_t cp, int pixels, Rgb colour, bool mono,
+              FT_Face face = nullptr) {
+    if (!face) {
+        if (!g_face) return pixels / 2;
+        face = g_face;
+        FT_Set_Pixel_Sizes(face, 0, (FT_UInt)pixels);
+    }
+    if (FT_Load_Char(face, cp, FT_LOAD_RENDER | (mono ? FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME : 0)) != 0)
         return pixels / 2;
-    FT_GlyphSlot g = g_face->glyph;
+    FT_GlyphSlot g = face->glyph;
     const FT_Bitmap &bm = g->bitmap;
     for (unsigned row = 0; row < bm.rows; row++) {
         for (unsigned col = 0; col < bm.width; col++) {
@@ -226,7 +239,8 @@ void WriteAsciiSheet(const fs::path &dir) {
         if (cp == 0) continue;
         int cell = c - 32;
         Image g(8, 8, {0, 0, 0});
-        DrawGlyph(g, 0, 7, cp, 8, {255, 255, 255}, true);
+        if (g_smallFace && c < 0x7F) DrawGlyph(g, 1, 7, cp, 8, {255, 255, 255}, true, g_smallFace);
+        else DrawGlyph(g, 0, 7, cp, 8, {255, 255, 255}, true);
         for (int y = 0; y < 8; y++)
             for (int x = 0; x < 8; x++)
                 if (g.Get(x, y).r > 128) a.Set((cell % 16) * 8 + x, (cell / 16) * 8 + y, {255, 255, 255});
@@ -235,7 +249,8 @@ void WriteAsciiSheet(const fs::path &dir) {
     Image n(80, 8, kClear);
     for (int d = 0; d < 10; d++) {
         Image g(8, 8, {0, 0, 0});
-        DrawGlyph(g, 0, 7, (uint32_t)('0' + d), 8, {255, 255, 255}, true);
+        if (g_smallFace) DrawGlyph(g, 1, 7, (uint32_t)('0' + d), 8, {255, 255, 255}, true, g_smallFace);
+        else DrawGlyph(g, 0, 7, (uint32_t)('0' + d), 8, {255, 255, 255}, true);
         for (int y = 0; y < 8; y++)
             for (int x = 0; x < 8; x++)
                 if (g.Get(x, y).r > 128) n.Set(d * 8 + x, y, {255, 240, 160});
@@ -462,6 +477,7 @@ int main(int argc, char **argv) {
     WriteWindowArt(data);
     WriteSounds(data, shortMusic);
     if (g_face) FT_Done_Face(g_face);
+    if (g_smallFace) FT_Done_Face(g_smallFace);
     if (g_ft) FT_Done_FreeType(g_ft);
     return 0;
 }
