@@ -19,6 +19,44 @@ int GetDeviceCaps(HDC dc, int index);
 
 HGDIOBJ GetStockObject(int index);
 
+// ---- device-independent bitmaps -------------------------------------------------
+
+#define BI_RGB 0
+#define BI_BITFIELDS 3
+#define DIB_RGB_COLORS 0
+#define SRCCOPY 0x00CC0020u
+
+struct BITMAPINFOHEADER {
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight;  // negative: top row first
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter, biYPelsPerMeter;
+    DWORD biClrUsed, biClrImportant;
+};
+
+struct RGBQUAD {
+    BYTE rgbBlue, rgbGreen, rgbRed, rgbReserved;
+};
+
+// BI_BITFIELDS puts the red, green and blue masks where the colours start.
+struct BITMAPINFO {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[1];
+};
+
+// On a window's context (GetDC) the pixels land in its client area, which the host shows.
+// 16, 24 and 32 bits a pixel (BI_RGB, or BI_BITFIELDS for 16 and 32). Source y is the
+// lower edge of the source rectangle counted from the image's bottom row, for top-down
+// images too. Both return the lines drawn, 0 when nothing could be.
+int SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD height, int xSrc, int ySrc,
+                      UINT startScan, UINT lines, const void *bits, const BITMAPINFO *info, UINT colourUse);
+int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc, int srcWidth,
+                  int srcHeight, const void *bits, const BITMAPINFO *info, UINT colourUse, DWORD rop);
+
 // ---- fonts ----------------------------------------------------------------------
 
 #define DEFAULT_CHARSET 1

@@ -185,3 +185,12 @@ void PlatformTestFailGlyphCode(UINT code);
 int PlatformTestGdiObjectCount();
 // File of the face a font renders with ("" for synthetic fonts or a bad handle).
 std::string PlatformTestFontFile(HFONT font);
+
+// ---- GDI bitmaps (gdi32_dib.cpp) -------------------------------------------------------
+// What SetDIBitsToDevice / StretchDIBits drew into a window's client area, XRGB8888 top row
+// first (empty before the first draw).
+std::vector<uint32_t> PlatformTestWindowPicture(HWND hwnd, int *width, int *height);
+// Bitmap draws on windows since the last reset.
+int PlatformTestDibDrawCount();
+// Forgets every client picture (PlatformTestResetWindowManager does it too).
+void PlatformTestResetDibs();

@@ -42,6 +42,7 @@ using namespace wm;
 void PlatformTestResetWindowManager() {
     host::UseHeadless();
     ResetAll();
+    PlatformTestResetDibs();
 }
 
 void PlatformTestSetDesktop(int width, int height, int depth) {

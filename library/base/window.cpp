@@ -1,6 +1,7 @@
 // Creation and destruction of the main window, window mode and full screen, the getters.
 #include "library/base/window.h"
 #include "library/graphics/device.h"
+#include "library/graphics/screen.h"
 
 #include "library/base/clock_state.h"
 #include "library/base/library.h"
@@ -29,6 +30,7 @@ const DWORD kWindowModeExStyle = WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE;           
 const DWORD kFullScreenStyle = WS_POPUP;
 const DWORD kFullScreenExStyle = WS_EX_TOPMOST;
 const char kDefaultClassName[] = "K731054M";
+const DWORD kDisplayChangeWaitMs = 1000;
 
 DWORD WindowModeStyle() { return kWindowModeStyle | (g_window.settings.styleApplied ? WS_VISIBLE : 0); }
 
@@ -280,10 +282,14 @@ int ChangeWindowMode(int windowMode) {
 
     g_window.modeChanging = 1;
     ApplyWindowStyle();
-    // graphics: ChangeScreenMode (-1, -1, -1, 1, -1) gives the result, and the pump runs
-    // until the display-changed flag reports the new mode.
+    const int result = ChangeScreenMode(-1, -1, -1, 1, -1);
+    // The pump runs until the display reports the new mode. A change that leaves the display
+    // as it was reports nothing, so the wait ends after a second in any case.
+    const DWORD start = timeGetTime();
+    while (PumpWindowMessages() == 0 && !g_window.displayChanged && timeGetTime() - start < kDisplayChangeWaitMs)
+        Sleep(1);
     g_window.modeChanging = 0;
-    return 0;
+    return result;
 }
 
 int SetMainWindowTitle(const char *title) {

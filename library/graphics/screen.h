@@ -14,14 +14,11 @@ enum : int32_t {
 constexpr UINT_PTR kFrontScreenTimer = 0x7FFF;
 constexpr UINT kFrontScreenTimerMs = 32;
 
-// What the screen code calls in modules that may be missing from a program: the models and
-// the fonts. A null slot has nothing to do.
+// What the screen code calls in modules that may be missing from a program: the models.
+// A null slot has nothing to do.
 struct SCREENLINKS {
     void (*rebuildModelTextures)();
     void (*createModelVertexBuffers)();
-    int (*recreateFonts)();
-    int (*keepDefaultFont)();                             // 1 when the default font was kept
-    void (*remakeDefaultFont)();
 };
 
 struct SCREENSTATE {
@@ -38,6 +35,8 @@ int SetDrawClipRect(int x1, int y1, int x2, int y2);
 int ClearDrawTarget();
 int ClearScreen();
 int PresentBackScreen();
+// Software path: waits for the start of the next vertical blank unless one is in progress.
+int WaitVerticalBlank();
 int ShowFrame();
 void FrontScreenTimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
 int UseSubBackBuffer();

@@ -7,6 +7,7 @@
 #include "library/graphics/draw_area.h"
 #include "library/graphics/draw_params.h"
 #include "library/graphics/graph.h"
+#include "library/graphics/memimg.h"
 #include "library/graphics/pixel_convert.h"
 #include "library/graphics/render_device.h"
 #include "library/graphics/render_state.h"
@@ -14,6 +15,8 @@
 #include "library/graphics/screen_log.h"
 #include "library/graphics/screen_surfaces.h"
 #include "library/graphics/vertex_batch.h"
+#include "platform/gdi32.h"
+#include "platform/kernel32.h"
 #include "platform/user32.h"
 
 namespace {
@@ -39,26 +42,77 @@ void DrawScreenLogOverFrame(int width, int height) {
 struct PRESENTRECTS {
     RECT source, dest;
     bool useRects;
+    bool emulated;  // 320 x 240 shown on the 640 x 480 screen
 };
 
 PRESENTRECTS PresentRects() {
     int w, h;
     GetScreenExtent(&w, &h);
-    PRESENTRECTS r{{0, 0, w, h}, {0, 0, w, h}, true};
-    const bool emulated = g_drawState.emulation320 && w == 640 && h == 480;
-    if (emulated) r.source = RECT{0, 0, 320, 240};
+    PRESENTRECTS r{{0, 0, w, h}, {0, 0, w, h}, true, g_drawState.emulation320 && w == 640 && h == 480};
+    if (r.emulated) r.source = RECT{0, 0, 320, 240};
     if (IsWindowMode()) {
         if (IsWindowBottomAligned()) {
             const LONG bottom = g_window.clientScreenRect.bottom - g_window.clientScreenRect.top;
             r.dest = RECT{0, bottom - h, w, bottom};
         }
-    } else if (!emulated) {
+    } else if (!r.emulated) {
         r.useRects = false;
     }
     return r;
 }
 
+// A top-down bitmap header over the screen image, with the masks of its colour format.
+struct SCREENBITMAPINFO {
+    BITMAPINFOHEADER header;
+    DWORD masks[3];
+};
+
+// The software screen into the main window's client area.
+int PresentSoftwareScreen(const PRESENTRECTS &r) {
+    const MEMIMG &screen = g_softScreen.screen;
+    if (!IsMemImgValid(&screen)) return 0;
+    if (!g_drawState.vsyncWaitOff) WaitVerticalBlank();
+    const COLOURFORMAT *format = screen.base->colourFormat;
+    SCREENBITMAPINFO info{};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    // The rows are as long as the image's pitch; the rectangles below keep to its width.
+    info.header.biWidth = screen.base->pitch / format->bytesPerPixel;
+    info.header.biHeight = -screen.height;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = format->bitsPerPixel;
+    info.header.biCompression = BI_BITFIELDS;
+    info.masks[0] = format->redMask;
+    info.masks[1] = format->greenMask;
+    info.masks[2] = format->blueMask;
+    const BITMAPINFO *bmi = reinterpret_cast<const BITMAPINFO *>(&info);
+    HDC dc = GetDC(g_window.window);
+    if (!dc) return 0;
+    const int w = screen.width, h = screen.height;
+    const int destW = r.dest.right - r.dest.left, destH = r.dest.bottom - r.dest.top;
+    if (r.emulated) {
+        // The source's lower edge 240 rows up from the bottom: the top-left 320 x 240.
+        StretchDIBits(dc, 0, 0, 640, 480, 0, 240, 320, 240, screen.pixels, bmi, DIB_RGB_COLORS, SRCCOPY);
+    } else if (destW == w && destH == h) {
+        SetDIBitsToDevice(dc, 0, 0, w, h, 0, 0, 0, h, screen.pixels, bmi, DIB_RGB_COLORS);
+    } else {
+        StretchDIBits(dc, r.dest.left, r.dest.top, destW, destH, 0, 0, w, h, screen.pixels, bmi, DIB_RGB_COLORS,
+                      SRCCOPY);
+    }
+    ReleaseDC(g_window.window, dc);
+    return 0;
+}
+
 }  // namespace
+
+int WaitVerticalBlank() {
+    Sleep(0);
+    IDirectDraw7 *dd = g_deviceState.directDraw;
+    if (!dd) return -1;
+    BOOL inBlank = FALSE;
+    if (FAILED(dd->GetVerticalBlankStatus(&inBlank))) return -1;
+    if (!inBlank) dd->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
+    return 0;
+}
 
 int PresentBackScreen() {
     if (!g_library.initialised || g_window.quit) return -1;
@@ -66,7 +120,7 @@ int PresentBackScreen() {
     GetScreenExtent(&w, &h);
     if (GetScreenLogUsed()) DrawScreenLogOverFrame(w, h);
     const PRESENTRECTS r = PresentRects();
-    if (!g_screenSetup.direct3D) return 0;
+    if (!g_screenSetup.direct3D) return PresentSoftwareScreen(r);
     DEVICESTATE &d = g_deviceState;
     if (!GetRenderDevice() || !d.swapChain) return -1;
     FlushVertexBatch();
@@ -176,7 +230,13 @@ int GetDrawScreenGraph(int x1, int y1, int x2, int y2, int graph) {
     if (GetGraphExtent(g_drawState.drawTarget, &width, &height) != 0) return -1;
     if (x1 < 0 || x1 >= x2 || x2 > width || y1 < 0 || y1 >= y2 || y2 > height) return -1;
     if (e->width != x2 - x1 || e->height != y2 - y1) return -1;
-    if (!e->source->desc.hardware) return -1;  // software graphs copy once the software renderer is in
+    if (!e->source->desc.hardware) {
+        MEMIMG *from = DrawTargetMemImg();
+        if (!IsMemImgValid(from)) return -1;
+        const RECT rect{x1, y1, x2, y2};
+        CopyMemImg(GraphMemImg(e), from, &rect, 0, 0);
+        return 0;
+    }
     if (!GetRenderDevice()) return -1;
 
     IDirect3DSurface9 *source;

@@ -3,9 +3,11 @@
 #include "library/base/library.h"
 #include "library/base/log.h"
 #include "library/base/pump.h"
+#include "library/base/strings.h"
 #include "library/base/window.h"
 #include "library/graphics/device.h"
 #include "library/graphics/draw_params.h"
+#include "library/graphics/font.h"
 #include "library/graphics/graph.h"
 #include "library/graphics/graph_bridge.h"
 #include "library/graphics/mask.h"
@@ -68,7 +70,7 @@ int RecoverLostDevice() {
     else
         RestoreGraphsFromFiles();
     if (links.rebuildModelTextures) links.rebuildModelTextures();
-    if (links.recreateFonts) links.recreateFonts();
+    RecreateAllFonts();
     RestoreBasicDrawStates();
     if (links.createModelVertexBuffers) links.createModelVertexBuffers();
     MarkLightsChanged();
@@ -77,6 +79,34 @@ int RecoverLostDevice() {
 }
 
 namespace {
+
+// The default font's settings, kept over a restart of graphics (which starts the font
+// system afresh).
+struct KEPTFONT {
+    char face[256];
+    int size, thickness, type, charSet, edgeSize, italic, charGap;
+};
+
+bool KeepDefaultFont(KEPTFONT *kept) {
+    const FONTREC *font = LookupFontRec(FetchDefaultFont());
+    if (!font) return false;
+    CopyString(kept->face, font->faceName);
+    kept->size = font->size;
+    kept->thickness = font->thickness;
+    kept->type = font->fontType;
+    kept->charSet = font->charSet;
+    kept->edgeSize = font->edgeSize;
+    kept->italic = font->italic;
+    kept->charGap = font->charGap;
+    return true;
+}
+
+void RemakeDefaultFont(const KEPTFONT &kept) {
+    FreeFontHandle(FetchDefaultFont());
+    g_fontSystem.defaultFont = CreateFontToHandle(kept.face, kept.size, kept.thickness, kept.type, kept.charSet,
+                                                  kept.edgeSize, kept.italic);
+    SetFontCharGap(kept.charGap, g_fontSystem.defaultFont);
+}
 
 int StartInMode(const SCREENMODE &mode, void *) {
     g_screenSetup.width = mode.width;
@@ -101,8 +131,8 @@ int ChangeScreenMode(int width, int height, int bits, int force, int refresh) {
 
     WriteLog("画面モード変更処理を開始します\n");
     RaiseLogIndent();
-    const SCREENLINKS &links = g_screenState.links;
-    const bool fontKept = g_library.initialised && links.keepDefaultFont && links.keepDefaultFont() == 1;
+    KEPTFONT font;
+    const bool fontKept = g_library.initialised && KeepDefaultFont(&font);
     if (!g_library.initialising && !g_library.initialised) {
         LowerLogIndent();
         return 0;
@@ -118,7 +148,7 @@ int ChangeScreenMode(int width, int height, int bits, int force, int refresh) {
     // The new screen's size: the area and the camera follow it.
     if (g_library.initialised) SetDrawTarget(g_drawState.drawTarget);
     if (IsWindowMode()) ApplyWindowStyle();
-    if (fontKept && links.remakeDefaultFont) links.remakeDefaultFont();
+    if (fontKept) RemakeDefaultFont(font);
     LowerLogIndent();
     WriteLog("画面モード変更処理は正常に終了しました\n");
     PumpWindowMessages();

@@ -4,6 +4,7 @@
 #include "library/base/pump.h"
 #include "library/base/window.h"
 #include "library/graphics/device.h"
+#include "library/graphics/screen.h"
 #include "library_fixture.h"
 
 #include <algorithm>
@@ -274,6 +275,10 @@ TEST_F(Lifecycle, ChangeWindowModeBeforeAndAfterStartUp) {
     EXPECT_LT(PlatformTestCursorCount(), 0);
     EXPECT_TRUE(LogHas("ウインドウモードフラグが倒されました\r\n"));
     EXPECT_TRUE(LogHas("ウインドウスタイルをフルスクリーンモード用に変更します... 完了\r\n"));
+    // The screen follows: graphics restarted in full screen.
+    EXPECT_TRUE(LogHas("画面モード変更処理は正常に終了しました\r\n"));
+    EXPECT_EQ(IsFullScreen(), 1);
+    EXPECT_EQ(g_screenSetup.initialised, 1);
 
     EXPECT_EQ(ChangeWindowMode(1), 0);
     info = PlatformTestGetWindow(GetMainWindow());

@@ -12,7 +12,9 @@
 #include "library/graphics/draw2d.h"
 #include "library/graphics/draw_area.h"
 #include "library/graphics/draw_params.h"
+#include "library/graphics/font.h"
 #include "library/graphics/graph.h"
+#include "library/graphics/memimg.h"
 #include "library/graphics/render_state.h"
 #include "library/graphics/screen.h"
 #include "library/graphics/state3d.h"
@@ -26,6 +28,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -381,6 +384,37 @@ TEST_F(ScreenTest, AFailedPresentRebuildsTheDeviceAtTheNextFrameAndGraphsComeBac
     EXPECT_EQ(ScreenPixel(10 + 4, 10 + 3), Picture(4, 3));
 }
 
+TEST_F(ScreenTest, FontsLiveThroughALostDeviceAndTheDefaultFontThroughAModeChange) {
+    PlatformTestUseSyntheticFonts(true);
+    const int font = CreateFontToHandle(nullptr, 20, 3, FONTTYPE_EDGE, 1, 2, 0);
+    ASSERT_NE(font, -1);
+    ASSERT_EQ(SetFontCharGap(3, font), 0);
+    int32_t deleted = 0;
+    ASSERT_EQ(AttachFontDeleteFlag(font, &deleted), 0);
+    ASSERT_EQ(RecoverLostDevice(), 0);
+    ASSERT_EQ(IsValidFontHandle(font), 1);
+    EXPECT_EQ(LookupFontRec(font)->charGap, 3);
+    EXPECT_EQ(LookupFontRec(font)->edgeSize, 2);
+    EXPECT_EQ(deleted, 0);
+
+    // The default font made with other settings comes back with them after the change.
+    FreeFontHandle(FetchDefaultFont());
+    g_fontSystem.defaultFont = CreateFontToHandle(nullptr, 24, 5, FONTTYPE_ANTIALIAS, 1, -1, 1);
+    ASSERT_NE(g_fontSystem.defaultFont, -1);
+    SetFontCharGap(2, g_fontSystem.defaultFont);
+    ASSERT_EQ(ChangeScreenMode(800, 600, -1, 0, -1), 0);
+    const FONTREC *def = LookupFontRec(FetchDefaultFont());
+    ASSERT_NE(def, nullptr);
+    EXPECT_EQ(def->size, 24);
+    EXPECT_EQ(def->thickness, 5);
+    EXPECT_EQ(def->fontType, FONTTYPE_ANTIALIAS);
+    EXPECT_EQ(def->italic, 1);
+    EXPECT_EQ(def->charGap, 2);
+    EXPECT_EQ(IsValidFontHandle(font), 0);  // the restart deleted every other font
+    EXPECT_EQ(deleted, 1);
+    PlatformTestUseSyntheticFonts(false);
+}
+
 TEST_F(ScreenTest, RestoreCallbackRunsInsteadOfTheFileRestore) {
     static int calls;
     calls = 0;
@@ -442,6 +476,124 @@ TEST_F(ScreenTest, TextDrawsOnTheSoftwareScreenPlainAndBlended) {
     EXPECT_EQ(whites, 0);
     EXPECT_GT(mixed, 4 * 20);
     EXPECT_EQ(g_drawArea.right, 640);
+}
+
+// The software screen painted with the picture, in its own pixel format.
+void PaintSoftwareScreen() {
+    const MEMIMG &m = g_softScreen.screen;
+    const COLOURFORMAT *f = m.base->colourFormat;
+    for (int y = 0; y < m.height; ++y)
+        for (int x = 0; x < m.width; ++x) {
+            const uint32_t c = Picture(x, y);
+            StorePixelValue(m.pixels + (size_t)y * m.base->pitch + (size_t)x * f->bytesPerPixel, f->bytesPerPixel,
+                            MakeColourCode(f, (int)(c >> 16), (int)(c >> 8 & 0xFF), (int)(c & 0xFF), 255));
+        }
+}
+
+// What the window shows of a picture colour on a screen of `bits`: 565 keeps the top bits of
+// each channel and the display widens them again.
+uint32_t OnWindow(uint32_t c, int bits) {
+    if (bits == 32) return c & 0xFFFFFF;
+    const uint32_t r = (c >> 16 & 0xFF) >> 3, g = (c >> 8 & 0xFF) >> 2, b = (c & 0xFF) >> 3;
+    return (r * 255 / 31) << 16 | (g * 255 / 63) << 8 | b * 255 / 31;
+}
+
+class SoftwareScreenTest : public ScreenTest {
+protected:
+    void StartSoftware(int bits) {
+        ShutdownGraphics();
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.lpszClassName = "SoftScreenTest";
+        RegisterClassExA(&wc);
+        if (!g_window.window)
+            g_window.window = CreateWindowExA(0, "SoftScreenTest", "", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480, nullptr,
+                                              nullptr, nullptr, nullptr);
+        ASSERT_NE(g_window.window, nullptr);
+        g_screenSetup.softwareOnly = 1;
+        g_screenSetup.bits = bits;
+        ASSERT_EQ(StartGraphics(), 0);
+        ASSERT_EQ(g_screenSetup.direct3D, 0);
+        ASSERT_EQ(SetDrawTarget(BACK_PAGE), 0);
+    }
+
+    std::vector<uint32_t> Window() const {
+        int w = 0, h = 0;
+        std::vector<uint32_t> p = PlatformTestWindowPicture(g_window.window, &w, &h);
+        EXPECT_EQ(w, 640);
+        EXPECT_EQ(h, 480);
+        return p;
+    }
+};
+
+TEST_F(SoftwareScreenTest, FramesShowTheScreenImageOnTheWindowAndTheEmulationDoublesTheTopLeft) {
+    for (int bits : {16, 32}) {
+        SCOPED_TRACE(bits);
+        StartSoftware(bits);
+        PaintSoftwareScreen();
+        const int draws = PlatformTestDibDrawCount();
+        ASSERT_EQ(ShowFrame(), 0);
+        EXPECT_EQ(PlatformTestDibDrawCount(), draws + 1);
+        std::vector<uint32_t> shown = Window();
+        ASSERT_EQ(shown.size(), 640u * 480u);
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x)
+                ASSERT_EQ(shown[(size_t)y * 640 + x], OnWindow(Picture(x, y), bits)) << x << "," << y;
+
+        g_drawState.emulation320 = 1;
+        ASSERT_EQ(ShowFrame(), 0);
+        shown = Window();
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x)
+                ASSERT_EQ(shown[(size_t)y * 640 + x], OnWindow(Picture(x / 2, y / 2), bits)) << x << "," << y;
+        g_drawState.emulation320 = 0;
+    }
+}
+
+TEST_F(SoftwareScreenTest, TheFrameWaitsForTheNextVerticalBlankUnlessOneIsOn) {
+    StartSoftware(16);
+    g_drawState.vsyncWaitOff = 0;
+    D3D9TestSetPacing(true);
+    D3D9TestRecordCalls(true);
+    PlatformTestUseFakeClock(true);
+    // 8 ms into a refresh period of 16.67 ms: the wait ends at the next period.
+    PlatformTestSetFakeClockMs(1008);
+    ASSERT_EQ(ShowFrame(), 0);
+    EXPECT_GE(PlatformTestFakeClockMs(), 1016u);
+    EXPECT_LE(PlatformTestFakeClockMs(), 1018u);
+    // Now inside the blank at the period's start: no wait.
+    const ULONGLONG inBlank = PlatformTestFakeClockMs();
+    ASSERT_EQ(ShowFrame(), 0);
+    EXPECT_EQ(PlatformTestFakeClockMs(), inBlank);
+    PlatformTestUseFakeClock(false);
+    int waits = 0;
+    for (const std::string &call : D3D9TestTakeCalls()) waits += call.rfind("DirectDraw::WaitForVerticalBlank", 0) == 0;
+    EXPECT_EQ(waits, 1);
+    D3D9TestRecordCalls(false);
+    g_drawState.vsyncWaitOff = 1;
+}
+
+TEST_F(SoftwareScreenTest, ScreenCopiesIntoASoftwareGraph) {
+    StartSoftware(32);
+    PaintSoftwareScreen();
+    const int copy = CreateBlankGraph(20, 10);
+    ASSERT_NE(copy, -1);
+    GRAPHENTRY *e = GetGraphEntry(copy);
+    ASSERT_EQ(e->source->desc.hardware, 0);
+    ASSERT_EQ(GetDrawScreenGraph(52, 63, 72, 73, copy), 0);
+    const MEMIMG *m = GraphMemImg(e);
+    const COLOURFORMAT *f = m->base->colourFormat;
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x) {
+            int r, g, b, a;
+            SplitColourCode(f, LoadPixelValue(m->pixels + (size_t)y * m->base->pitch + (size_t)x * f->bytesPerPixel,
+                                              f->bytesPerPixel),
+                            &r, &g, &b, &a);
+            ASSERT_EQ((uint32_t)(r << 16 | g << 8 | b), Picture(x + 52, y + 63)) << x << "," << y;
+        }
+    EXPECT_EQ(GetDrawScreenGraph(52, 63, 73, 73, copy), -1);
+    EXPECT_EQ(GetDrawScreenGraph(630, 0, 650, 10, copy), -1);
 }
 
 TEST_F(ScreenTest, ScreenModeChangeWalksItsFallBacks) {
