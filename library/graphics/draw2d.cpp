@@ -9,6 +9,7 @@
 #include "library/graphics/draw_area.h"
 #include "library/graphics/draw_params.h"
 #include "library/graphics/graph.h"
+#include "library/graphics/graph_bridge.h"
 #include "library/graphics/render_device.h"
 
 #include <algorithm>
@@ -47,7 +48,7 @@ bool NeedsSubtractPasses(const GRAPHENTRY *e) {
 // Steps 7-9: the back end between the subtractive passes when they are needed.
 template <typename Draw>
 int RunBackEnd(GRAPHENTRY *e, const PASSRECT &rect, Draw draw) {
-    // A graph bound to a movie takes its frame here once movies exist.
+    if (e->boundMovie != -1 && g_graphBridge.advanceMovieFrame) g_graphBridge.advanceMovieFrame(e->boundMovie, 0);
     const bool passes = NeedsSubtractPasses(e);
     if (passes) BlendGraphPrePass(rect.x1, rect.y1, rect.x2, rect.y2);
     const int r = draw();

@@ -36,6 +36,8 @@ struct GRAPHBRIDGE {
     int (*openMovie)(const char *name, int *width, int *height, int option);
     int (*closeMovie)(int movie);
     int (*setMovieFrameCallback)(int movie, void (*callback)(int movie, int value), int value);
+    // Moves a bound movie on before its graph is drawn (may refresh the graph's pixels).
+    int (*advanceMovieFrame)(int movie, int flag);
     // The frame of a movie as an image (null when none is decoded yet).
     BASEIMAGE *(*movieFrameImage)(int movie);
     // The frame when the decoder keeps it in a device surface (null when it does not).

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/ddraw.h"
 #include "platform/windef.h"
 
 enum : int32_t {
@@ -53,3 +54,7 @@ int GetScreenExtent(int *width, int *height);  // 640 x 480 where unset
 int GetScreenColourBits();                     // 16 where unset
 int IsFullScreen();
 int IsHardwareRenderingSelected();
+IDirectDraw7 *GetDirectDrawObject();
+// Zeroes the caller's 380-byte surface record and returns it.
+void *ClearScreenSurfaceInfo(void *record);
+void *GetNullSurface();  // always null

@@ -19,24 +19,25 @@
 #include "platform/kernel32.h"
 #include "platform/user32.h"
 
+#include <cstring>
+
 namespace {
 
-// The on-screen log over the whole screen, in plain blending and white.
+// The on-screen log over the whole screen, in plain blending and white. The area goes
+// through SetDrawClipRect both ways, so that the device's viewport and scissor follow it.
 void DrawScreenLogOverFrame(int width, int height) {
-    const DRAWAREA area = g_drawArea;
-    const int32_t empty = g_drawState.emptyArea;
+    int32_t requested[4];
+    std::memcpy(requested, g_screenState.requested, sizeof requested);
     const int mode = g_drawState.blendMode, parameter = g_drawState.blendParam;
     const uint32_t brightness = g_drawState.brightness;
-    g_drawArea = MakeDrawArea(0, 0, width, height);
-    g_drawState.emptyArea = 0;
+    SetDrawClipRect(0, 0, width, height);
     SetBlendMode(0, 0);
     SetBrightnessRGB(255, 255, 255);
     DrawScreenLog();
     FlushVertexBatch();
     SetBlendMode(mode, parameter);
     SetBrightnessColour(brightness);
-    g_drawArea = area;
-    g_drawState.emptyArea = empty;
+    SetDrawClipRect(requested[0], requested[1], requested[2], requested[3]);
 }
 
 struct PRESENTRECTS {

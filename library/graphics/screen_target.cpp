@@ -17,10 +17,13 @@
 #include "platform/user32.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
 bool IsScreenPage(int handle) { return handle == BACK_PAGE || handle == FRONT_PAGE; }
+
+constexpr size_t kScreenSurfaceInfoBytes = 380;
 
 }  // namespace
 
@@ -190,3 +193,12 @@ int GetScreenColourBits() { return g_screenSetup.bits ? g_screenSetup.bits : 16;
 int IsFullScreen() { return !IsWindowMode(); }
 
 int IsHardwareRenderingSelected() { return !g_screenSetup.softwareOnly; }
+
+IDirectDraw7 *GetDirectDrawObject() { return g_deviceState.directDraw; }
+
+void *ClearScreenSurfaceInfo(void *record) {
+    if (record) std::memset(record, 0, kScreenSurfaceInfoBytes);
+    return record;
+}
+
+void *GetNullSurface() { return nullptr; }

@@ -6,6 +6,7 @@
 #include "library/graphics/draw2d.h"
 #include "library/graphics/draw_area.h"
 #include "library/graphics/draw_params.h"
+#include "library/graphics/graph_bridge.h"
 #include "library/graphics/render_state.h"
 #include "library/graphics/device.h"
 #include "library/graphics/vertex_batch.h"
@@ -14,6 +15,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 
 namespace {
@@ -188,6 +191,24 @@ TEST_F(GraphDraw, BadHandlesAndEmptyAreas) {
     g_drawState.blendGraph = -1;
     FlushVertexBatch();
     Expect(Golden([](double, double, double *, double *) { return false; }));
+}
+
+TEST_F(GraphDraw, AGraphBoundToAMovieMovesItOnBeforeEachDraw) {
+    static std::vector<std::pair<int, int>> calls;
+    calls.clear();
+    g_graphBridge.advanceMovieFrame = [](int movie, int flag) {
+        calls.emplace_back(movie, flag);
+        return 0;
+    };
+    GetGraphEntry(graph_)->boundMovie = 7;
+    EXPECT_EQ(DrawGraphAt(0, 0, graph_, 1), 0);
+    EXPECT_EQ(DrawGraphStretched(0, 0, 30, 30, graph_, 1), 0);
+    EXPECT_EQ(DrawGraphPart(0, 0, 2, 2, 4, 4, graph_, 1, 0), 0);
+    GetGraphEntry(graph_)->boundMovie = -1;
+    EXPECT_EQ(DrawGraphAt(0, 0, graph_, 1), 0);
+    g_graphBridge.advanceMovieFrame = nullptr;
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0], std::make_pair(7, 0));
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "library/graphics/memimg.h"
 #include "library/graphics/render_state.h"
 #include "library/graphics/screen.h"
+#include "library/graphics/screen_log.h"
 #include "library/graphics/state3d.h"
 #include "library/graphics/text_draw.h"
 #include "library/graphics/vertex_batch.h"
@@ -70,6 +71,19 @@ protected:
         FlushVertexBatch();
         IDirect3DSurface9 *s = g_deviceState.subBackBuffer ? g_deviceState.subBackBuffer : g_deviceState.backBuffer;
         return D3D9TestReadPixel(s, x, y) & 0xFFFFFF;
+    }
+
+    // A 640 x 480 main window in the window manager (the fixture's window record has none).
+    static void MakeWindow() {
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.lpszClassName = "ScreenTest";
+        RegisterClassExA(&wc);
+        if (!g_window.window)
+            g_window.window = CreateWindowExA(0, "ScreenTest", "", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480, nullptr,
+                                              nullptr, nullptr, nullptr);
+        ASSERT_NE(g_window.window, nullptr);
     }
 
     LIBSTATE savedLibrary_{};
@@ -415,6 +429,49 @@ TEST_F(ScreenTest, FontsLiveThroughALostDeviceAndTheDefaultFontThroughAModeChang
     PlatformTestUseSyntheticFonts(false);
 }
 
+TEST_F(ScreenTest, TheOnScreenLogCoversTheWholeFrameWhateverTheDrawArea) {
+    PlatformTestUseSyntheticFonts(true);
+    MakeWindow();
+    g_screenLog = SCREENLOG{};
+    ASSERT_EQ(SetupScreenLog(), 0);
+    PrintScreenLog("AAAAAAAAAAAA");
+    ASSERT_EQ(ClearScreen(), 0);
+    ASSERT_EQ(SetDrawClipRect(0, 0, 10, 10), 0);
+    ASSERT_EQ(ShowFrame(), 0);
+    const D3D9TestFrame f = D3D9TestLastFrame();
+    ASSERT_EQ(f.width, 640);
+    int drawn = 0;  // log pixels right of and below the draw area
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 48; ++x)
+            drawn += (x >= 10 || y >= 10) && (f.pixels[(size_t)y * 640 + x] & 0xFFFFFF) != kBackground;
+    EXPECT_GT(drawn, 20);
+    // The area comes back, on the device too.
+    EXPECT_EQ(g_drawArea.right, 10);
+    EXPECT_EQ(g_drawArea.bottom, 10);
+    EXPECT_EQ(g_renderState.viewport.Width, 10u);
+    EndScreenLog();
+    g_screenLog = SCREENLOG{};
+    PlatformTestUseSyntheticFonts(false);
+}
+
+TEST_F(ScreenTest, QueriesReportTheScreenAsStored) {
+    EXPECT_NE(GetDirectDrawObject(), nullptr);
+    EXPECT_EQ(GetDirectDrawObject(), g_deviceState.directDraw);
+    EXPECT_EQ(GetNullSurface(), nullptr);
+    uint8_t record[381];
+    std::memset(record, 0xAB, sizeof record);
+    EXPECT_EQ(ClearScreenSurfaceInfo(record), record);
+    EXPECT_EQ(record[0], 0);
+    EXPECT_EQ(record[379], 0);
+    EXPECT_EQ(record[380], 0xAB);  // the record's end is kept
+    EXPECT_EQ(ClearScreenSurfaceInfo(nullptr), nullptr);
+    int w = 0, h = 0, bits = 0;
+    EXPECT_EQ(GetScreenSettings(&w, &h, &bits), 0);
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(bits, g_screenSetup.bits);
+    EXPECT_EQ(IsHardwareRenderingSelected(), 1);
+}
+
 TEST_F(ScreenTest, RestoreCallbackRunsInsteadOfTheFileRestore) {
     static int calls;
     calls = 0;
@@ -502,15 +559,7 @@ class SoftwareScreenTest : public ScreenTest {
 protected:
     void StartSoftware(int bits) {
         ShutdownGraphics();
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "SoftScreenTest";
-        RegisterClassExA(&wc);
-        if (!g_window.window)
-            g_window.window = CreateWindowExA(0, "SoftScreenTest", "", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480, nullptr,
-                                              nullptr, nullptr, nullptr);
-        ASSERT_NE(g_window.window, nullptr);
+        MakeWindow();
         g_screenSetup.softwareOnly = 1;
         g_screenSetup.bits = bits;
         ASSERT_EQ(StartGraphics(), 0);
