@@ -26,11 +26,17 @@ bool GameFrame::RunOneFrame()
         input.UpdatePadCounters();
     }
     uint64_t t0 = now();
+    // The period counts from the end of the last frame's wait, so the pump, the clear and the
+    // input step fall inside it and the loop holds 60 frames a second; a late frame is not
+    // made up.
+    uint64_t start = waitEnded && t0 - lastWaitEnd < kFramePeriodUs ? lastWaitEnd : t0;
     GameGraphics().clearScreen();
     OnFrame();
     if (input.KeyCounter(GAMEKEY_ESCAPE) == 1) return false;
     GameGraphics().presentBackScreen();
-    WaitFramePeriod(t0, now);
+    WaitFramePeriod(start, now);
+    lastWaitEnd = now();
+    waitEnded = true;
     return true;
 }
 

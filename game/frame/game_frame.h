@@ -36,4 +36,6 @@ public:
     int runFlag = 0;
     int startTime = 0;
     MicrosecondClock frameClock = nullptr; // null: the library's microsecond counter
+    uint64_t lastWaitEnd = 0;              // when the last frame's wait ended
+    bool waitEnded = false;                // a frame has waited since the start
 };

@@ -201,4 +201,25 @@ TEST_F(FrameLoopTest, EscapeEndsBeforeThePresentOnlyOnItsFirstFrame) {
     EXPECT_FALSE(frame.RunOneFrame());
 }
 
+TEST_F(FrameLoopTest, PeriodRunsFromTheLastWaitSoThePumpIsInsideIt) {
+    CountingFrame frame;
+    frame.frameClock = SteppingClock;
+    g_step = 10;
+    g_now = 1000;
+    ASSERT_TRUE(frame.RunOneFrame());
+    uint64_t first = frame.lastWaitEnd;
+    EXPECT_GE(first, 1000u + kFramePeriodUs);
+    // A pump of 0.5 ms between the frames is inside the next period.
+    g_now += 500;
+    ASSERT_TRUE(frame.RunOneFrame());
+    EXPECT_GE(frame.lastWaitEnd - first, kFramePeriodUs);
+    EXPECT_LE(frame.lastWaitEnd - first, kFramePeriodUs + 3 * g_step);
+    // A pump longer than a period is not made up: the next period counts from that frame's start.
+    uint64_t second = frame.lastWaitEnd;
+    g_now += 20000;
+    ASSERT_TRUE(frame.RunOneFrame());
+    EXPECT_GE(frame.lastWaitEnd - second, 20000 + kFramePeriodUs);
+    EXPECT_LE(frame.lastWaitEnd - second, 20000 + kFramePeriodUs + 4 * g_step);
+}
+
 } // namespace
