@@ -15,8 +15,6 @@
 #include <algorithm>
 #include <cmath>
 
-SOFTDRAWHOOKS g_softDrawHooks;
-
 namespace {
 
 // The screen rectangle a subtractive draw can touch, for the passes that emulate it.

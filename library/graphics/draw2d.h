@@ -17,7 +17,7 @@ int DrawGraphCorners(float x1, float y1, float x2, float y2, float x3, float y3,
 struct GRAPHENTRY;
 
 // The software back ends: the copy and shape kernels over the graph's MEMIMG, installed by
-// the software renderer. Unset, a software graph's draw fails.
+// draw2d_software.cpp. Unset, a software graph's draw fails.
 struct SOFTDRAWHOOKS {
     int (*blit)(GRAPHENTRY *graph, int x, int y, int transparent);
     int (*stretchBlit)(GRAPHENTRY *graph, int x1, int y1, int x2, int y2, int transparent);

@@ -1,7 +1,7 @@
 // The screens on the Direct3D stand-in with graphics started for real: draw targets and their
 // area, clearing and showing frames, the 320 x 240 emulation, copying the screen back into a
-// graph, a lost device rebuilt with every graph restored from its file, and the screen-mode
-// change under refused modes.
+// graph, a lost device rebuilt with every graph restored from its file, the screen-mode
+// change under refused modes, and graphs drawn 1:1 on the software screen.
 #include "device_fixture.h"
 #include "graph_fixture.h"
 #include "image_fixtures.h"
@@ -27,6 +27,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -643,6 +644,109 @@ TEST_F(SoftwareScreenTest, ScreenCopiesIntoASoftwareGraph) {
         }
     EXPECT_EQ(GetDrawScreenGraph(52, 63, 73, 73, copy), -1);
     EXPECT_EQ(GetDrawScreenGraph(630, 0, 650, 10, copy), -1);
+}
+
+// A 12 x 8 sprite whose channels are even, so that a half blend floor((s + d) / 2) is the
+// same on the copy kernel's halving fast path; the key colour on its left column and diagonal.
+constexpr uint32_t kKeyColour = 0x7BFA03;
+uint32_t Sprite(int x, int y) {
+    if (x == 0 || x == y) return kKeyColour;
+    return ((uint32_t)(x * 20 + 10) << 16 | (uint32_t)(y * 30 + 6) << 8 | (uint32_t)(x * y * 2 + 100)) & 0xFEFEFE;
+}
+
+uint32_t SoftwareScreenPixel(int x, int y) {
+    const MEMIMG &m = g_softScreen.screen;
+    const COLOURFORMAT *f = m.base->colourFormat;
+    int r, g, b, a;
+    SplitColourCode(f, LoadPixelValue(m.pixels + (size_t)y * m.base->pitch + (size_t)x * f->bytesPerPixel,
+                                      f->bytesPerPixel),
+                    &r, &g, &b, &a);
+    return (uint32_t)(r << 16 | g << 8 | b);
+}
+
+TEST_F(SoftwareScreenTest, GraphsDrawOneToOneWithTheKeyColourBlendBrightAndDrawArea) {
+    StartSoftware(32);
+    const uint32_t savedKey = g_drawState.transparentKey;
+    ASSERT_EQ(SetTransparentKey(123, 250, 3), 0);
+    WriteFile("sprite.bmp", Bmp24(12, 8, Sprite));
+    const int graph = LoadGraphFile("sprite.bmp", 0, 0, 0);
+    ASSERT_NE(graph, -1);
+    ASSERT_EQ(GetGraphEntry(graph)->source->desc.hardware, 0);
+    enum Kind { AT, PART, SAME_SIZE_STRETCH };
+    struct Case {
+        const char *name;
+        Kind kind;
+        int mode, param, bright[3], transparent;
+        RECT area;   // the draw area set before the draw
+        int x, y;    // where the sprite's top-left lands
+        RECT part;   // the part draw's screen rectangle, or everything
+    };
+    const RECT all{0, 0, 640, 480};
+    const Case cases[] = {
+        {"keyed", AT, BLENDMODE_NONE, 255, {255, 255, 255}, 1, all, 100, 50, all},
+        {"opaque", AT, BLENDMODE_NONE, 255, {255, 255, 255}, 0, all, 100, 50, all},
+        {"half", AT, BLENDMODE_ALPHA, 128, {255, 255, 255}, 1, all, 101, 51, all},
+        {"tinted", AT, BLENDMODE_NONE, 255, {128, 64, 200}, 1, all, 100, 50, all},
+        {"clipped", AT, BLENDMODE_NONE, 255, {255, 255, 255}, 1, {104, 52, 109, 480}, 100, 50, all},
+        {"past the screen", AT, BLENDMODE_ALPHA, 128, {255, 255, 255}, 1, all, 634, 476, all},
+        {"part", PART, BLENDMODE_NONE, 255, {255, 255, 255}, 1, all, 197, 58, {200, 60, 205, 64}},
+        {"part in the area", PART, BLENDMODE_ALPHA, 128, {255, 255, 255}, 1, {0, 0, 203, 480}, 197, 58,
+         {200, 60, 205, 64}},
+        {"same-size stretch", SAME_SIZE_STRETCH, BLENDMODE_NONE, 255, {255, 255, 255}, 1, all, 300, 70, all},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        PaintSoftwareScreen();
+        ASSERT_EQ(SetBlendMode(c.mode, c.param), 0);
+        ASSERT_EQ(SetBrightnessRGB(c.bright[0], c.bright[1], c.bright[2]), 0);
+        ASSERT_EQ(SetDrawClipRect(c.area.left, c.area.top, c.area.right, c.area.bottom), 0);
+        int r = -1;
+        switch (c.kind) {
+        case AT: r = DrawGraphAt(c.x, c.y, graph, c.transparent); break;
+        case PART:
+            r = DrawGraphPart(c.part.left, c.part.top, c.part.left - c.x, c.part.top - c.y, c.part.right - c.part.left,
+                              c.part.bottom - c.part.top, graph, c.transparent, 0);
+            break;
+        case SAME_SIZE_STRETCH: r = DrawGraphStretched(c.x, c.y, c.x + 12, c.y + 8, graph, c.transparent); break;
+        }
+        ASSERT_EQ(r, 0);
+        EXPECT_EQ(g_drawArea.left, c.area.left);
+        EXPECT_EQ(g_drawArea.right, c.area.right);
+        // The sprite's rectangle within the area and the part (the screen clips the rest).
+        const int left = std::max({c.x, c.area.left, c.part.left});
+        const int right = std::min({c.x + 12, c.area.right, c.part.right});
+        const int top = std::max({c.y, c.area.top, c.part.top});
+        const int bottom = std::min({c.y + 8, c.area.bottom, c.part.bottom});
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) {
+                const uint32_t d = Picture(x, y);
+                uint32_t want = d;
+                const bool inside = x >= left && x < right && y >= top && y < bottom;
+                const uint32_t s = inside ? Sprite(x - c.x, y - c.y) : 0;
+                if (inside && !(c.transparent && s == kKeyColour)) {
+                    want = 0;
+                    for (int i = 0; i < 3; ++i) {
+                        const int shift = 16 - 8 * i;
+                        int sc = (int)(s >> shift & 0xFF) * c.bright[i] / 255;
+                        const int dc = (int)(d >> shift & 0xFF);
+                        if (c.mode == BLENDMODE_ALPHA) sc = (sc + dc) / 2;
+                        want |= (uint32_t)sc << shift;
+                    }
+                }
+                ASSERT_EQ(SoftwareScreenPixel(x, y), want) << x << "," << y;
+            }
+    }
+    ASSERT_EQ(SetBlendMode(BLENDMODE_NONE, 255), 0);
+    ASSERT_EQ(SetBrightnessRGB(255, 255, 255), 0);
+    ASSERT_EQ(SetDrawClipRect(0, 0, 640, 480), 0);
+    // The stretched, mirrored and rotated kernels are not there: those draws fail and touch nothing.
+    PaintSoftwareScreen();
+    EXPECT_EQ(DrawGraphStretched(300, 70, 324, 86, graph, 1), -1);
+    EXPECT_EQ(DrawGraphMirrored(300, 70, graph, 1), -1);
+    EXPECT_EQ(DrawGraphRotated(300.0f, 70.0f, 1.0, 0.5, graph, 1, 0), -1);
+    for (int y = 60; y < 100; ++y)
+        for (int x = 280; x < 340; ++x) ASSERT_EQ(SoftwareScreenPixel(x, y), Picture(x, y)) << x << "," << y;
+    g_drawState.transparentKey = savedKey;
 }
 
 TEST_F(ScreenTest, ScreenModeChangeWalksItsFallBacks) {

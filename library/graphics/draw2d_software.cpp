@@ -1,0 +1,31 @@
+// The software back ends of the graph draws: the graph's MEMIMG onto the draw target's, with
+// the blend graph's image when one is selected. The copy kernel reads the blend mode, the
+// bright colour and the draw area itself.
+#include "library/graphics/draw2d.h"
+
+#include "library/graphics/device.h"
+#include "library/graphics/graph.h"
+#include "library/softrender/blit_memimg.h"
+
+namespace {
+
+int SoftBlit(GRAPHENTRY *graph, int x, int y, int transparent) {
+    BlitMemImg(g_softScreen.drawTarget, GraphMemImg(graph), x, y, transparent, g_graphs.softBlendImage);
+    return 0;
+}
+
+// Only the stretched kernel's hand-over exists so far: a rectangle of the graph's own size,
+// not mirrored, is a 1:1 copy. Any other rectangle still fails.
+int SoftStretchBlit(GRAPHENTRY *graph, int x1, int y1, int x2, int y2, int transparent) {
+    if (x2 - x1 != graph->width || y2 - y1 != graph->height) return -1;
+    return SoftBlit(graph, x1, y1, transparent);
+}
+
+}  // namespace
+
+SOFTDRAWHOOKS g_softDrawHooks = {
+    .blit = SoftBlit,
+    .stretchBlit = SoftStretchBlit,
+    .rotated = nullptr,
+    .corners = nullptr,
+};
