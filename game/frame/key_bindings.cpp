@@ -57,10 +57,7 @@ bool ReadKeyConfFile(KeyAssignments *out)
 
 bool WriteKeyConfFile(const KeyAssignments &in)
 {
-    FILE *f = OpenGameFile(kKeyConfFile, "w+b");
-    if (!f) return false;
+    // A failed save must not leave a short file, which would read back as key code 0 everywhere.
     std::array<uint8_t, kKeyConfBytes> b = EncodeKeyConf(in);
-    size_t put = fwrite(b.data(), b.size(), 1, f);
-    bool ok = fclose(f) == 0 && put == 1;
-    return ok;
+    return ReplaceGameFile(kKeyConfFile, b.data(), b.size());
 }

@@ -1,5 +1,6 @@
 // "KEY_CONF.DAT" bytes, loading (missing, short, full) and the key configuration screen's rules.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "game/frame/key_config.h"
 #include "game/frame/text_overlay.h"
@@ -89,6 +90,21 @@ TEST_F(KeyConfigTest, BlackoutSwapAndByteExactSave) {
     EXPECT_EQ(GetGameInput().keyAssign[BUTTON_SHOT], GAMEKEY_Z);
     EXPECT_EQ(ReadBytes(kKeyConfFile), Le32s({203, 200, 205, 208, 44, 45, 16, 30, -1, 1, 3, 2, 0, 4, 5, 6, 7, -1}));
     EXPECT_EQ(screen.frameCount, 0);
+}
+
+TEST_F(KeyConfigTest, AFailedSaveLeavesTheOldFileWhole) {
+    KeyAssignments a{};
+    for (int i = 0; i < BUTTON_COUNT; i++) a.keys[i] = 100 + i, a.pads[i] = i;
+    ASSERT_TRUE(WriteKeyConfFile(a));
+    const std::vector<uint8_t> saved = ReadBytes(kKeyConfFile);
+    ASSERT_EQ(saved.size(), 72u);
+    EXPECT_NE(access("KEY_CONF.DAT.new", F_OK), 0);
+    // The save's own file cannot be made: the call fails and the bindings on disk stay.
+    ASSERT_EQ(mkdir("KEY_CONF.DAT.new", 0700), 0);
+    a.keys[0] = 1;
+    EXPECT_FALSE(WriteKeyConfFile(a));
+    EXPECT_EQ(ReadBytes(kKeyConfFile), saved);
+    rmdir("KEY_CONF.DAT.new");
 }
 
 TEST_F(KeyConfigTest, ResetHoldsAKeyOrAPadNeverBoth) {
