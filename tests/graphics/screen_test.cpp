@@ -199,7 +199,9 @@ TEST_F(ScreenTest, DrawTargetsBringACameraWhoseWorldUnitsArePixels) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_EQ(SetDrawTarget(c.target), 0);
-        if (c.area[0] >= 0) ASSERT_EQ(SetDrawClipRect(c.area[0], c.area[1], c.area[2], c.area[3]), 0);
+        if (c.area[0] >= 0) {
+            ASSERT_EQ(SetDrawClipRect(c.area[0], c.area[1], c.area[2], c.area[3]), 0);
+        }
         // The eye looks down +z from the target's centre; y grows upwards on the target, and an
         // area only cuts the picture, it never moves it.
         const float d = (float)(c.height / 2) / 0.5773502588272095f;
