@@ -14,11 +14,16 @@ CurGame::CurGame()
     topState = TOP_TITLE;
 }
 
-CurGame::~CurGame() { overlay.FreeEntries(); }
+CurGame::~CurGame()
+{
+    overlay.FreeEntries();
+    overlay.FreeOverlayFonts();
+}
 
 void CurGame::OnLoad()
 {
     GameGraphicsCalls &g = GameGraphics();
+    overlay.LoadOverlayFonts();
     title.titleGraph = g.openImageAsGraph("DataForWork\\title.bmp", 0);
     keyConfig.titleGraph = g.openImageAsGraph("DataForWork\\title.bmp", 0);
 }

@@ -16,10 +16,12 @@ GameGraphicsCalls g_gameGraphics = {
     PresentBackScreen,
     SetTransparentKey,
     OpenImageAsGraph,
+    OpenImageAsDivGraphs,
     DestroyGraph,
     CreateBlankGraph,
     GetDrawScreenGraph,
     DrawGraphStretched,
+    DrawGraphAt,
     DrawGraphPart,
     DrawLoadingText,
 };

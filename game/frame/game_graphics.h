@@ -11,10 +11,13 @@ struct GameGraphicsCalls {
     int (*presentBackScreen)();
     int (*setTransparentKey)(int r, int g, int b);
     int (*openImageAsGraph)(const char *path, int transparency);
+    int (*openImageAsDivGraphs)(const char *path, int total, int columns, int rows, int cellWidth, int cellHeight,
+                                int *handles, int transparency);
     int (*destroyGraph)(int graph);
     int (*createBlankGraph)(int width, int height);
     int (*getDrawScreenGraph)(int x1, int y1, int x2, int y2, int graph);
     int (*drawGraphStretched)(int x1, int y1, int x2, int y2, int graph, int transparency);
+    int (*drawGraphAt)(int x, int y, int graph, int transparency);
     int (*drawGraphPart)(int x, int y, int srcX, int srcY, int width, int height, int graph, int transparency,
                          int turn);
     // "ロード中" at (560, 440) in white on the back screen.

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks a saved 640 x 480 frame of the title menu: the title picture is drawn and the
-cursor arrow stands at the given menu entry (0..2) and at no other.
-usage: frame_check.py FRAME.png CURSOR"""
+cursor arrow stands at the given menu entry (0..2) and at no other. With "keyconfig" in place of
+the cursor, checks a frame of the key-configuration screen: its texts are drawn.
+usage: frame_check.py FRAME.png CURSOR|keyconfig"""
 import struct
 import sys
 import zlib
@@ -49,10 +50,28 @@ def pixel(rows, x, y):
     return tuple(rows[y][x * 3:x * 3 + 3])
 
 
+def lit(rows, x1, y1, x2, y2):
+    """How many pixels of the work-area rectangle (shown doubled) are bright."""
+    return sum(1 for y in range(2 * y1, 2 * y2) for x in range(2 * x1, 2 * x2)
+               if sum(pixel(rows, x, y)) > 300)
+
+
+def check_key_config(rows):
+    # "FPS   MAX60" at (70, 50) and the first row's label, key and pad names from (100, 120);
+    # between the header and the rows the screen is dark.
+    assert lit(rows, 70, 50, 158, 58) > 40, "no header text drawn"
+    assert lit(rows, 100, 120, 240, 128) > 40, "no binding row drawn"
+    assert lit(rows, 0, 0, 320, 40) == 0, "pixels above the texts"
+    print(f"{sys.argv[1]}: key-configuration texts drawn")
+
+
 def main():
     width, height, rows = read_png(sys.argv[1])
-    cursor = int(sys.argv[2])
     assert (width, height) == (640, 480), f"frame is {width} x {height}"
+    if sys.argv[2] == "keyconfig":
+        check_key_config(rows)
+        return
+    cursor = int(sys.argv[2])
     # The cursor cell sits at (187, 105 + 21 n) of the 320 x 240 work area, shown doubled; its
     # arrow's middle row is gold.
     def gold(n):

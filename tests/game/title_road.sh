@@ -2,7 +2,8 @@
 # The game's road from the start under the headless host with a key script: the title cursor
 # moves down twice, KEY CONFIG opens, UP is rebound to S, the bindings are saved, Escape ends
 # the program. Checks the exit code, the 72 bytes of KEY_CONF.DAT, the leak report and two saved
-# frames of the title (the picture drawn, the cursor moved). With KLA_PACK the data set is packed
+# frames of the title (the picture drawn, the cursor moved) and one of the key-configuration
+# screen (its texts drawn). With KLA_PACK the data set is packed
 # into DataForWork.kla and its folder removed, so every load goes through the archive.
 # usage: title_road.sh BRISGAL DEMO_DATA_GEN [KLA_PACK]
 set -euo pipefail
@@ -38,6 +39,7 @@ cat > "$work/keys.txt" <<'KEYS'
 21 up 208
 30 down 45      # X on KEY CONFIG
 31 up 45
+40 save         # the key-configuration screen
 60 down 45      # X: wait for a key (the screen ignores its first 20 frames)
 61 up 45
 70 down 31      # S becomes UP
@@ -72,4 +74,5 @@ if iconv -f CP932 -t UTF-8 Log.txt | grep -E "失敗しました|がありませ
 fi
 python3 "$here/frame_check.py" frame00005.png 0
 python3 "$here/frame_check.py" frame00015.png 1
+python3 "$here/frame_check.py" frame00040.png keyconfig
 echo "road ok: KEY_CONF.DAT as expected${pack:+, data read from the archive}"

@@ -11,7 +11,7 @@
 #include "library/graphics/device.h"
 #include "library/graphics/vertex_batch.h"
 #include "tests/graphics/draw_golden.h"
-#include "tests/graphics/graph_fixture.h"
+#include "tests/graphics/screen_fixture.h"
 
 #include <cmath>
 #include <cstring>
@@ -23,55 +23,17 @@ namespace {
 
 const double kPi = 3.141592653589793;
 
-class GraphDraw : public GraphTest {
+class GraphDraw : public GraphScreenTest {
 protected:
     static constexpr int kW = 13, kH = 11;
-    static constexpr int kScreenW = 640, kScreenH = 480;
-    static constexpr uint32_t kBackground = 0x102030;
 
     void SetUp() override {
-        GraphTest::SetUp();
-        ASSERT_EQ(dev_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back_), D3D_OK);
-        std::memset(&g_renderState, 0, sizeof g_renderState);
-        ResetDrawSettings();
-        SetTransparentKey(123, 250, 3);  // the reset put back the default key
-        g_deviceState.device = dev_;
-        g_deviceState.backBuffer = back_;
-        g_screenSetup.direct3D = 1;
-        g_screenSetup.bits = 32;
-        ASSERT_EQ(RestoreDeviceStates(), 0);
-        FlushVertexBatch();
-        g_drawArea = MakeDrawArea(0, 0, kScreenW, kScreenH);
-        g_drawState.drawTarget = -2;
-        g_drawState.emptyArea = 0;
-        savedInitialised_ = g_library.initialised;
-        savedActive_ = g_window.active;
-        g_library.initialised = 1;
-        g_window.active = 1;
-
+        GraphScreenTest::SetUp();
         pic_ = MakeKeyedPicture(kW, kH);
         WriteFile("sprite.bmp", Bmp24(kW, kH, [this](int x, int y) { return pic_.At(x, y); }));
         graph_ = LoadGraphFile("sprite.bmp", 0, 0, 0);
         ASSERT_NE(graph_, -1);
         Clear();
-    }
-
-    void TearDown() override {
-        LeaveDeviceScene();
-        for (int i = 0; i < 8; ++i) dev_->SetTexture(i, nullptr);
-        std::memset(&g_renderState, 0, sizeof g_renderState);
-        g_deviceState.device = nullptr;
-        g_deviceState.backBuffer = nullptr;
-        g_screenSetup.direct3D = 0;
-        g_library.initialised = savedInitialised_;
-        g_window.active = savedActive_;
-        back_->Release();
-        GraphTest::TearDown();
-    }
-
-    void Clear() {
-        FlushVertexBatch();
-        dev_->ColorFill(back_, nullptr, kBackground);
     }
 
     // Every draw so far flushed, then the screen against the golden one.
@@ -93,10 +55,8 @@ protected:
         return a;
     }
 
-    IDirect3DSurface9 *back_ = nullptr;
     GoldenPicture pic_;
     int graph_ = -1;
-    int savedInitialised_ = 0, savedActive_ = 0;
 };
 
 TEST_F(GraphDraw, AtAPointStretchedAndMirroredAreExact) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "game/frame/sjis_glyph.h"
 #include "tools/oggwrite/ogg_write.h"
 
 namespace fs = std::filesystem;
@@ -176,33 +177,17 @@ uint32_t SjisToCodePoint(const uint8_t *bytes, size_t n) {
     return cp;
 }
 
-// The overlay's Shift-JIS code -> glyph cell rule.
-int SjisCell(int c) {
-    if (c >= 0x92C0) {
-        int d = c - 0x92C0;
-        return d + 64 * (48 - (d + 192) / 256);
-    }
-    if (c >= 0x8840) {
-        int d = c - 0x8840;
-        return d + 64 * (16 - d / 256);
-    }
-    if (c >= 0x8340) return c - 0x81C0;
-    if (c >= 0x8250) return c - 0x8180;
-    if (c >= 0x8140) return c - 0x8140;
-    return -1;
-}
-
 // Three sheets of 8 x 16 cells, 16 columns: cells 0..1023, 1024..3071, 3072..5119.
 void WriteSjisSheets(const fs::path &dir) {
     Image s1(128, 1024, kClear), s3(128, 2048, kClear), s32(128, 2048, kClear);
-    std::vector<bool> done(5120, false);
+    std::vector<bool> done(kSjisGlyphCells, false);
     for (int lead = 0x81; lead <= 0xFC; lead++) {
         if (lead > 0x9F && lead < 0xE0) continue;
         for (int trail = 0x40; trail <= 0xFC; trail++) {
             if (trail == 0x7F) continue;
             int c = lead * 256 + trail;
-            int cell = SjisCell(c);
-            if (cell < 0 || cell >= 5120 || done[cell]) continue;
+            int cell = SjisGlyphIndex(c);
+            if (cell < 0 || done[cell]) continue;
             uint8_t b[2] = {(uint8_t)lead, (uint8_t)trail};
             uint32_t cp = SjisToCodePoint(b, 2);
             if (cp == 0) continue;
