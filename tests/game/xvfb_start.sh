@@ -29,7 +29,7 @@ xdotool key --window "$box" Return
 win=""
 for _ in $(seq 100); do win=$(find_window Brisgal); [ -n "$win" ] && break; sleep 0.2; done
 [ -n "$win" ] || { echo "no game window"; kill $pid; exit 1; }
-xdotool windowfocus --sync "$win" 2> /dev/null || true
+timeout 5 xdotool windowfocus --sync "$win" 2> /dev/null || true
 for _ in $(seq 300); do kill -0 $pid 2> /dev/null || break; sleep 0.2; done
 if kill -0 $pid 2> /dev/null; then echo "the game did not end"; kill $pid; fi
 wait $pid

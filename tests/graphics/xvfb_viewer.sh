@@ -38,12 +38,12 @@ show() {
   done
   if [ -z "$win" ]; then echo "$name: no window"; kill $pid; wait $pid; return 1; fi
   for _ in $(seq 40); do
-    if grep -q "^shown" "$name.out" && import -window "$win" "$name.png" 2> /dev/null &&
+    if grep -q "^shown" "$name.out" && timeout 10 import -window "$win" "$name.png" 2> /dev/null &&
        convert "$name.png" -depth 8 "rgb:$name.rgb" &&
        python3 "$check" "$kind" "$name.rgb" "$arg" > "$name.check"; then ok=1; break; fi
     sleep 0.25
   done
-  xdotool windowfocus --sync "$win" 2> /dev/null || true
+  timeout 5 xdotool windowfocus --sync "$win" 2> /dev/null || true
   xdotool keydown --window "$win" Escape; sleep 0.2; xdotool keyup --window "$win" Escape 2> /dev/null || true
   for _ in $(seq 50); do kill -0 $pid 2> /dev/null || break; sleep 0.1; done
   kill -0 $pid 2> /dev/null && { echo "$name: Escape did not end the viewer"; kill $pid; ok=0; }

@@ -22,7 +22,7 @@ for _ in $(seq 100); do
 done
 [ -n "${win:-}" ] || { echo "no window"; kill $pid; exit 1; }
 for _ in $(seq 50); do grep -q ready out.txt && break; sleep 0.1; done
-xdotool windowfocus --sync "$win" 2> /dev/null || true
+timeout 5 xdotool windowfocus --sync "$win" 2> /dev/null || true
 sleep 0.5
 # Left arrow (DIK 203), then Z (DIK 44), then Escape (DIK 1), each pressed and released.
 for k in Left z Escape; do
