@@ -25,6 +25,22 @@ inline bool IsEqualGUID(const GUID &a, const GUID &b) {
 }
 inline bool operator==(const GUID &a, const GUID &b) { return IsEqualGUID(a, b); }
 
+inline const IID kIID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// QueryInterface of an object with one interface: that one or IUnknown gives the
+// object with a new reference.
+template <class Interface>
+HRESULT QueryOneInterface(Interface *self, REFIID own, REFIID iid, void **out) {
+    if (!out) return E_INVALIDARG;
+    if (IsEqualGUID(iid, own) || IsEqualGUID(iid, kIID_IUnknown)) {
+        self->AddRef();
+        *out = self;
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
 HRESULT CoInitialize(LPVOID reserved);
 void CoUninitialize();
 

@@ -12,7 +12,6 @@
 const CLSID CLSID_DirectSound = {0x47D4D946, 0x62E8, 0x11CF, {0x93, 0xBC, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 const IID IID_IDirectSound = {0x279AFA83, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
 const IID IID_IDirectSoundBuffer = {0x279AFA85, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
-static const IID kIID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 namespace {
 
@@ -75,14 +74,7 @@ public:
     Buffer(bool primary, DWORD flags) : primary_(primary), flags_(flags) { Standin().buffers++; }
 
     HRESULT QueryInterface(REFIID iid, void **out) override {
-        if (!out) return E_INVALIDARG;
-        if (IsEqualGUID(iid, kIID_IUnknown) || IsEqualGUID(iid, IID_IDirectSoundBuffer)) {
-            AddRef();
-            *out = static_cast<IDirectSoundBuffer *>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        return QueryOneInterface<IDirectSoundBuffer>(this, IID_IDirectSoundBuffer, iid, out);
     }
     ULONG AddRef() override { return ++refs_; }
     ULONG Release() override {
@@ -299,14 +291,7 @@ public:
     Device() { Standin().devices++; }
 
     HRESULT QueryInterface(REFIID iid, void **out) override {
-        if (!out) return E_INVALIDARG;
-        if (IsEqualGUID(iid, kIID_IUnknown) || IsEqualGUID(iid, IID_IDirectSound)) {
-            AddRef();
-            *out = static_cast<IDirectSound *>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        return QueryOneInterface<IDirectSound>(this, IID_IDirectSound, iid, out);
     }
     ULONG AddRef() override { return ++refs_; }
     ULONG Release() override {

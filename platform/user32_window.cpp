@@ -432,25 +432,24 @@ BOOL GetClientRect(HWND hwnd, RECT *rect) {
     return TRUE;
 }
 
-BOOL ClientToScreen(HWND hwnd, POINT *point) {
+namespace {
+
+// Moves a point by the client area's screen corner: `sign` 1 to the screen, -1 back.
+BOOL MoveByClientCorner(HWND hwnd, POINT *point, int sign) {
     Lock lock(S().mu);
     Window *w = Find(hwnd);
     if (!w || !point) return FALSE;
     RECT c = ClientOf(*w);
-    point->x += c.left;
-    point->y += c.top;
+    point->x += sign * c.left;
+    point->y += sign * c.top;
     return TRUE;
 }
 
-BOOL ScreenToClient(HWND hwnd, POINT *point) {
-    Lock lock(S().mu);
-    Window *w = Find(hwnd);
-    if (!w || !point) return FALSE;
-    RECT c = ClientOf(*w);
-    point->x -= c.left;
-    point->y -= c.top;
-    return TRUE;
-}
+}  // namespace
+
+BOOL ClientToScreen(HWND hwnd, POINT *point) { return MoveByClientCorner(hwnd, point, 1); }
+
+BOOL ScreenToClient(HWND hwnd, POINT *point) { return MoveByClientCorner(hwnd, point, -1); }
 
 BOOL AdjustWindowRectEx(RECT *rect, DWORD style, BOOL, DWORD exStyle) {
     if (!rect) return FALSE;

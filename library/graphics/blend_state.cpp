@@ -317,13 +317,7 @@ int SetDrawStateForDraw(IDirect3DBaseTexture9 *texture, int alphaKind, int flags
     // 1. Fixed function.
     if (C.vertexShader || C.pixelShader || C.vertexDecl) {
         FlushVertexBatch();
-        d->SetVertexShader(nullptr);
-        d->SetPixelShader(nullptr);
-        d->SetVertexDeclaration(nullptr);
-        C.vertexShader = nullptr;
-        C.pixelShader = nullptr;
-        C.vertexDecl = nullptr;
-        C.fvf = 0;
+        SendFixedFunction(d);
     }
     C.perDrawFlags = 0;
     C.perDrawTexture = nullptr;

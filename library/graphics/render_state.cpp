@@ -23,35 +23,29 @@ inline DWORD FloatBits(float f) {
 
 inline bool Unchanged(DWORD cached, DWORD value) { return !C.forceAll && cached == value; }
 
-// The common path of a render-state member: compare, flush, send, store.
-int SendRenderState(D3DRENDERSTATETYPE state, DWORD &slot, DWORD value) {
+// The common path of a cached state member: compare, flush, send, store.
+template <class Send>
+int SendCached(DWORD &slot, DWORD value, Send send) {
     IDirect3DDevice9 *d = GetRenderDevice();
     if (!d) return 0;
     if (Unchanged(slot, value)) return 0;
     FlushVertexBatch();
-    if (FAILED(d->SetRenderState(state, value))) return -1;
+    if (FAILED(send(d))) return -1;
     slot = value;
     return 0;
+}
+
+int SendRenderState(D3DRENDERSTATETYPE state, DWORD &slot, DWORD value) {
+    return SendCached(slot, value, [&](IDirect3DDevice9 *d) { return d->SetRenderState(state, value); });
 }
 
 int SendSamplerState(int sampler, D3DSAMPLERSTATETYPE type, DWORD &slot, DWORD value) {
-    IDirect3DDevice9 *d = GetRenderDevice();
-    if (!d) return 0;
-    if (Unchanged(slot, value)) return 0;
-    FlushVertexBatch();
-    if (FAILED(d->SetSamplerState(sampler, type, value))) return -1;
-    slot = value;
-    return 0;
+    return SendCached(slot, value, [&](IDirect3DDevice9 *d) { return d->SetSamplerState(sampler, type, value); });
 }
 
 int SendStageState(int stage, D3DTEXTURESTAGESTATETYPE type, DWORD &slot, DWORD value) {
-    IDirect3DDevice9 *d = GetRenderDevice();
-    if (!d) return 0;
-    if (Unchanged(slot, value)) return 0;
-    FlushVertexBatch();
-    if (FAILED(d->SetTextureStageState(stage, type, value))) return -1;
-    slot = value;
-    return 0;
+    return SendCached(slot, value,
+                      [&](IDirect3DDevice9 *d) { return d->SetTextureStageState(stage, type, value); });
 }
 
 int SendTexture(int stage, IDirect3DBaseTexture9 *texture) {
@@ -220,6 +214,15 @@ int ResetStageDefaults() {
         d->SetVertexShaderConstantF(0, vs0, 1);
         d->SetPixelShaderConstantF(0, ps0, 1);
     }
+    SendFixedFunction(d);
+    C.perDrawFlags = 0;
+    C.perDrawTexture = nullptr;
+    C.blendDirty = 1;
+    C.blendApplied = 0;
+    return 0;
+}
+
+void SendFixedFunction(IDirect3DDevice9 *d) {
     d->SetVertexShader(nullptr);
     d->SetPixelShader(nullptr);
     d->SetVertexDeclaration(nullptr);
@@ -227,11 +230,6 @@ int ResetStageDefaults() {
     C.pixelShader = nullptr;
     C.vertexDecl = nullptr;
     C.fvf = 0;
-    C.perDrawFlags = 0;
-    C.perDrawTexture = nullptr;
-    C.blendDirty = 1;
-    C.blendApplied = 0;
-    return 0;
 }
 
 void ClearRenderStateShaderWords() {

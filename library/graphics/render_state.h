@@ -207,3 +207,5 @@ int RestoreAllDrawStates();
 int RestoreBasicDrawStates();
 // Forgets the device's shader, declaration and FVF words (device creation).
 void ClearRenderStateShaderWords();
+// Sends the fixed-function pipeline (no shaders, no declaration) and notes it in the cache.
+void SendFixedFunction(IDirect3DDevice9 *d);

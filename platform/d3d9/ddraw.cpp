@@ -10,22 +10,13 @@ namespace d3d9 {
 
 namespace {
 
-const IID kIID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-
 class DirectDraw final : public ComObject<IDirectDraw7> {
 public:
     DirectDraw() { ++LiveObjectCount(); }
     ~DirectDraw() override { --LiveObjectCount(); }
 
     HRESULT QueryInterface(REFIID iid, void **out) override {
-        if (!out) return E_INVALIDARG;
-        if (IsEqualGUID(iid, IID_IDirectDraw7) || IsEqualGUID(iid, kIID_IUnknown)) {
-            AddRef();
-            *out = static_cast<IDirectDraw7 *>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        return QueryOneInterface<IDirectDraw7>(this, IID_IDirectDraw7, iid, out);
     }
 
     HRESULT Initialize(GUID *driver) override {

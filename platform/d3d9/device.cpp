@@ -18,6 +18,15 @@ D3DMATRIX Identity() {
     return m;
 }
 
+// A bound object handed out with a reference of its own (none when nothing is bound).
+template <class T, class Interface>
+HRESULT GiveBound(T *bound, Interface **out) {
+    if (!out) return D3DERR_INVALIDCALL;
+    *out = bound;
+    if (*out) (*out)->AddRef();
+    return D3D_OK;
+}
+
 }  // namespace
 
 Device::Device(Direct3D9 *owner, HWND win, DWORD flags, const D3DPRESENT_PARAMETERS &pp)
@@ -33,11 +42,7 @@ Device::~Device() {
     Rebind(state.renderTarget, (Surface *)nullptr);
     Rebind(state.depth, (Surface *)nullptr);
     for (Texture *&t : state.textures) Rebind(t, (Texture *)nullptr);
-    Rebind(state.decl, (VertexDeclaration *)nullptr);
-    Rebind(state.vs, (VertexShader *)nullptr);
-    Rebind(state.ps, (PixelShader *)nullptr);
-    Rebind(state.stream, (VertexBuffer *)nullptr);
-    Rebind(state.indices, (IndexBuffer *)nullptr);
+    UnbindPipeline();
     delete backBuffer;
     delete swapChain;
     // Anything left was released but not yet freed; levels go with their texture.
@@ -70,6 +75,14 @@ bool Device::CreateBackBuffer() {
     }
     backBuffer = surface;
     return true;
+}
+
+void Device::UnbindPipeline() {
+    Rebind(state.decl, (VertexDeclaration *)nullptr);
+    Rebind(state.vs, (VertexShader *)nullptr);
+    Rebind(state.ps, (PixelShader *)nullptr);
+    Rebind(state.stream, (VertexBuffer *)nullptr);
+    Rebind(state.indices, (IndexBuffer *)nullptr);
 }
 
 void Device::ResetStates() {
@@ -124,11 +137,7 @@ void Device::ResetStates() {
     }
     Rebind(s.renderTarget, backBuffer);
     Rebind(s.depth, (Surface *)nullptr);
-    Rebind(s.decl, (VertexDeclaration *)nullptr);
-    Rebind(s.vs, (VertexShader *)nullptr);
-    Rebind(s.ps, (PixelShader *)nullptr);
-    Rebind(s.stream, (VertexBuffer *)nullptr);
-    Rebind(s.indices, (IndexBuffer *)nullptr);
+    UnbindPipeline();
     s.viewport = D3DVIEWPORT9{0, 0, params.BackBufferWidth, params.BackBufferHeight, 0.0f, 1.0f};
     s.scissor = RECT{0, 0, (LONG)params.BackBufferWidth, (LONG)params.BackBufferHeight};
     s.transforms.clear();
@@ -512,10 +521,8 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture9 *texture) {
 }
 
 HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture9 **out) {
-    if (!out || stage >= 8) return D3DERR_INVALIDCALL;
-    *out = state.textures[stage];
-    if (*out) (*out)->AddRef();
-    return D3D_OK;
+    if (stage >= 8) return D3DERR_INVALIDCALL;
+    return GiveBound(state.textures[stage], out);
 }
 
 HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
@@ -582,12 +589,7 @@ HRESULT Device::SetVertexDeclaration(IDirect3DVertexDeclaration9 *decl) {
     return D3D_OK;
 }
 
-HRESULT Device::GetVertexDeclaration(IDirect3DVertexDeclaration9 **out) {
-    if (!out) return D3DERR_INVALIDCALL;
-    *out = state.decl;
-    if (*out) (*out)->AddRef();
-    return D3D_OK;
-}
+HRESULT Device::GetVertexDeclaration(IDirect3DVertexDeclaration9 **out) { return GiveBound(state.decl, out); }
 
 HRESULT Device::SetFVF(DWORD fvf) {
     Record("SetFVF", fvf);
@@ -612,17 +614,31 @@ size_t ShaderWords(const DWORD *code, DWORD versionTop) {
     return 0;
 }
 
+// Both shader kinds: checked byte code of their own version makes the object.
+template <class Shader, class Interface>
+HRESULT CreateShader(Device *device, const char *call, const DWORD *function, DWORD versionTop, Interface **out) {
+    Record(call, (const void *)function);
+    if (!out) return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    if (HRESULT hr = ScriptedFailure(call)) return hr;
+    size_t words = ShaderWords(function, versionTop);
+    if (!words) return D3DERR_INVALIDCALL;
+    *out = new Shader(device, function, words);
+    return D3D_OK;
+}
+
+// Constant registers of `width` values each; `slots` registers in all.
+template <class T>
+HRESULT CopyConstants(T *registers, UINT slots, UINT width, UINT start, const T *data, UINT count) {
+    if (!data || (uint64_t)start + count > slots) return D3DERR_INVALIDCALL;
+    memcpy(registers + (size_t)start * width, data, (size_t)count * width * sizeof(T));
+    return D3D_OK;
+}
+
 }  // namespace
 
 HRESULT Device::CreateVertexShader(const DWORD *function, IDirect3DVertexShader9 **out) {
-    Record("CreateVertexShader", (const void *)function);
-    if (!out) return D3DERR_INVALIDCALL;
-    *out = nullptr;
-    if (HRESULT hr = ScriptedFailure("CreateVertexShader")) return hr;
-    size_t words = ShaderWords(function, 0xFFFE0000u);
-    if (!words) return D3DERR_INVALIDCALL;
-    *out = new VertexShader(this, function, words);
-    return D3D_OK;
+    return CreateShader<VertexShader>(this, "CreateVertexShader", function, 0xFFFE0000u, out);
 }
 
 HRESULT Device::SetVertexShader(IDirect3DVertexShader9 *shader) {
@@ -631,25 +647,16 @@ HRESULT Device::SetVertexShader(IDirect3DVertexShader9 *shader) {
     return D3D_OK;
 }
 
-HRESULT Device::GetVertexShader(IDirect3DVertexShader9 **out) {
-    if (!out) return D3DERR_INVALIDCALL;
-    *out = state.vs;
-    if (*out) (*out)->AddRef();
-    return D3D_OK;
-}
+HRESULT Device::GetVertexShader(IDirect3DVertexShader9 **out) { return GiveBound(state.vs, out); }
 
 HRESULT Device::SetVertexShaderConstantF(UINT start, const float *data, UINT count) {
     Record("SetVertexShaderConstantF", start, count);
-    if (!data || (uint64_t)start + count > 256) return D3DERR_INVALIDCALL;
-    memcpy(state.vsConstF.data() + start * 4, data, (size_t)count * 16);
-    return D3D_OK;
+    return CopyConstants(state.vsConstF.data(), 256, 4, start, data, count);
 }
 
 HRESULT Device::SetVertexShaderConstantB(UINT start, const BOOL *data, UINT count) {
     Record("SetVertexShaderConstantB", start, count);
-    if (!data || (uint64_t)start + count > 16) return D3DERR_INVALIDCALL;
-    memcpy(state.vsConstB + start, data, (size_t)count * sizeof(BOOL));
-    return D3D_OK;
+    return CopyConstants(state.vsConstB, 16, 1, start, data, count);
 }
 
 HRESULT Device::SetStreamSource(UINT stream, IDirect3DVertexBuffer9 *buffer, UINT offset, UINT stride) {
@@ -668,14 +675,7 @@ HRESULT Device::SetIndices(IDirect3DIndexBuffer9 *buffer) {
 }
 
 HRESULT Device::CreatePixelShader(const DWORD *function, IDirect3DPixelShader9 **out) {
-    Record("CreatePixelShader", (const void *)function);
-    if (!out) return D3DERR_INVALIDCALL;
-    *out = nullptr;
-    if (HRESULT hr = ScriptedFailure("CreatePixelShader")) return hr;
-    size_t words = ShaderWords(function, 0xFFFF0000u);
-    if (!words) return D3DERR_INVALIDCALL;
-    *out = new PixelShader(this, function, words);
-    return D3D_OK;
+    return CreateShader<PixelShader>(this, "CreatePixelShader", function, 0xFFFF0000u, out);
 }
 
 HRESULT Device::SetPixelShader(IDirect3DPixelShader9 *shader) {
@@ -684,25 +684,16 @@ HRESULT Device::SetPixelShader(IDirect3DPixelShader9 *shader) {
     return D3D_OK;
 }
 
-HRESULT Device::GetPixelShader(IDirect3DPixelShader9 **out) {
-    if (!out) return D3DERR_INVALIDCALL;
-    *out = state.ps;
-    if (*out) (*out)->AddRef();
-    return D3D_OK;
-}
+HRESULT Device::GetPixelShader(IDirect3DPixelShader9 **out) { return GiveBound(state.ps, out); }
 
 HRESULT Device::SetPixelShaderConstantF(UINT start, const float *data, UINT count) {
     Record("SetPixelShaderConstantF", start, count);
-    if (!data || (uint64_t)start + count > 32) return D3DERR_INVALIDCALL;
-    memcpy(state.psConstF.data() + start * 4, data, (size_t)count * 16);
-    return D3D_OK;
+    return CopyConstants(state.psConstF.data(), 32, 4, start, data, count);
 }
 
 HRESULT Device::SetPixelShaderConstantB(UINT start, const BOOL *data, UINT count) {
     Record("SetPixelShaderConstantB", start, count);
-    if (!data || (uint64_t)start + count > 16) return D3DERR_INVALIDCALL;
-    memcpy(state.psConstB + start, data, (size_t)count * sizeof(BOOL));
-    return D3D_OK;
+    return CopyConstants(state.psConstB, 16, 1, start, data, count);
 }
 
 }  // namespace d3d9

@@ -183,7 +183,17 @@ public:
     std::vector<Cache> caches;
 };
 
-class VertexBuffer final : public IDirect3DVertexBuffer9, public Tracked {
+// The bytes of a vertex or index buffer and their one lock.
+struct BufferBytes {
+    explicit BufferBytes(UINT length) : data(length) {}
+    HRESULT LockBytes(UINT offset, UINT size, void **out);
+    HRESULT UnlockBytes();
+
+    bool locked = false;
+    std::vector<uint8_t> data;
+};
+
+class VertexBuffer final : public IDirect3DVertexBuffer9, public Tracked, public BufferBytes {
 public:
     VertexBuffer(Device *owner, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
     HRESULT QueryInterface(REFIID iid, void **out) override;
@@ -191,16 +201,14 @@ public:
     ULONG Release() override { return TrackedRelease(); }
     HRESULT GetDevice(IDirect3DDevice9 **out) override;
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
-    HRESULT Lock(UINT offset, UINT size, void **data, DWORD flags) override;
-    HRESULT Unlock() override;
+    HRESULT Lock(UINT offset, UINT size, void **out, DWORD) override { return LockBytes(offset, size, out); }
+    HRESULT Unlock() override { return UnlockBytes(); }
     HRESULT GetDesc(D3DVERTEXBUFFER_DESC *desc) override;
 
     DWORD usage, fvf;
-    bool locked = false;
-    std::vector<uint8_t> data;
 };
 
-class IndexBuffer final : public IDirect3DIndexBuffer9, public Tracked {
+class IndexBuffer final : public IDirect3DIndexBuffer9, public Tracked, public BufferBytes {
 public:
     IndexBuffer(Device *owner, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool);
     HRESULT QueryInterface(REFIID iid, void **out) override;
@@ -208,14 +216,12 @@ public:
     ULONG Release() override { return TrackedRelease(); }
     HRESULT GetDevice(IDirect3DDevice9 **out) override;
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
-    HRESULT Lock(UINT offset, UINT size, void **data, DWORD flags) override;
-    HRESULT Unlock() override;
+    HRESULT Lock(UINT offset, UINT size, void **out, DWORD) override { return LockBytes(offset, size, out); }
+    HRESULT Unlock() override { return UnlockBytes(); }
     HRESULT GetDesc(D3DINDEXBUFFER_DESC *desc) override;
 
     DWORD usage;
     D3DFORMAT format;
-    bool locked = false;
-    std::vector<uint8_t> data;
 };
 
 class VertexDeclaration final : public IDirect3DVertexDeclaration9, public Tracked {
@@ -433,6 +439,8 @@ public:
     // The shared presentation step of the device and its swap chain.
     HRESULT PresentFrame(const RECT *src, const RECT *dst, HWND window);
     void ResetStates();
+    // Drops the declaration, shaders and streams (Reset and the device's end).
+    void UnbindPipeline();
     bool CreateBackBuffer();
     // Binding helpers: the previous object is unbound after the new one is bound.
     template <class T>

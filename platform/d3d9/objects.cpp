@@ -193,25 +193,25 @@ const uint32_t *Texture::Texels(int level) {
 
 // ---- buffers, declarations, shaders ---------------------------------------------------
 
-VertexBuffer::VertexBuffer(Device *owner, UINT length, DWORD u, DWORD f, D3DPOOL p)
-    : Tracked(owner, true), usage(u), fvf(f), data(length) {
-    pool = p;
-}
-HRESULT VertexBuffer::QueryInterface(REFIID, void **out) { return NoInterface(out); }
-HRESULT VertexBuffer::GetDevice(IDirect3DDevice9 **out) { return GiveDevice<VertexBuffer>(device, out); }
-
-HRESULT VertexBuffer::Lock(UINT offset, UINT size, void **out, DWORD) {
+HRESULT BufferBytes::LockBytes(UINT offset, UINT size, void **out) {
     if (!out || locked || offset > data.size() || size > data.size() - offset) return D3DERR_INVALIDCALL;
     locked = true;
     *out = data.data() + offset;
     return D3D_OK;
 }
 
-HRESULT VertexBuffer::Unlock() {
+HRESULT BufferBytes::UnlockBytes() {
     if (!locked) return D3DERR_INVALIDCALL;
     locked = false;
     return D3D_OK;
 }
+
+VertexBuffer::VertexBuffer(Device *owner, UINT length, DWORD u, DWORD f, D3DPOOL p)
+    : Tracked(owner, true), BufferBytes(length), usage(u), fvf(f) {
+    pool = p;
+}
+HRESULT VertexBuffer::QueryInterface(REFIID, void **out) { return NoInterface(out); }
+HRESULT VertexBuffer::GetDevice(IDirect3DDevice9 **out) { return GiveDevice<VertexBuffer>(device, out); }
 
 HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC *desc) {
     if (!desc) return D3DERR_INVALIDCALL;
@@ -220,24 +220,11 @@ HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC *desc) {
 }
 
 IndexBuffer::IndexBuffer(Device *owner, UINT length, DWORD u, D3DFORMAT f, D3DPOOL p)
-    : Tracked(owner, true), usage(u), format(f), data(length) {
+    : Tracked(owner, true), BufferBytes(length), usage(u), format(f) {
     pool = p;
 }
 HRESULT IndexBuffer::QueryInterface(REFIID, void **out) { return NoInterface(out); }
 HRESULT IndexBuffer::GetDevice(IDirect3DDevice9 **out) { return GiveDevice<IndexBuffer>(device, out); }
-
-HRESULT IndexBuffer::Lock(UINT offset, UINT size, void **out, DWORD) {
-    if (!out || locked || offset > data.size() || size > data.size() - offset) return D3DERR_INVALIDCALL;
-    locked = true;
-    *out = data.data() + offset;
-    return D3D_OK;
-}
-
-HRESULT IndexBuffer::Unlock() {
-    if (!locked) return D3DERR_INVALIDCALL;
-    locked = false;
-    return D3D_OK;
-}
 
 HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC *desc) {
     if (!desc) return D3DERR_INVALIDCALL;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/text_fixture.h"
 #include "library/base/window.h"
 #include "library/graphics/device.h"
 #include "library/graphics/draw_area.h"
@@ -156,12 +157,7 @@ protected:
         g_textLink.createFont = FakeCreate;
         g_textLink.attachDeleteFlag = FakeAttach;
         g_textLink.defaultFont = FakeDefault;
-        g_drawState.brightness = 0xFFFFFF;
-        g_drawState.blendMode = BLENDMODE_NONE;
-        g_drawState.blendParam = 255;
-        g_drawState.drawingSuppressed = 0;
-        g_drawState.emptyArea = 0;
-        g_drawState.drawTarget = -2;
+        ResetTextDrawState();
         g_blits.clear();
         Screen(MEMIMG_TYPE_RGB32, 64, 16);
     }
@@ -388,15 +384,27 @@ TEST_F(TextDraw, FormattedTextIsCutAt2047Bytes) {
     EXPECT_EQ(g_fake.glyphCalls, 3);
 }
 
+// A stand-in DirectDraw object and an active window, so that the screen log sets up at
+// once; the window comes back at the end (TearDown drops the DirectDraw object).
+struct LogWindow {
+    int dd = 0;
+    HWND savedWindow = g_window.window;
+    int savedActive = g_window.active;
+    LogWindow() {
+        g_deviceState.directDraw = (IDirectDraw7 *)&dd;
+        g_window.window = (HWND)&dd;
+        g_window.active = 1;  // no waiting for activation
+    }
+    ~LogWindow() {
+        g_window.window = savedWindow;
+        g_window.active = savedActive;
+    }
+};
+
 TEST_F(TextDraw, ScreenLogLinesTabsAndScrolling) {
     g_screenLog = SCREENLOG{};
     EXPECT_EQ(SetupScreenLog(), -1);  // no DirectDraw object yet
-    int dd = 0;
-    g_deviceState.directDraw = (IDirectDraw7 *)&dd;
-    HWND savedWindow = g_window.window;
-    g_window.window = (HWND)&dd;
-    int savedActive = g_window.active;
-    g_window.active = 1;  // no waiting for activation
+    LogWindow window;
     ASSERT_EQ(SetupScreenLog(), 0);
     EXPECT_EQ(g_fake.created, 1);
     EXPECT_EQ(g_fake.info.fontType, 1);
@@ -437,8 +445,6 @@ TEST_F(TextDraw, ScreenLogLinesTabsAndScrolling) {
     g_screenLog.fontMissing = 1;
     PrintScreenLog("x");
     EXPECT_EQ(g_fake.created, 4);
-    g_window.window = savedWindow;
-    g_window.active = savedActive;
     g_screenLog = SCREENLOG{};
 }
 
@@ -446,12 +452,7 @@ TEST_F(TextDraw, ScreenLogDrawsWhiteWithABlackEdge) {
     Screen(MEMIMG_TYPE_RGB32, 64, 40);
     FillMemImg(&g_screen, nullptr, 0xFF808080);
     g_screenLog = SCREENLOG{};
-    int dd = 0;
-    g_deviceState.directDraw = (IDirectDraw7 *)&dd;
-    HWND savedWindow = g_window.window;
-    g_window.window = (HWND)&dd;
-    int savedActive = g_window.active;
-    g_window.active = 1;  // no waiting for activation
+    LogWindow window;
     g_screenSetup.width = 64;
     g_screenSetup.height = 40;
     ASSERT_EQ(SetupScreenLog(), 0);
@@ -467,7 +468,5 @@ TEST_F(TextDraw, ScreenLogDrawsWhiteWithABlackEdge) {
     EXPECT_EQ(At(g_screen, 0, 0), 0xFF808080u);
     g_screenSetup.width = 640;
     g_screenSetup.height = 480;
-    g_window.window = savedWindow;
-    g_window.active = savedActive;
     g_screenLog = SCREENLOG{};
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/text_fixture.h"
 #include "library/base/window.h"
 #include "library/graphics/device.h"
 #include "library/graphics/draw_area.h"
@@ -113,12 +114,7 @@ protected:
         saved_ = g_textLink;
         g_textLink.screenImage = TargetImage;
         g_textLink.blitMemImg = CaptureBlit;
-        g_drawState.brightness = 0xFFFFFF;
-        g_drawState.blendMode = BLENDMODE_NONE;
-        g_drawState.blendParam = 255;
-        g_drawState.drawingSuppressed = 0;
-        g_drawState.emptyArea = 0;
-        g_drawState.drawTarget = -2;
+        ResetTextDrawState();
         g_blits = 0;
     }
     void TearDown() override {
