@@ -157,6 +157,17 @@ BOOL DeleteFileA(LPCSTR path)
     return unlink(host.c_str()) == 0 ? TRUE : FALSE;
 }
 
+BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags)
+{
+    std::string hostFrom, hostTo;
+    struct stat st;
+    if (!PlatformMapPath(from, &hostFrom) || !PlatformMapPath(to, &hostTo) || lstat(hostFrom.c_str(), &st) != 0)
+        return FALSE;
+    // rename(2) replaces silently; without the flag an existing target refuses, as on the platform.
+    if (!(flags & MOVEFILE_REPLACE_EXISTING) && lstat(hostTo.c_str(), &st) == 0) return FALSE;
+    return rename(hostFrom.c_str(), hostTo.c_str()) == 0 ? TRUE : FALSE;
+}
+
 DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer)
 {
     std::string host, windows;

@@ -140,6 +140,9 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytes, DWORD *bytesWritten, vo
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG *distanceHigh, DWORD method);
 DWORD GetFileSize(HANDLE file, DWORD *sizeHigh);
 BOOL DeleteFileA(LPCSTR path);
+#define MOVEFILE_REPLACE_EXISTING 0x1u
+// Renames a file; with MOVEFILE_REPLACE_EXISTING an existing target is replaced in one step.
+BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags);
 DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
 BOOL SetCurrentDirectoryA(LPCSTR path);
 DWORD GetFileAttributesA(LPCSTR path);

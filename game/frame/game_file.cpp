@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/kernel32.h"
 #include "platform/paths.h"
 
 FILE *OpenGameFile(const char *path, const char *mode)
@@ -12,14 +13,13 @@ FILE *OpenGameFile(const char *path, const char *mode)
 
 bool ReplaceGameFile(const char *path, const void *bytes, size_t size)
 {
-    std::string host;
-    if (path == nullptr || !PlatformMapPath(path, &host)) return false;
-    const std::string temp = host + ".new";
-    FILE *f = std::fopen(temp.c_str(), "wb");
+    if (path == nullptr) return false;
+    const std::string temp = std::string(path) + ".new";
+    FILE *f = OpenGameFile(temp.c_str(), "wb");
     if (!f) return false;
     const bool written = std::fwrite(bytes, 1, size, f) == size;
-    if (std::fclose(f) != 0 || !written || std::rename(temp.c_str(), host.c_str()) != 0) {
-        std::remove(temp.c_str());
+    if (std::fclose(f) != 0 || !written || !MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileA(temp.c_str());
         return false;
     }
     return true;

@@ -62,6 +62,23 @@ TEST_F(Files, DispositionsAsTheLogUsesThem)
     EXPECT_EQ(PlatformTestOpenHandleCount(), handles);
 }
 
+TEST_F(Files, MoveReplacesOnlyWhenAsked)
+{
+    auto make = [&](const char *name, const char *text) {
+        HANDLE f = OpenForWrite(name, CREATE_ALWAYS);
+        Write(f, text);
+        CloseHandle(f);
+    };
+    make("a.dat", "new");
+    make("b.dat", "old");
+    EXPECT_FALSE(MoveFileExA("a.dat", "b.dat", 0));
+    EXPECT_EQ(ReadAll("b.dat"), "old");
+    EXPECT_TRUE(MoveFileExA("A.DAT", "b.dat", MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(ReadAll("b.dat"), "new");
+    EXPECT_EQ(ReadAll("a.dat"), "<none>");
+    EXPECT_FALSE(MoveFileExA("a.dat", "c.dat", MOVEFILE_REPLACE_EXISTING));
+}
+
 TEST_F(Files, ReadSeekSizeAndTheReadCounter)
 {
     MakeFile("Data/nine.bin", "012345678");
