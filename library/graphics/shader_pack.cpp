@@ -98,19 +98,25 @@ int ShaderDeclarationIndex(int number) {
     return layout * 9 + 1;
 }
 
+namespace {
+
+// A shader object is made from the pack's code the first time it is selected.
+template <class Shader>
+Shader *ShaderOnFirstUse(IDirect3DDevice9 *d, HRESULT (IDirect3DDevice9::*create)(const DWORD *, Shader **),
+                         Shader *&slot, const uint8_t *code) {
+    if (!slot && code && FAILED((d->*create)(reinterpret_cast<const DWORD *>(code), &slot))) slot = nullptr;
+    return slot;
+}
+
+}  // namespace
+
 int SelectVertexShader(int number) {
     IDirect3DDevice9 *d = GetRenderDevice();
     if (!d || !RenderDeviceUsesShaders() || !P.pack) return 0;
     if (number < 0 || number >= SHADERPACK_VERTEX_COUNT) return 0;
-    IDirect3DVertexShader9 *&shader = P.vertexShaders[number];
-    if (!shader) {
-        const uint8_t *code = P.vertexCode[number];
-        if (!code) return 0;
-        if (FAILED(d->CreateVertexShader(reinterpret_cast<const DWORD *>(code), &shader))) {
-            shader = nullptr;
-            return 0;
-        }
-    }
+    IDirect3DVertexShader9 *shader =
+        ShaderOnFirstUse(d, &IDirect3DDevice9::CreateVertexShader, P.vertexShaders[number], P.vertexCode[number]);
+    if (!shader) return 0;
     RENDERSTATECACHE &c = g_renderState;
     if (shader != c.vertexShader) {
         FlushVertexBatch();
@@ -131,15 +137,9 @@ int SelectPixelShader(int number) {
     IDirect3DDevice9 *d = GetRenderDevice();
     if (!d || !RenderDeviceUsesShaders() || !P.pack) return 0;
     if (number < 0 || number >= SHADERPACK_PIXEL_COUNT) return 0;
-    IDirect3DPixelShader9 *&shader = P.pixelShaders[number];
-    if (!shader) {
-        const uint8_t *code = P.pixelCode[number];
-        if (!code) return 0;
-        if (FAILED(d->CreatePixelShader(reinterpret_cast<const DWORD *>(code), &shader))) {
-            shader = nullptr;
-            return 0;
-        }
-    }
+    IDirect3DPixelShader9 *shader =
+        ShaderOnFirstUse(d, &IDirect3DDevice9::CreatePixelShader, P.pixelShaders[number], P.pixelCode[number]);
+    if (!shader) return 0;
     RENDERSTATECACHE &c = g_renderState;
     if (shader != c.pixelShader) {
         FlushVertexBatch();
