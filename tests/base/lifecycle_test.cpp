@@ -40,7 +40,7 @@ std::string ReadFile(const std::filesystem::path &path) {
     return s.str();
 }
 
-const std::filesystem::path kGolden = std::filesystem::path(__FILE__).parent_path() / "golden";
+const std::filesystem::path kGolden = std::filesystem::path(KELMOR_TESTS_DIR) / "base" / "golden";
 
 LRESULT PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd, message, wParam, lParam);
