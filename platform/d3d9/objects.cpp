@@ -2,6 +2,9 @@
 // surfaces, textures with mip levels, buffers, declarations and shaders.
 #include "platform/d3d9/internal.h"
 
+#include <cstdlib>
+#include <cstring>
+
 namespace d3d9 {
 
 // ---- bookkeeping ----------------------------------------------------------------
@@ -405,6 +408,10 @@ HRESULT Direct3D9::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow,
     if (out) *out = nullptr;
     if (adapter != 0 || !params || !out) return D3DERR_INVALIDCALL;
     if (HRESULT hr = ScriptedFailure("CreateDevice")) return hr;
+    // Env KELMOR_NO_3D=1 stands for a machine without 3D hardware: no device can be made, so
+    // the library takes its software path.
+    if (const char *no3d = std::getenv("KELMOR_NO_3D"); no3d && std::strcmp(no3d, "1") == 0)
+        return D3DERR_NOTAVAILABLE;
     if (params->BackBufferCount > 3 || params->MultiSampleType != D3DMULTISAMPLE_NONE) return D3DERR_INVALIDCALL;
     Device *device = new Device(this, params->hDeviceWindow ? params->hDeviceWindow : focusWindow, behaviour, *params);
     if (!device->Valid()) {

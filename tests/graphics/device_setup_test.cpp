@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -461,6 +462,8 @@ TEST_F(DeviceSetup, SoftwareFallBackInWindowMode) {
         {"no depth surface", [] { D3D9TestFailCall("CreateDepthStencilSurface", 1); },
          "Ｚバッファを作成します.... Ｚバッファの作成に失敗しました"},
         {"software only", [] { g_screenSetup.softwareOnly = 1; }, nullptr},
+        {"no 3D hardware (KELMOR_NO_3D)", [] { setenv("KELMOR_NO_3D", "1", 1); },
+         "Direct3DDevice9 の作成に失敗しました"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -495,6 +498,7 @@ TEST_F(DeviceSetup, SoftwareFallBackInWindowMode) {
         EXPECT_EQ(g_softScreen.workAlpha.base->alphaFlag, 1);
         EXPECT_EQ(g_memImgState.screenColourBits, 16);
         D3D9TestHideEntryPoint(false);
+        unsetenv("KELMOR_NO_3D");
     }
 }
 

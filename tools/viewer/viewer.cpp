@@ -8,7 +8,8 @@
 //     --transparent    the key colour (123, 250, 3) is left out
 //     --loading-text   the game's loading text is drawn over the picture
 //     --frames N       ends after N frames
-// Prints "shown W x H" after the first frame is shown.
+// Prints "shown W x H" after the first frame is shown. Env KELMOR_NO_3D=1: no Direct3D device,
+// the picture goes through the software renderer.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
