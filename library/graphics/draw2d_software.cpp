@@ -6,6 +6,7 @@
 #include "library/graphics/device.h"
 #include "library/graphics/graph.h"
 #include "library/softrender/blit_memimg.h"
+#include "library/softrender/stretch_blit_memimg.h"
 
 namespace {
 
@@ -14,11 +15,10 @@ int SoftBlit(GRAPHENTRY *graph, int x, int y, int transparent) {
     return 0;
 }
 
-// Only the stretched kernel's hand-over exists so far: a rectangle of the graph's own size,
-// not mirrored, is a 1:1 copy. Any other rectangle still fails.
 int SoftStretchBlit(GRAPHENTRY *graph, int x1, int y1, int x2, int y2, int transparent) {
-    if (x2 - x1 != graph->width || y2 - y1 != graph->height) return -1;
-    return SoftBlit(graph, x1, y1, transparent);
+    const RECT rect{x1, y1, x2, y2};
+    StretchBlitMemImg(g_softScreen.drawTarget, GraphMemImg(graph), &rect, transparent, g_graphs.softBlendImage);
+    return 0;
 }
 
 }  // namespace

@@ -9,8 +9,10 @@
 #include "library/base/memory.h"
 #include "library/base/pump.h"
 #include "library/base/stream.h"
+#include "library/graphics/draw_area.h"
 #include "library/graphics/draw_params.h"
 #include "library/graphics/image_load.h"
+#include "library/softrender/fill_memimg_rectangle.h"
 
 namespace {
 
@@ -409,7 +411,17 @@ int FillGraphColour(int graph, int r, int g, int b, int a) {
     if (!source->desc.hardware) {
         MEMIMG *view = GraphMemImg(entry);
         if (!IsMemImgValid(view)) return -1;
-        FillMemImg(view, nullptr, MakeColourCode(view->base->colourFormat, clamp(r), clamp(g), clamp(b), clamp(a)));
+        const uint32_t colour = MakeColourCode(view->base->colourFormat, clamp(r), clamp(g), clamp(b), clamp(a));
+        // The fill refuses alpha and palette images; those (the font cache) take the colour as it is.
+        if (view->base->alphaFlag || view->base->paletteFlag) {
+            FillMemImg(view, nullptr, colour);
+            return 0;
+        }
+        // The whole graph, whatever the screen's draw area is now.
+        const DRAWAREA saved = g_drawArea;
+        g_drawArea = MakeDrawArea(0, 0, view->width, view->height);
+        FillMemImgRectangle(view, nullptr, colour);
+        g_drawArea = saved;
         return 0;
     }
     IDirect3DDevice9 *device = g_graphBridge.device;

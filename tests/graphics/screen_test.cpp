@@ -24,6 +24,7 @@
 #include "platform/d3d9_testing.h"
 #include "platform/kernel32.h"
 #include "platform/testing.h"
+#include "softrender/oracle.h"
 
 #include <gtest/gtest.h>
 
@@ -741,14 +742,131 @@ TEST_F(SoftwareScreenTest, GraphsDrawOneToOneWithTheKeyColourBlendBrightAndDrawA
     ASSERT_EQ(SetBlendMode(BLENDMODE_NONE, 255), 0);
     ASSERT_EQ(SetBrightnessRGB(255, 255, 255), 0);
     ASSERT_EQ(SetDrawClipRect(0, 0, 640, 480), 0);
-    // The stretched, mirrored and rotated kernels are not there: those draws fail and touch nothing.
+    // The rotated kernel is not there: that draw fails and touches nothing.
     PaintSoftwareScreen();
-    EXPECT_EQ(DrawGraphStretched(300, 70, 324, 86, graph, 1), -1);
-    EXPECT_EQ(DrawGraphMirrored(300, 70, graph, 1), -1);
     EXPECT_EQ(DrawGraphRotated(300.0f, 70.0f, 1.0, 0.5, graph, 1, 0), -1);
     for (int y = 60; y < 100; ++y)
         for (int x = 280; x < 340; ++x) ASSERT_EQ(SoftwareScreenPixel(x, y), Picture(x, y)) << x << "," << y;
     g_drawState.transparentKey = savedKey;
+}
+
+// The screen's bytes as the reference model of the software kernels has them after a draw it
+// is given, under the draw area `area` (the one the library narrows to for part draws).
+std::vector<uint8_t> ScreenBytes() {
+    const MEMIMG &m = g_softScreen.screen;
+    return std::vector<uint8_t>(m.base->pixels, m.base->pixels + (size_t)m.base->pitch * m.base->height);
+}
+template <typename Model>
+std::vector<uint8_t> Expected(const RECT &area, Model model) {
+    const DRAWAREA saved = g_drawArea;
+    g_drawArea = MakeDrawArea(area.left, area.top, area.right, area.bottom);
+    std::vector<uint8_t> want = model();
+    g_drawArea = saved;
+    return want;
+}
+
+TEST_F(SoftwareScreenTest, StretchedMirroredPartAndFilledGraphsGiveTheModelsPixels) {
+    for (int bits : {16, 32}) {
+        SCOPED_TRACE(bits);
+        StartSoftware(bits);
+        const uint32_t savedKey = g_drawState.transparentKey;
+        ASSERT_EQ(SetTransparentKey(123, 250, 3), 0);
+        WriteFile("sprite.bmp", Bmp24(12, 8, Sprite));
+        const int graph = LoadGraphFile("sprite.bmp", 0, 0, 0);
+        ASSERT_NE(graph, -1);
+        MEMIMG *view = GraphMemImg(GetGraphEntry(graph));
+        enum Kind { STRETCHED, MIRRORED, PART_TURNED, PART_STRETCHED };
+        struct Case {
+            const char *name;
+            Kind kind;
+            int mode, param, bright[3], transparent;
+            RECT area;
+            int a[8];
+        };
+        const RECT all{0, 0, 640, 480};
+        const Case cases[] = {
+            {"stretched", STRETCHED, BLENDMODE_NONE, 255, {255, 255, 255}, 1, all, {300, 70, 337, 93}},
+            {"stretched and mirrored both ways", STRETCHED, BLENDMODE_ALPHA, 100, {255, 255, 255}, 1, all,
+             {330, 90, 301, 71}},
+            {"stretched past the area", STRETCHED, BLENDMODE_ADD, 200, {200, 255, 128}, 0, {310, 0, 640, 80},
+             {300, 70, 324, 86}},
+            {"mirrored", MIRRORED, BLENDMODE_SUB, 255, {255, 255, 255}, 1, all, {633, 475}},
+            {"part turned", PART_TURNED, BLENDMODE_NONE, 255, {255, 255, 255}, 1, all, {200, 60, 2, 1, 7, 5}},
+            {"part stretched", PART_STRETCHED, BLENDMODE_MUL, 0, {255, 255, 255}, 1, all,
+             {100, 100, 120, 112, 2, 2, 10, 6}},
+        };
+        for (const Case &c : cases) {
+            SCOPED_TRACE(c.name);
+            PaintSoftwareScreen();
+            const std::vector<uint8_t> painted = ScreenBytes();
+            ASSERT_EQ(SetBlendMode(c.mode, c.param), 0);
+            ASSERT_EQ(SetBrightnessRGB(c.bright[0], c.bright[1], c.bright[2]), 0);
+            ASSERT_EQ(SetDrawClipRect(c.area.left, c.area.top, c.area.right, c.area.bottom), 0);
+            const softtest::ORACLESETTINGS o = softtest::OracleSettings(c.transparent, nullptr, 128, 255);
+            const MEMIMG &screen = g_softScreen.screen;
+            std::vector<uint8_t> want;
+            int r = -1;
+            const int *a = c.a;
+            switch (c.kind) {
+            case STRETCHED: {
+                const RECT rect{a[0], a[1], a[2], a[3]};
+                want = Expected(c.area, [&] { return softtest::OracleStretch(screen, *view, rect, o); });
+                r = DrawGraphStretched(a[0], a[1], a[2], a[3], graph, c.transparent);
+                break;
+            }
+            case MIRRORED: {
+                const RECT rect{a[0] + 12, a[1], a[0], a[1] + 8};
+                want = Expected(c.area, [&] { return softtest::OracleStretch(screen, *view, rect, o); });
+                r = DrawGraphMirrored(a[0], a[1], graph, c.transparent);
+                break;
+            }
+            case PART_TURNED: {
+                // The part (sx, sy, w, h) lands at (x, y), the whole graph mirrored around it.
+                const int x = a[0], y = a[1], sx = a[2], sy = a[3], w = a[4], h = a[5];
+                const int left = x + sx + w - 12;
+                const RECT rect{left + 12, y - sy, left, y - sy + 8};
+                want = Expected({x, y, x + w, y + h}, [&] { return softtest::OracleStretch(screen, *view, rect, o); });
+                r = DrawGraphPart(x, y, sx, sy, w, h, graph, c.transparent, 1);
+                break;
+            }
+            case PART_STRETCHED: {
+                // A 10 x 6 part from (2, 2) doubled onto (100, 100)-(120, 112): the whole graph
+                // twice its size from (96, 96).
+                const RECT rect{96, 96, 120, 112};
+                want = Expected({a[0], a[1], a[2], a[3]}, [&] { return softtest::OracleStretch(screen, *view, rect, o); });
+                r = DrawGraphPartStretched(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], graph, c.transparent);
+                break;
+            }
+            }
+            ASSERT_EQ(r, 0);
+            EXPECT_TRUE(want != painted);
+            EXPECT_TRUE(ScreenBytes() == want);
+        }
+        ASSERT_EQ(SetDrawClipRect(0, 0, 640, 480), 0);
+
+        // The colour fill covers the whole graph under the blend state, whatever the screen's
+        // draw area; the area is the screen's again afterwards.
+        ASSERT_EQ(SetBlendMode(BLENDMODE_ADD, 160), 0);
+        ASSERT_EQ(SetBrightnessRGB(255, 128, 255), 0);
+        ASSERT_EQ(SetDrawClipRect(500, 400, 510, 410), 0);
+        const uint32_t colour = MakeColourCode(view->base->colourFormat, 40, 200, 90, 0);
+        const std::vector<uint8_t> before(view->base->pixels,
+                                          view->base->pixels + (size_t)view->base->pitch * view->base->height);
+        const std::vector<uint8_t> want =
+            Expected({0, 0, 12, 8}, [&] { return softtest::OracleFill(*view, nullptr, colour); });
+        ASSERT_EQ(FillGraphColour(graph, 40, 200, 90, 0), 0);
+        const std::vector<uint8_t> got(view->base->pixels,
+                                       view->base->pixels + (size_t)view->base->pitch * view->base->height);
+        EXPECT_NE(got, before);
+        EXPECT_TRUE(got == want);
+        EXPECT_EQ(g_drawArea.left, 500);
+        EXPECT_EQ(g_drawArea.bottom, 410);
+        ASSERT_EQ(SetBlendMode(BLENDMODE_NONE, 255), 0);
+        ASSERT_EQ(SetBrightnessRGB(255, 255, 255), 0);
+        ASSERT_EQ(SetDrawClipRect(0, 0, 640, 480), 0);
+        DestroyGraph(graph);
+        g_drawState.transparentKey = savedKey;
+    }
 }
 
 TEST_F(ScreenTest, ScreenModeChangeWalksItsFallBacks) {
