@@ -4,6 +4,7 @@
 #include "platform/d3d9.h"
 #include "platform/d3d9_testing.h"
 #include "platform/testing.h"
+#include "rate_pairs.h"
 #include "sprite_scene.h"
 
 #include <benchmark/benchmark.h>
@@ -70,12 +71,6 @@ struct Scene {
     }
 };
 
-void Report(benchmark::State &state, double pixelsPerFrame) {
-    state.counters["frames/s"] = benchmark::Counter((double)state.iterations(), benchmark::Counter::kIsRate);
-    state.counters["Mpix/s"] =
-        benchmark::Counter((double)state.iterations() * pixelsPerFrame / 1e6, benchmark::Counter::kIsRate);
-}
-
 // The sprite cases on the rasteriser's fastest path, and limited to SSE2.
 void SpritesAlphaTest(benchmark::State &state, D3D9RasterPaths path) {
     Scene scene;
@@ -84,7 +79,7 @@ void SpritesAlphaTest(benchmark::State &state, D3D9RasterPaths path) {
     scene.dev->SetRenderState(D3DRS_ALPHAREF, 1);
     scene.dev->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
     for (auto _ : state) scene.Frame();
-    Report(state, (double)kSprites * kSize * kSize);
+    ReportPixels(state, (double)kSprites * kSize * kSize);
 }
 void BM_SpritesAlphaTest(benchmark::State &state) { SpritesAlphaTest(state, D3D9_RASTER_AVX2); }
 void BM_SpritesAlphaTestSse2(benchmark::State &state) { SpritesAlphaTest(state, D3D9_RASTER_SSE2); }
@@ -98,7 +93,7 @@ void SpritesAlphaBlend(benchmark::State &state, D3D9RasterPaths path) {
     scene.dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     scene.dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     for (auto _ : state) scene.Frame();
-    Report(state, (double)kSprites * kSize * kSize);
+    ReportPixels(state, (double)kSprites * kSize * kSize);
 }
 void BM_SpritesAlphaBlend(benchmark::State &state) { SpritesAlphaBlend(state, D3D9_RASTER_AVX2); }
 void BM_SpritesAlphaBlendSse2(benchmark::State &state) { SpritesAlphaBlend(state, D3D9_RASTER_SSE2); }
@@ -111,7 +106,7 @@ void BM_Stretch320To640(benchmark::State &state) {
     scene.dev->CreateRenderTarget(640, 480, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, 0, FALSE, &big, nullptr);
     scene.dev->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
     for (auto _ : state) scene.dev->StretchRect(back, nullptr, big, nullptr, D3DTEXF_NONE);
-    Report(state, 640.0 * 480.0);
+    ReportPixels(state, 640.0 * 480.0);
     back->Release();
     big->Release();
 }
@@ -149,14 +144,14 @@ struct PixmanScene {
 void BM_PixmanSpritesBinaryAlpha(benchmark::State &state) {
     PixmanScene scene(true);
     for (auto _ : state) scene.Frame();
-    Report(state, (double)kSprites * kSize * kSize);
+    ReportPixels(state, (double)kSprites * kSize * kSize);
 }
 BENCHMARK(BM_PixmanSpritesBinaryAlpha)->Unit(benchmark::kMillisecond);
 
 void BM_PixmanSpritesOver(benchmark::State &state) {
     PixmanScene scene(false);
     for (auto _ : state) scene.Frame();
-    Report(state, (double)kSprites * kSize * kSize);
+    ReportPixels(state, (double)kSprites * kSize * kSize);
 }
 BENCHMARK(BM_PixmanSpritesOver)->Unit(benchmark::kMillisecond);
 
@@ -169,48 +164,19 @@ void BM_PixmanStretch320To640(benchmark::State &state) {
     pixman_image_set_transform(src, &scale);
     pixman_image_set_filter(src, PIXMAN_FILTER_NEAREST, nullptr, 0);
     for (auto _ : state) pixman_image_composite32(PIXMAN_OP_SRC, src, nullptr, dst, 0, 0, 0, 0, 0, 0, 640, 480);
-    Report(state, 640.0 * 480.0);
+    ReportPixels(state, 640.0 * 480.0);
     pixman_image_unref(src);
     pixman_image_unref(dst);
 }
 BENCHMARK(BM_PixmanStretch320To640)->Unit(benchmark::kMillisecond);
 
-// Console output plus, at the end, each stand-in case against its pixman counterpart.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs) {
-            auto it = r.counters.find("Mpix/s");
-            if (it != r.counters.end()) rates[r.benchmark_name()] = (double)it->second;
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const char *pairs[][2] = {{"BM_SpritesAlphaTest", "BM_PixmanSpritesBinaryAlpha"},
-                                  {"BM_SpritesAlphaTestSse2", "BM_PixmanSpritesBinaryAlpha"},
-                                  {"BM_SpritesAlphaBlend", "BM_PixmanSpritesOver"},
-                                  {"BM_SpritesAlphaBlendSse2", "BM_PixmanSpritesOver"},
-                                  {"BM_Stretch320To640", "BM_PixmanStretch320To640"}};
-        for (auto &p : pairs) {
-            auto a = rates.find(p[0]), b = rates.find(p[1]);
-            if (a == rates.end() || b == rates.end() || b->second <= 0) continue;
-            std::printf("%-22s %9.1f Mpix/s   pixman %9.1f Mpix/s   ratio %.2f\n", p[0] + 3, a->second, b->second,
-                        a->second / b->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> rates;
-};
-
 }  // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return RunWithRatios(argc, argv,
+                         {{"BM_SpritesAlphaTest", "BM_PixmanSpritesBinaryAlpha"},
+                          {"BM_SpritesAlphaTestSse2", "BM_PixmanSpritesBinaryAlpha"},
+                          {"BM_SpritesAlphaBlend", "BM_PixmanSpritesOver"},
+                          {"BM_SpritesAlphaBlendSse2", "BM_PixmanSpritesOver"},
+                          {"BM_Stretch320To640", "BM_PixmanStretch320To640"}});
 }
