@@ -9,15 +9,30 @@ namespace {
 // Frames handed to the encoder at a time.
 constexpr size_t kChunkFrames = 4096;
 
-void PutPage(std::vector<uint8_t> &out, const ogg_page &page) {
-    out.insert(out.end(), page.header, page.header + page.header_len);
-    out.insert(out.end(), page.body, page.body + page.body_len);
+void PutPage(std::vector<OggPageBytes> &out, const ogg_page &page, bool header) {
+    out.push_back(PageBytes(page, header));
 }
 
 }  // namespace
 
+OggPageBytes PageBytes(const ogg_page &page, bool header) {
+    OggPageBytes p;
+    p.bytes.assign(page.header, page.header + page.header_len);
+    p.bytes.insert(p.bytes.end(), page.body, page.body + page.body_len);
+    p.granule = ogg_page_granulepos(&page);
+    p.header = header;
+    return p;
+}
+
 std::vector<uint8_t> EncodeOggVorbis(const float *samples, size_t frames, const OggSpec &spec) {
     std::vector<uint8_t> out;
+    for (const OggPageBytes &page : EncodeVorbisPages(samples, frames, spec))
+        out.insert(out.end(), page.bytes.begin(), page.bytes.end());
+    return out;
+}
+
+std::vector<OggPageBytes> EncodeVorbisPages(const float *samples, size_t frames, const OggSpec &spec) {
+    std::vector<OggPageBytes> out;
     vorbis_info vi;
     vorbis_info_init(&vi);
     if (spec.channels <= 0 || vorbis_encode_init_vbr(&vi, spec.channels, spec.rate, spec.quality) != 0) {
@@ -41,7 +56,7 @@ std::vector<uint8_t> EncodeOggVorbis(const float *samples, size_t frames, const 
     ogg_stream_packetin(&os, &codebooks);
     ogg_page og;
     // The headers stand on pages of their own before the first audio page.
-    while (ogg_stream_flush(&os, &og)) PutPage(out, og);
+    while (ogg_stream_flush(&os, &og)) PutPage(out, og, true);
 
     const int channels = spec.channels;
     size_t at = 0;
@@ -64,14 +79,14 @@ std::vector<uint8_t> EncodeOggVorbis(const float *samples, size_t frames, const 
             while (vorbis_bitrate_flushpacket(&vd, &op)) {
                 ogg_stream_packetin(&os, &op);
                 while (ogg_stream_pageout(&os, &og)) {
-                    PutPage(out, og);
+                    PutPage(out, og, false);
                     if (ogg_page_eos(&og)) eos = true;
                 }
             }
         }
         // After the end was written nothing more comes: whatever is left goes out now.
         if (n == 0 && !eos) {
-            while (ogg_stream_flush(&os, &og)) PutPage(out, og);
+            while (ogg_stream_flush(&os, &og)) PutPage(out, og, false);
             eos = true;
         }
     }

@@ -1,6 +1,9 @@
 // Ogg Vorbis files written into memory with libvorbisenc: the demo data's music and the sound
-// tests' and benchmarks' fixtures.
+// tests' and benchmarks' fixtures. The Vorbis pages can also be had one by one, for muxing
+// beside another logical stream (the Theora writer's sound track).
 #pragma once
+
+#include <ogg/ogg.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +19,19 @@ struct OggSpec {
     std::vector<std::pair<std::string, std::string>> tags;  // comment tags, name and value
 };
 
+// One page of a logical stream: its bytes, its granule position and whether it carries headers
+// (the first such page is the stream's beginning page).
+struct OggPageBytes {
+    std::vector<uint8_t> bytes;
+    int64_t granule = 0;
+    bool header = false;
+};
+
+// A page made by libogg as bytes.
+OggPageBytes PageBytes(const ogg_page &page, bool header);
+
 // frames of interleaved samples in -1 .. 1 as one stream; deterministic for the same input.
 // Empty when the encoder refuses the channels, rate or quality.
 std::vector<uint8_t> EncodeOggVorbis(const float *samples, size_t frames, const OggSpec &spec);
+// The same stream as pages, in order.
+std::vector<OggPageBytes> EncodeVorbisPages(const float *samples, size_t frames, const OggSpec &spec);
