@@ -47,13 +47,9 @@ struct COPYSETUP {
 };
 bool PrepareCopyRules(const MEMIMG *dst, const MEMIMG *src, const MEMIMG *blend, int transparent, COPYSETUP *out);
 
-// The blend graph's weight byte; a colour image as blend graph gives its blue channel.
+// The blend graph's weight of the pixel at gp.
 inline int GraphWeight(const COPYRULES &c, const uint8_t *gp) {
-    uint32_t v = LoadBytes(gp, c.graphBytes);
-    if (c.graphType == MEMIMG_TYPE_RGB16) v = (v & 0x1F) << 3 | (v & 0x1F) >> 2;
-    else if (c.graphType == MEMIMG_TYPE_RGB32) v &= 0xFF;
-    else if (c.graphType == MEMIMG_TYPE_CHAN16) v >>= 8;
-    return c.graphTable[v & 0xFF];
+    return c.graphTable[BlendGraphByte(gp, c.graphBytes, c.graphType)];
 }
 
 // One source colour onto the destination pixel. a: the alpha factor, or -1 when the pixel
@@ -181,12 +177,6 @@ inline void CopyPixel(const COPYRULES &c, const uint8_t *sp, uint8_t *dp, const 
 template <unsigned F>
 constexpr int CopySourceBytes(int type) {
     return (F & kPalette) ? 1 : (type == 1 || (F & kAlpha)) ? 4 : 2;
-}
-
-// The destination's derived buffers no longer describe its pixels once a kernel writes them.
-inline void MarkMemImgWritten(MEMIMG *dst) {
-    dst->base->runTableValid = 0;
-    dst->base->premultipliedValid = 0;
 }
 
 }  // namespace softrender

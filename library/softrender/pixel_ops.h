@@ -1,10 +1,13 @@
 // Pixel building blocks of every software kernel: the channel layout of the two drawable pixel
-// types, word loads and stores, the weighted mix, and the packed add and subtract that treat
-// the three channels of a pixel in one word, with the low bits of green and red as carry guards.
+// types, word loads and stores, the weighted mix, the packed add and subtract that treat the
+// three channels of a pixel in one word (the low bits of green and red as carry guards), the
+// blend graph's byte, and the mark a written image gets.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
+
+#include "library/graphics/memimg.h"
 
 namespace softrender {
 
@@ -118,6 +121,22 @@ inline uint32_t SubSaturated32(uint32_t d, uint32_t s) {
         r |= (a > b ? a - b : 0) << i;
     }
     return r;
+}
+
+// The blend graph's byte at gp (bytes per pixel and pixel type of its image); a colour image as
+// blend graph gives its blue channel.
+inline uint32_t BlendGraphByte(const uint8_t *gp, int bytes, int type) {
+    uint32_t v = LoadBytes(gp, bytes);
+    if (type == MEMIMG_TYPE_RGB16) v = (v & 0x1F) << 3 | (v & 0x1F) >> 2;
+    else if (type == MEMIMG_TYPE_RGB32) v &= 0xFF;
+    else if (type == MEMIMG_TYPE_CHAN16) v >>= 8;
+    return v & 0xFF;
+}
+
+// The destination's derived buffers no longer describe its pixels once a kernel writes them.
+inline void MarkMemImgWritten(MEMIMG *dst) {
+    dst->base->runTableValid = 0;
+    dst->base->premultipliedValid = 0;
 }
 
 }  // namespace softrender
