@@ -5,11 +5,18 @@
 
 CurGame::CurGame()
 {
+    tileView.focus = &companion;
+    tileView.grid = &grid;
+    tileView.player = &player;
+    mapChange.grid = &grid;
     playerContact.arms = &arms;
     playerContact.enemies = &enemies;
     playerContact.player = &player;
     mapChange.enemies = &enemies;
     mapChange.arms = &arms;
+    InitMapGrid(grid);
+    LoadMapGrid(grid);
+    InitAreaTransition(transition);
     keyConfig.LoadKeyBindings();
     topState = TOP_TITLE;
 }
@@ -18,6 +25,8 @@ CurGame::~CurGame()
 {
     overlay.FreeEntries();
     overlay.FreeOverlayFonts();
+    FreeTileSheets(tileView);
+    FreeMapGrid(grid);
 }
 
 void CurGame::OnLoad()

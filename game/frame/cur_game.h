@@ -9,6 +9,9 @@
 #include "game/frame/key_config.h"
 #include "game/frame/text_overlay.h"
 #include "game/frame/title_menu.h"
+#include "game/world/area_transition.h"
+#include "game/world/map_grid.h"
+#include "game/world/tile_view.h"
 
 enum TopState { TOP_TITLE = 0, TOP_PLAY = 2, TOP_KEY_CONFIG = 3 };
 
@@ -35,6 +38,8 @@ public:
     // Copies the 320 x 240 work area into a graph and shows it doubled on the whole screen.
     void PresentScaledFrame();
 
+    MapGrid grid;
+    TileView tileView;
     Player player;
     TextOverlay overlay;
     Companion companion;
@@ -42,6 +47,7 @@ public:
     PlayerContact playerContact;
     Enemies enemies;
     MapChange mapChange;
+    AreaTransition transition;
     ControlBytes control;
     TitleMenu title;
     KeyConfigScreen keyConfig;

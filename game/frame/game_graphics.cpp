@@ -23,6 +23,8 @@ GameGraphicsCalls g_gameGraphics = {
     DrawGraphStretched,
     DrawGraphAt,
     DrawGraphPart,
+    CreateSubGraph,
+    SetBrightnessRGB,
     DrawLoadingText,
 };
 } // namespace

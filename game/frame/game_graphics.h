@@ -20,6 +20,9 @@ struct GameGraphicsCalls {
     int (*drawGraphAt)(int x, int y, int graph, int transparency);
     int (*drawGraphPart)(int x, int y, int srcX, int srcY, int width, int height, int graph, int transparency,
                          int turn);
+    int (*createSubGraph)(int x, int y, int width, int height, int parent);
+    // Multiplies what is drawn next by the colour (255: unchanged; 0, 0, 0: black).
+    int (*setBrightnessRGB)(int r, int g, int b);
     // "ロード中" at (560, 440) in white on the back screen.
     void (*drawLoadingText)();
 };

@@ -7,6 +7,7 @@
 #include "game/frame/game_input.h"
 #include "game/frame/sound_lists.h"
 #include "game/frame/text_overlay.h"
+#include "game/world/map_grid.h"
 
 struct MapGrid;
 struct StatusWindow;
@@ -20,10 +21,6 @@ class ScreenEffect;
 struct FieldObjectNode;
 struct ItemKind;
 
-// Map cell fields.
-inline int CellAttribute(uint32_t cell) { return (int)((cell >> 8) & 0xF); }
-inline int CellSpawnSlot(uint32_t cell) { return (int)((cell >> 12) & 0xF); }
-inline int CellLink(uint32_t cell) { return (int)(cell >> 24); }
 
 int AddCarriedItem(int item, Inventory &inventory);
 void RemoveCarriedItem(int slot, Inventory &inventory);
