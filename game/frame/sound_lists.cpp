@@ -7,6 +7,7 @@
 namespace {
 SoundLists g_soundLists;
 LoadingTextHook g_loadingTextHook = nullptr;
+EffectSoundObserver g_effectObserver = nullptr;
 
 constexpr const char *kTrackFiles[kMusicTrackCount] = {
     "DataForWork\\music\\0.ogg", "DataForWork\\music\\1.ogg",  "DataForWork\\music\\2.ogg",
@@ -19,7 +20,13 @@ constexpr const char *kTrackFiles[kMusicTrackCount] = {
 
 SoundLists &GetSoundLists() { return g_soundLists; }
 
-void PlayEffectSound(int n) { g_soundLists.PlayEffectSound(n); }
+void PlayEffectSound(int n)
+{
+    if (g_effectObserver) g_effectObserver(n);
+    g_soundLists.PlayEffectSound(n);
+}
+
+void SetEffectSoundObserver(EffectSoundObserver observer) { g_effectObserver = observer; }
 
 int SwitchMusicTrack(int n) { return g_soundLists.SwitchMusicTrack(n); }
 

@@ -27,6 +27,9 @@ SoundLists &GetSoundLists();
 
 // The free entries the other modules call.
 void PlayEffectSound(int n);
+// Tests watch the effects played through PlayEffectSound (null: nobody watches).
+using EffectSoundObserver = void (*)(int n);
+void SetEffectSoundObserver(EffectSoundObserver observer);
 int SwitchMusicTrack(int n);
 
 // Draws the loading text on the back screen; the game entry installs it once text drawing exists.

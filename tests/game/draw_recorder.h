@@ -1,6 +1,7 @@
 // A recording stand-in for the game's drawing calls: every part, point, stretched draw and
 // brightness change goes into one list, and image loads hand out numbered handles
-// (1000, 1001, ... in load order) whose file names the recorder keeps.
+// (1000, 1001, ... in load order) whose file names the recorder keeps. Effect sounds played
+// are kept too.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "game/frame/game_graphics.h"
+#include "game/frame/sound_lists.h"
 
 struct DrawCall {
     enum Kind { PART, AT, STRETCH, BRIGHT } kind;
@@ -51,6 +53,7 @@ struct DrawRecord {
     std::vector<DrawCall> calls;
     std::vector<std::string> loaded; // file of handle 1000 + i
     std::vector<int> destroyed;
+    std::vector<int> sounds; // effect numbers in play order
     int nextSub = 5000;
 
     // The handle a file got at its first load; -1 when it was never loaded.
@@ -79,6 +82,7 @@ protected:
     void SetUp() override {
         saved_ = GameGraphics();
         Recorded() = DrawRecord{};
+        SetEffectSoundObserver([](int n) { Recorded().sounds.push_back(n); });
         GameGraphicsCalls &g = GameGraphics();
         g.openImageAsGraph = [](const char *path, int) {
             Recorded().loaded.push_back(path);
@@ -112,9 +116,17 @@ protected:
             return 0;
         };
     }
-    void TearDown() override { GameGraphics() = saved_; }
+    void TearDown() override {
+        SetEffectSoundObserver(nullptr);
+        GameGraphics() = saved_;
+    }
 
     std::vector<DrawCall> &Calls() { return Recorded().calls; }
+    std::vector<int> TakeSounds() {
+        std::vector<int> s;
+        s.swap(Recorded().sounds);
+        return s;
+    }
     std::vector<DrawCall> TakeCalls() {
         std::vector<DrawCall> c;
         c.swap(Recorded().calls);
