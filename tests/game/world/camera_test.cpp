@@ -4,17 +4,9 @@
 #include "game/actors/actors.h"
 #include "game/world/area_transition.h"
 #include "game/world/tile_view.h"
+#include "tests/game/world/grid_fixture.h"
 
 namespace {
-
-MapGrid SizedGrid(int width, int height) {
-    MapGrid g;
-    g.width = width;
-    g.height = height;
-    g.cells.assign((size_t)width * height, 0);
-    g.failed = 0;
-    return g;
-}
 
 TEST(Camera, ClampsToTheMapAndSetsTheVisibleCells) {
     const struct {

@@ -1,6 +1,7 @@
 // Tile layers and the minimap through recorded draws: tile positions under the camera, the
 // animated tiles' source cells, the dark byte, narrow maps that do not wrap, the minimap's dots.
 #include "game/world/tile_view.h"
+#include "tests/game/world/grid_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -8,15 +9,6 @@
 #include "tests/game/draw_recorder.h"
 
 namespace {
-
-MapGrid SizedGrid(int width, int height) {
-    MapGrid g;
-    g.width = width;
-    g.height = height;
-    g.cells.assign((size_t)width * height, 0);
-    g.failed = 0;
-    return g;
-}
 
 class TileLayerTest : public DrawRecorderTest {
 protected:
