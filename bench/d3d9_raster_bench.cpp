@@ -1,8 +1,8 @@
 // Fill rate of the Direct3D 9 stand-in: 2,000 32x32 sprites a frame on a 320x240
 // target, point-sampled with alpha test and alpha-blended, and a 320x240 -> 640x480
 // stretch; pixman doing the same compositing for comparison.
-#include "platform/d3d9.h"
-#include "platform/d3d9_testing.h"
+#include "platform/d3d9/d3d9.h"
+#include "platform/testing/d3d9.h"
 #include "platform/testing.h"
 #include "rate_pairs.h"
 #include "sprite_scene.h"

@@ -14,8 +14,8 @@
 #include "library/base/arcfile.h"
 #include "library/base/diskfile.h"
 #include "library/base/stream.h"
-#include "platform/kernel32.h"
-#include "platform/paths.h"
+#include "platform/kernel32/kernel32.h"
+#include "platform/kernel32/paths.h"
 #include "tools/kla/kla_writer.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include "library/graphics/draw_params.h"
 #include "library/graphics/render_state.h"
 #include "library/graphics/vertex_batch.h"
-#include "platform/d3d9.h"
-#include "platform/d3d9_testing.h"
+#include "platform/d3d9/d3d9.h"
+#include "platform/testing/d3d9.h"
 #include "sprite_scene.h"
 
 #include <benchmark/benchmark.h>

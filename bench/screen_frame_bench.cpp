@@ -8,7 +8,7 @@
 #include "library/graphics/draw2d.h"
 #include "library/graphics/graph.h"
 #include "library/graphics/screen.h"
-#include "platform/d3d9_testing.h"
+#include "platform/testing/d3d9.h"
 #include "platform/testing.h"
 
 #include <benchmark/benchmark.h>

@@ -9,8 +9,8 @@
 #include "fixtures/sound_fixtures.h"
 #include "library/base/memory.h"
 #include "library/sound/pcm_convert.h"
-#include "platform/dsound.h"
-#include "platform/sound_testing.h"
+#include "platform/dsound/dsound.h"
+#include "platform/testing/sound.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "fixtures/standin_device.h"
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 
 #include <cstdint>
 #include <utility>

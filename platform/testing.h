@@ -1,15 +1,16 @@
 // The test control surface of the stand-in layer: clocks, scripted failures, fed
 // system facts, captured output and counters. Only tests and test tools include this.
-// Each group belongs to the platform file named in its heading.
+// Each group belongs to the platform folder (and file) named in its heading; the larger
+// groups of Direct3D 9 and sound live beside this header in platform/testing/.
 #pragma once
 
-#include "platform/gdi32.h"
-#include "platform/kernel32.h"
+#include "platform/gdi32/gdi32.h"
+#include "platform/kernel32/kernel32.h"
 
 #include <string>
 #include <vector>
 
-// ---- kernel: clock (time.cpp, threads.cpp, sync.cpp) ---------------------------
+// ---- kernel: clock (kernel32/: time, threads, sync) ---------------------------
 // While the fake clock is on, timeGetTime and QueryPerformanceCounter read it, Sleep
 // advances it instead of sleeping, and a timed wait (neither 0 nor INFINITE) that finds
 // its object unsignalled returns WAIT_TIMEOUT at once, advancing it by the time-out.
@@ -33,19 +34,19 @@ int PlatformTestTimePeriodBalance();
 // Fake clock off, host local time and zone, period balance 0.
 void PlatformTestResetTime();
 
-// ---- kernel: threads (threads.cpp) and handles -----------------------------------
+// ---- kernel: threads (kernel32/threads.cpp) and handles -----------------------------------
 // Threads made by CreateThread that have not returned yet.
 int PlatformTestLiveThreadCount();
 // Handles open now (events, threads, files, searches).
 int PlatformTestOpenHandleCount();
 
-// ---- kernel: heap (heap.cpp) ------------------------------------------------------
+// ---- kernel: heap (kernel32/heap.cpp) ------------------------------------------------------
 // The next `count` HeapAlloc / HeapReAlloc calls fail (0 clears).
 void PlatformTestFailAllocations(int count);
 // Blocks handed out by HeapAlloc and not freed yet.
 int PlatformTestHeapBlockCount();
 
-// ---- kernel: system facts (sysinfo.cpp) ------------------------------------------
+// ---- kernel: system facts (kernel32/sysinfo.cpp) ------------------------------------------
 struct PlatformSystemFeed {
     OSVERSIONINFOA version;
     size_t totalPhys;
@@ -68,21 +69,24 @@ void PlatformTestSetSystemFeed(const PlatformSystemFeed *feed);
 // (null or empty: no brand leaves).
 void PlatformTestFeedCpu(PlatformSystemFeed *feed, const char *vendor, DWORD leaf1Edx, const char *brand);
 
-// ---- kernel: debugger output (debug.cpp) -----------------------------------------
+// ---- kernel: debugger output (kernel32/debug.cpp) -----------------------------------------
 // While capturing, OutputDebugStringA text goes to a buffer instead of standard error.
 void PlatformTestCaptureDebugOutput(bool on);
 // The captured text so far; the buffer is emptied.
 std::string PlatformTestTakeDebugOutput();
 
-// ---- kernel: files (files.cpp) ------------------------------------------------------
+// ---- kernel: files (kernel32/files.cpp) ------------------------------------------------------
 int PlatformTestReadFileCount();
 void PlatformTestResetReadFileCount();
 
-// ---- Direct3D 9 (d3d9/*.cpp): recorded calls, scripted answers, read-back ------------
-#include "platform/d3d9_testing.h"
+// ---- Direct3D 9 (d3d9/): recorded calls, scripted answers, read-back ------------
+#include "platform/testing/d3d9.h"
+
+// ---- DirectSound (dsound/): scripted failures, the headless sink, captured mix ---------
+#include "platform/testing/sound.h"
 
 // ---- window manager: windows, messages, desktop, cursor, message boxes, IME
-// (user32_*.cpp, imm32.cpp, testing_window.cpp) -------------------------------------
+// (user32/, imm32/) -------------------------------------
 
 // Drops every window, class, queue and timer; the desktop back to the host's; the cursor
 // counter to 0; no IME; no scripted answers; the call record empty. Puts the headless host
@@ -158,7 +162,7 @@ struct PlatformTestIme {
 };
 void PlatformTestInstallIme(const PlatformTestIme &ime);
 
-// ---- GDI fonts (gdi32_font.cpp) ------------------------------------------------------
+// ---- GDI fonts (gdi32/font.cpp) ------------------------------------------------------
 // While on, CreateFontA makes synthetic fonts instead of loading a font file: cell height =
 // height (16 for 0 or less), ascent = height - height / 8, widest cell = height. A single-byte
 // code is height / 2 wide, a double-byte one height; codes 0x09 and 0x7F are empty glyphs.
@@ -186,7 +190,7 @@ int PlatformTestGdiObjectCount();
 // File of the face a font renders with ("" for synthetic fonts or a bad handle).
 std::string PlatformTestFontFile(HFONT font);
 
-// ---- GDI bitmaps (gdi32_dib.cpp) -------------------------------------------------------
+// ---- GDI bitmaps (gdi32/dib.cpp) -------------------------------------------------------
 // What SetDIBitsToDevice / StretchDIBits drew into a window's client area, XRGB8888 top row
 // first (empty before the first draw).
 std::vector<uint32_t> PlatformTestWindowPicture(HWND hwnd, int *width, int *height);

@@ -11,7 +11,7 @@
 #include "library/base/library.h"
 #include "library/base/timer.h"
 #include "library/base/window.h"
-#include "platform/user32.h"
+#include "platform/user32/user32.h"
 
 void MeasureRefreshRateWith(MillisecondClock clock, int (*present)())
 {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "platform/kernel32.h"
-#include "platform/paths.h"
+#include "platform/kernel32/kernel32.h"
+#include "platform/kernel32/paths.h"
 
 FILE *OpenGameFile(const char *path, const char *mode)
 {

@@ -1,7 +1,7 @@
 // The library API lock: recursive for its owner, handed out strictly first in, first out.
 #pragma once
 
-#include "platform/kernel32.h"
+#include "platform/kernel32/kernel32.h"
 
 #define APILOCK_QUEUE_SIZE 4096
 

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "library/base/stream.h"
-#include "platform/kernel32.h"
+#include "platform/kernel32/kernel32.h"
 
 #define DISKFILE_CACHE_SIZE 131072
 #define DISKFILE_NAME_SIZE 260

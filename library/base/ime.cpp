@@ -7,7 +7,7 @@
 #include "library/base/pump.h"
 #include "library/base/timer.h"
 #include "library/base/window.h"
-#include "platform/kernel32.h"
+#include "platform/kernel32/kernel32.h"
 
 #include <cstdio>
 #include <cstring>

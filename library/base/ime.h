@@ -1,8 +1,8 @@
 // What the input method reports to the main window: composition, result, candidates.
 #pragma once
 
-#include "platform/imm32.h"
-#include "platform/user32.h"
+#include "platform/imm32/imm32.h"
+#include "platform/user32/user32.h"
 
 struct IMESTATE {
     int composing;

@@ -16,9 +16,9 @@
 #include "library/graphics/device.h"
 #include "library/graphics/screen.h"
 #include "library/graphics/screen_log.h"
-#include "platform/com.h"
-#include "platform/gdi32.h"
-#include "platform/kernel32.h"
+#include "platform/com/com.h"
+#include "platform/gdi32/gdi32.h"
+#include "platform/kernel32/kernel32.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "library/base/memory.h"
-#include "platform/kernel32.h"
+#include "platform/kernel32/kernel32.h"
 
 namespace {
 

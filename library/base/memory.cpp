@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "library/base/log.h"
-#include "platform/kernel32.h"
+#include "platform/kernel32/kernel32.h"
 
 namespace {
 

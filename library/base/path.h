@@ -2,7 +2,7 @@
 // Every output buffer holds PATH_BUFFER_SIZE bytes; a result that does not fit gives -1.
 #pragma once
 
-#include "platform/kernel32.h"
+#include "platform/kernel32/kernel32.h"
 
 #define PATH_BUFFER_SIZE 1024
 

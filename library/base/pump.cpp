@@ -5,7 +5,7 @@
 
 #include "library/base/window.h"
 #include "library/graphics/device.h"
-#include "platform/kernel32.h"
+#include "platform/kernel32/kernel32.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "library/base/clock_state.h"
 #include "library/base/log.h"
 #include "library/base/timer.h"
-#include "platform/kernel32.h"
+#include "platform/kernel32/kernel32.h"
 
 #include <cstdio>
 #include <cstring>

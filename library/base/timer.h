@@ -2,7 +2,7 @@
 // from the best source start-up chose (see clock_state.h), and the local date and time.
 #pragma once
 
-#include "platform/kernel32.h"
+#include "platform/kernel32/kernel32.h"
 
 // year, month (1-12), day, hour, minute, second.
 struct DATEREC {

@@ -9,9 +9,9 @@
 #include "library/base/pump.h"
 #include "library/base/system_info.h"
 #include "library/base/timer.h"
-#include "platform/gdi32.h"
-#include "platform/imm32.h"
-#include "platform/kernel32.h"
+#include "platform/gdi32/gdi32.h"
+#include "platform/imm32/imm32.h"
+#include "platform/kernel32/kernel32.h"
 
 #include <cstdio>
 #include <cstring>

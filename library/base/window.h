@@ -2,7 +2,7 @@
 // full screen, and the window procedure that turns messages into library state.
 #pragma once
 
-#include "platform/user32.h"
+#include "platform/user32/user32.h"
 
 // Settings callers make before InitLibrary; they survive window creation.
 struct WINDOWSETTINGS {

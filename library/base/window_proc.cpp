@@ -8,7 +8,7 @@
 #include "library/graphics/mask.h"
 #include "library/graphics/screen.h"
 #include "library/base/input.h"
-#include "platform/gdi32.h"
+#include "platform/gdi32/gdi32.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "library/graphics/memimg.h"
-#include "platform/d3d9.h"
-#include "platform/ddraw.h"
+#include "platform/d3d9/d3d9.h"
+#include "platform/d3d9/ddraw.h"
 #include "platform/windef.h"
 
 #include <cstdint>

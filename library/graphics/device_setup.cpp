@@ -7,9 +7,9 @@
 #include "library/graphics/draw_params.h"
 #include "library/graphics/render_state.h"
 #include "library/graphics/shader_pack.h"
-#include "platform/com.h"
-#include "platform/libloaderapi.h"
-#include "platform/user32.h"
+#include "platform/com/com.h"
+#include "platform/kernel32/libloaderapi.h"
+#include "platform/user32/user32.h"
 
 #include <cstring>
 

@@ -2,8 +2,8 @@
 // dialog-box mode.
 #include "library/graphics/device.h"
 #include "library/graphics/render_state.h"
-#include "platform/kernel32.h"
-#include "platform/user32.h"
+#include "platform/kernel32/kernel32.h"
+#include "platform/user32/user32.h"
 
 #include <cstring>
 

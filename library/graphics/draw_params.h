@@ -3,7 +3,7 @@
 #pragma once
 
 #include "library/graphics/colour_format.h"
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 
 #include <cstdint>
 

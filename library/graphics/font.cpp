@@ -6,8 +6,8 @@
 #include "library/base/memory.h"
 #include "library/base/strings.h"
 #include "library/base/window.h"
-#include "platform/gdi32.h"
-#include "platform/kernel32.h"
+#include "platform/gdi32/gdi32.h"
+#include "platform/kernel32/kernel32.h"
 
 FONTSYSTEM g_fontSystem;
 

@@ -6,7 +6,7 @@
 #include "library/base/log.h"
 #include "library/base/memory.h"
 #include "library/base/strings.h"
-#include "platform/gdi32.h"
+#include "platform/gdi32/gdi32.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "library/graphics/base_image.h"
 #include "library/graphics/graph_bridge.h"
 #include "library/graphics/memimg.h"
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 #include "platform/windef.h"
 
 constexpr int32_t HTYPE_GRAPH = 1;

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "library/graphics/base_image.h"
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 
 // Texture format codes of graph sources (hardware path).
 enum : int32_t {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 
 constexpr int32_t HTYPE_MASK = 8;
 constexpr int32_t kMaxMasks = 512;

@@ -1,7 +1,7 @@
 // What the state cache needs to know of the display device.
 #pragma once
 
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 
 // The device while the Direct3D path is up, else null.
 IDirect3DDevice9 *GetRenderDevice();

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "library/graphics/render_device.h"
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 
 #include <cstdint>
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/ddraw.h"
+#include "platform/d3d9/ddraw.h"
 #include "platform/windef.h"
 
 enum : int32_t {

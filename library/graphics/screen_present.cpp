@@ -15,9 +15,9 @@
 #include "library/graphics/screen_log.h"
 #include "library/graphics/screen_surfaces.h"
 #include "library/graphics/vertex_batch.h"
-#include "platform/gdi32.h"
-#include "platform/kernel32.h"
-#include "platform/user32.h"
+#include "platform/gdi32/gdi32.h"
+#include "platform/kernel32/kernel32.h"
+#include "platform/user32/user32.h"
 
 #include <cstring>
 

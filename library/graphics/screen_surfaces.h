@@ -1,7 +1,7 @@
 // The surfaces behind the draw targets on the Direct3D path.
 #pragma once
 
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 
 struct GRAPHENTRY;
 struct MEMIMG;

@@ -14,7 +14,7 @@
 #include "library/graphics/screen_surfaces.h"
 #include "library/graphics/state3d.h"
 #include "library/graphics/vertex_batch.h"
-#include "platform/user32.h"
+#include "platform/user32/user32.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "library/base/vecmath.h"
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 
 #include <cstdint>
 

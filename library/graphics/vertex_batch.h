@@ -2,7 +2,7 @@
 // sent with one DrawPrimitiveUP when the kind, the type or a state changes, or when full.
 #pragma once
 
-#include "platform/d3d9.h"
+#include "platform/d3d9/d3d9.h"
 
 #include <cstdint>
 

@@ -7,7 +7,7 @@
 
 #include "library/base/stream.h"
 #include "platform/mmreg.h"
-#include "platform/msacm.h"
+#include "platform/msacm/msacm.h"
 
 #define PCMCONV_WAVE 0
 #define PCMCONV_ACM 1

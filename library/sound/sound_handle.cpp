@@ -8,7 +8,7 @@
 #include "library/base/pump.h"
 #include "library/sound/sound.h"
 #include "library/sound/sound_state.h"
-#include "platform/kernel32.h"
+#include "platform/kernel32/kernel32.h"
 
 namespace {
 

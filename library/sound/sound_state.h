@@ -5,7 +5,7 @@
 
 #include "library/base/handle_list.h"
 #include "library/sound/pcm_convert.h"
-#include "platform/dsound.h"
+#include "platform/dsound/dsound.h"
 
 #define STREAM_SOURCE_FROM_STREAM 3
 #define SOUND_WRITE_UNFILLED (-800)

@@ -7,8 +7,8 @@
 #include "library/base/log.h"
 #include "library/sound/sound.h"
 #include "library/sound/sound_state.h"
-#include "platform/libloaderapi.h"
-#include "platform/user32_desktop.h"
+#include "platform/kernel32/libloaderapi.h"
+#include "platform/user32/desktop.h"
 
 SOUNDSYS g_sound;
 

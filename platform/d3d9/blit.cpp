@@ -1,7 +1,7 @@
 // Whole-surface operations: Clear, ColorFill, StretchRect, UpdateSurface,
 // GetRenderTargetData, and presentation with its 60 Hz pacing.
 #include "platform/d3d9/internal.h"
-#include "platform/kernel32.h"
+#include "platform/kernel32/kernel32.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // The DirectDraw 7 object: initialisation, cooperative level, vertical blank.
-#include "platform/ddraw.h"
+#include "platform/d3d9/ddraw.h"
 
 #include "platform/d3d9/internal.h"
 

@@ -2,8 +2,8 @@
 // the device record and the rasteriser's entry points.
 #pragma once
 
-#include "platform/d3d9.h"
-#include "platform/d3d9_present.h"
+#include "platform/d3d9/d3d9.h"
+#include "platform/d3d9/present.h"
 
 #include <cstdint>
 #include <cstring>

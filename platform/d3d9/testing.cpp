@@ -1,10 +1,10 @@
 // The test face of the Direct3D 9 stand-in: scripts, recorded calls, read-back.
 #include "platform/d3d9/internal.h"
 #include "platform/d3d9/span_kernels.h"
-#include "platform/d3d9_module.h"
-#include "platform/d3d9_testing.h"
-#include "platform/gdi32.h"
-#include "platform/user32.h"
+#include "platform/d3d9/module.h"
+#include "platform/testing/d3d9.h"
+#include "platform/gdi32/gdi32.h"
+#include "platform/user32/user32.h"
 
 namespace d3d9 {
 

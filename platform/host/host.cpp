@@ -1,8 +1,8 @@
 // Picks the host once per process.
 #include "platform/host/host.h"
-#include "platform/d3d9_present.h"
+#include "platform/d3d9/present.h"
 #include "platform/host/sdl2/sound_output.h"
-#include "platform/sound_output.h"
+#include "platform/dsound/output.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -66,9 +66,9 @@ public:
         return true;
     }
 
-    // Sound output is the sound stand-in's seam (platform/sound_output.h); choosing the
+    // Sound output is the sound stand-in's seam (platform/dsound/output.h); choosing the
     // SDL2 host connects SDL's audio device to it.
-    // Keys reach the input stand-in's virtual keyboard (platform/input_devices.h).
+    // Keys reach the input stand-in's virtual keyboard (platform/dinput/devices.h).
 };
 
 // The host of this process, chosen at the first call.

@@ -5,8 +5,8 @@
 #include "library/base/arcfile.h"
 #include "library/base/filefind.h"
 #include "library/base/stream.h"
-#include "platform/kernel32.h"
-#include "platform/paths.h"
+#include "platform/kernel32/kernel32.h"
+#include "platform/kernel32/paths.h"
 
 #include <gtest/gtest.h>
 

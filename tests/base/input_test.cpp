@@ -6,7 +6,7 @@
 #include "library/base/pump.h"
 #include "library/base/window.h"
 
-#include "platform/input_devices.h"
+#include "platform/dinput/devices.h"
 #include "platform/testing.h"
 
 #include <gtest/gtest.h>

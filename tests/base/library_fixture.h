@@ -7,7 +7,7 @@
 #include "library/base/ime.h"
 #include "library/base/library.h"
 #include "library/base/window.h"
-#include "platform/kernel32.h"
+#include "platform/kernel32/kernel32.h"
 #include "platform/testing.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "game/frame/game_entry.h"
 #include "library/base/library.h"
 #include "platform/testing.h"
-#include "platform/user32.h"
+#include "platform/user32/user32.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "game/frame/game_graphics.h"
 #include "game/frame/sound_lists.h"
 #include "game_fixture.h"
-#include "platform/input_devices.h"
+#include "platform/dinput/devices.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "library/graphics/device.h"
 #include "library/graphics/draw_params.h"
 #include "library/graphics/render_state.h"
-#include "platform/d3d9_testing.h"
+#include "platform/testing/d3d9.h"
 
 #include <gtest/gtest.h>
 

@@ -11,8 +11,8 @@
 #include "library/graphics/render_device.h"
 #include "library/graphics/render_state.h"
 #include "library/graphics/shader_pack.h"
-#include "platform/d3d9_testing.h"
-#include "platform/kernel32.h"
+#include "platform/testing/d3d9.h"
+#include "platform/kernel32/kernel32.h"
 #include "platform/testing.h"
 #include "tools/shaderpack/shader_pack_writer.h"
 

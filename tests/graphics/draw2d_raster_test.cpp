@@ -2,7 +2,7 @@
 // from the picture alone.
 #include "library/graphics/draw2d_geometry.h"
 #include "tests/graphics/draw_golden.h"
-#include "tests/platform/d3d9_fixture.h"
+#include "tests/platform/d3d9/d3d9_fixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Font handles and the glyph cache over synthetic glyphs, and a few glyphs of the real face.
 #include "library/graphics/font.h"
-#include "platform/gdi32.h"
+#include "platform/gdi32/gdi32.h"
 #include "platform/testing.h"
 
 #include <gtest/gtest.h>

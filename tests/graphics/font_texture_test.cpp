@@ -2,7 +2,7 @@
 // graph and its edge half, cell pixels as coverage in alpha, and a lost cache graph remade.
 #include "graph_fixture.h"
 #include "library/graphics/font.h"
-#include "platform/gdi32.h"
+#include "platform/gdi32/gdi32.h"
 
 namespace {
 

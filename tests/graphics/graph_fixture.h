@@ -14,7 +14,7 @@
 #include "image_fixtures.h"
 #include "library/graphics/draw_params.h"
 #include "library/graphics/graph.h"
-#include "platform/d3d9_testing.h"
+#include "platform/testing/d3d9.h"
 
 // The ARGB pixel (x, y) of a graph as its textures hold it.
 inline uint32_t GraphPixel(int graph, int x, int y) {

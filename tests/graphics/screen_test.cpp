@@ -21,8 +21,8 @@
 #include "library/graphics/state3d.h"
 #include "library/graphics/text_draw.h"
 #include "library/graphics/vertex_batch.h"
-#include "platform/d3d9_testing.h"
-#include "platform/kernel32.h"
+#include "platform/testing/d3d9.h"
+#include "platform/kernel32/kernel32.h"
 #include "platform/testing.h"
 #include "softrender/oracle.h"
 

@@ -15,7 +15,7 @@
 #include "library/graphics/text_draw.h"
 #include "library/graphics/text_link.h"
 #include "library/softrender/blit_memimg.h"
-#include "platform/gdi32.h"
+#include "platform/gdi32/gdi32.h"
 #include "platform/testing.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "library/base/stream.h"
 #include "library/sound/sound.h"
 #include "library/sound/sound_state.h"
-#include "platform/sound_testing.h"
+#include "platform/testing/sound.h"
 #include "fixtures/sound_fixtures.h"
 #include "platform/testing.h"
 

@@ -5,7 +5,7 @@
 
 #include "library/base/archive.h"
 #include "library/base/archivekey.h"
-#include "platform/paths.h"
+#include "platform/kernel32/paths.h"
 #include "tools/lz/lz_encoder.h"
 
 #include <algorithm>

@@ -21,7 +21,7 @@
 #include "library/graphics/draw2d.h"
 #include "library/graphics/graph.h"
 #include "library/graphics/screen.h"
-#include "platform/kernel32.h"
+#include "platform/kernel32/kernel32.h"
 
 namespace {
 

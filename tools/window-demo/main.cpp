@@ -9,8 +9,8 @@
 #include "library/base/input.h"
 #include "library/base/library.h"
 #include "library/base/window.h"
-#include "platform/kernel32.h"
-#include "platform/user32.h"
+#include "platform/kernel32/kernel32.h"
+#include "platform/user32/user32.h"
 
 #include <cstdio>
 #include <cstdlib>

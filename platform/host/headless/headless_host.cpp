@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/frame_png.h"
-#include "platform/key_script.h"
+#include "platform/host/headless/frame_png.h"
+#include "platform/host/key_script.h"
 
 namespace host {
 namespace {

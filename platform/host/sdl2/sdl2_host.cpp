@@ -2,7 +2,7 @@
 // host events, SDL's message box.
 #include "platform/host/host.h"
 #include "platform/host/sdl2/keymap.h"
-#include "platform/input_devices.h"
+#include "platform/dinput/devices.h"
 
 #include <SDL.h>
 

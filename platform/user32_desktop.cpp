@@ -1,4 +1,0 @@
-// The desktop window handle. No window of the window manager carries it.
-#include "platform/user32_desktop.h"
-
-HWND GetDesktopWindow() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x00010010)); }
