@@ -13,8 +13,8 @@
 
 #include "library/base/stream.h"
 #include "library/graphics/base_image.h"
-#include "platform/d3d9.h"
-#include "platform/kernel32.h"
+#include "platform/d3d9/d3d9.h"
+#include "platform/kernel32/kernel32.h"
 
 // Colour tables of the YCbCr (ITU-R BT.601, limited range) to RGB conversion, 14 fractional bits.
 struct YUVTABLES {
