@@ -9,6 +9,14 @@ CurGame::CurGame()
     tileView.grid = &grid;
     tileView.player = &player;
     mapChange.grid = &grid;
+    player.companion = &companion;
+    companion.player = &player;
+    arms.player = &player;
+    arms.companion = &companion;
+    arms.enemies = &enemies;
+    arms.overlay = &overlay;
+    InitPlayer(player);
+    InitArms(arms);
     playerContact.arms = &arms;
     playerContact.enemies = &enemies;
     playerContact.player = &player;
@@ -23,6 +31,7 @@ CurGame::CurGame()
 
 CurGame::~CurGame()
 {
+    FreeShotList(arms);
     overlay.FreeEntries();
     overlay.FreeOverlayFonts();
     FreeTileSheets(tileView);
@@ -53,10 +62,10 @@ void CurGame::OnUpdate()
         SoundLists &sounds = GetSoundLists();
         if (sounds.currentTrack != kTitleMusicTrack) sounds.SwitchMusicTrack(kTitleMusicTrack);
         companion.mode = 0;
-        for (float &m : companion.motion) m = 0;
+        companion.offsetX = companion.offsetY = companion.lookSpeed = companion.swaySpeed = 0;
         enemies.hudIndicator = 0;
         player.darkness = 0;
-        player.invulnerability = 0;
+        player.invulnerable = 0;
         control.endingRequest = 0;
         switch (title.UpdateTitleMenu()) {
         case 1: // NEW GAME: the play state's modules start the game when they are wired in

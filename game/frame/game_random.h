@@ -17,6 +17,10 @@ private:
     uint32_t state_ = 1;
 };
 
-// The process-wide generator (tests seed it through SetGameRandSeed).
+// The process-wide generator (tests seed it through SetGameRandSeed). Every random draw of the
+// game goes through GameRand, so a test can put a scripted source in its place.
 int GameRand();
 void SetGameRandSeed(uint32_t seed);
+using GameRandSource = int (*)();
+// Null restores the generator.
+void SetGameRandSource(GameRandSource source);

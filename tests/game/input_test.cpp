@@ -117,4 +117,13 @@ TEST(GameRandomTest, ClassicSequenceAndSeed) {
     }
 }
 
+TEST(GameRandomTest, ASourceTakesTheDrawsUntilRemoved) {
+    SetGameRandSeed(1);
+    SetGameRandSource([] { return 7; });
+    EXPECT_EQ(GameRand(), 7);
+    EXPECT_EQ(GameRand(), 7);
+    SetGameRandSource(nullptr);
+    EXPECT_EQ(GameRand(), 41) << "the generator did not move while the source drew";
+}
+
 } // namespace
