@@ -50,6 +50,9 @@ struct MapChange {
     int oldArea = 0;
 };
 
+// Points the hero's three records at each other (the rest of their pointers are CurGame's).
+void LinkHeroRecords(Player &player, Companion &companion, Arms &arms);
+
 // Play update passes, in the play update's order (the hero's own are in player.h, companion.h
 // and arms.h).
 void UpdatePlayerEnemyContact(PlayerContact &contact);

@@ -1,5 +1,7 @@
-// The hero's record: its start values.
+// The hero's record: its start values, and the hero's records linked to each other.
 #include "game/actors/player.h"
+
+#include "game/actors/actors.h"
 
 void InitPlayer(Player &player)
 {
@@ -10,4 +12,12 @@ void InitPlayer(Player &player)
     fresh.companion = player.companion;
     fresh.effects = player.effects;
     player = fresh;
+}
+
+void LinkHeroRecords(Player &player, Companion &companion, Arms &arms)
+{
+    player.companion = &companion;
+    companion.player = &player;
+    arms.player = &player;
+    arms.companion = &companion;
 }

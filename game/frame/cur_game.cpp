@@ -9,10 +9,7 @@ CurGame::CurGame()
     tileView.grid = &grid;
     tileView.player = &player;
     mapChange.grid = &grid;
-    player.companion = &companion;
-    companion.player = &player;
-    arms.player = &player;
-    arms.companion = &companion;
+    LinkHeroRecords(player, companion, arms);
     arms.enemies = &enemies;
     arms.overlay = &overlay;
     InitPlayer(player);

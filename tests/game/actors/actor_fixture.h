@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "game/actors/arms.h"
-#include "game/actors/companion.h"
-#include "game/actors/player.h"
+#include "game/actors/actors.h"
 #include "tests/game/actors/fake_world.h"
 #include "tests/game/actors/recording_renderer.h"
 #include "tests/game/actors/scripted_rand.h"
@@ -15,10 +13,7 @@
 class ActorTest : public ::testing::Test {
 protected:
     ActorTest() {
-        player.companion = &companion;
-        companion.player = &player;
-        arms.player = &player;
-        arms.companion = &companion;
+        LinkHeroRecords(player, companion, arms);
         InitPlayer(player);
         InitArms(arms);
     }
