@@ -3,6 +3,7 @@
 
 #include "library/base/library.h"
 #include "library/base/pump.h"
+#include "library/base/strings.h"
 #include "library/base/window.h"
 #include "library/graphics/draw2d_geometry.h"
 #include "library/graphics/draw2d_hardware.h"
@@ -152,13 +153,14 @@ int DrawGraphCorners(float x1, float y1, float x2, float y2, float x3, float y3,
     GRAPHENTRY *e = BeginDraw(graph, &result);
     if (!e) return result;
     const FREECORNERS c{{x1, x2, x3, x4}, {y1, y2, y3, y4}};
-    PASSRECT rect{static_cast<int>(std::min({x1, x2, x3, x4})), static_cast<int>(std::min({y1, y2, y3, y4})),
-                  static_cast<int>(std::max({x1, x2, x3, x4})), static_cast<int>(std::max({y1, y2, y3, y4}))};
+    // Truncated toward zero; a corner that is no number or past the int range becomes INT_MIN.
+    PASSRECT rect{FloatToInt(std::min({x1, x2, x3, x4})), FloatToInt(std::min({y1, y2, y3, y4})),
+                  FloatToInt(std::max({x1, x2, x3, x4})), FloatToInt(std::max({y1, y2, y3, y4}))};
     return RunBackEnd(e, rect, [&] {
         if (e->source->desc.hardware) return DrawCornerParts(e, c, transparent);
         if (!g_softDrawHooks.corners) return -1;
-        const int ix[4] = {static_cast<int>(x1), static_cast<int>(x2), static_cast<int>(x3), static_cast<int>(x4)};
-        const int iy[4] = {static_cast<int>(y1), static_cast<int>(y2), static_cast<int>(y3), static_cast<int>(y4)};
-        return g_softDrawHooks.corners(e, ix, iy);
+        const int ix[4] = {FloatToInt(x1), FloatToInt(x2), FloatToInt(x3), FloatToInt(x4)};
+        const int iy[4] = {FloatToInt(y1), FloatToInt(y2), FloatToInt(y3), FloatToInt(y4)};
+        return g_softDrawHooks.corners(e, ix, iy, transparent);
     });
 }

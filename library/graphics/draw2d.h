@@ -22,7 +22,7 @@ struct SOFTDRAWHOOKS {
     int (*blit)(GRAPHENTRY *graph, int x, int y, int transparent);
     int (*stretchBlit)(GRAPHENTRY *graph, int x1, int y1, int x2, int y2, int transparent);
     int (*rotated)(GRAPHENTRY *graph, int x, int y, double angle, double scale, int transparent, int turn);
-    // Corners top-left, top-right, bottom-right, bottom-left; drawn without transparency.
-    int (*corners)(GRAPHENTRY *graph, const int x[4], const int y[4]);
+    // Corners top-left, top-right, bottom-right, bottom-left.
+    int (*corners)(GRAPHENTRY *graph, const int x[4], const int y[4], int transparent);
 };
 extern SOFTDRAWHOOKS g_softDrawHooks;

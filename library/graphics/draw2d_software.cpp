@@ -6,6 +6,7 @@
 #include "library/graphics/device.h"
 #include "library/graphics/graph.h"
 #include "library/softrender/blit_memimg.h"
+#include "library/softrender/rasterize_memimg.h"
 #include "library/softrender/stretch_blit_memimg.h"
 
 namespace {
@@ -21,11 +22,23 @@ int SoftStretchBlit(GRAPHENTRY *graph, int x1, int y1, int x2, int y2, int trans
     return 0;
 }
 
+// The graph's image on four corners as two triangles: (top-left, top-right, bottom-left) and
+// (top-right, bottom-left, bottom-right), with the image's corners as texels.
+int SoftCorners(GRAPHENTRY *graph, const int x[4], const int y[4], int transparent) {
+    MEMIMG *image = GraphMemImg(graph);
+    const int32_t w = image->width, h = image->height;
+    const int32_t first[12] = {x[0], y[0], 0, 0, x[1], y[1], w, 0, x[3], y[3], 0, h};
+    const int32_t second[12] = {x[1], y[1], w, 0, x[3], y[3], 0, h, x[2], y[2], w, h};
+    RasterizeMemImgTriangle(g_softScreen.drawTarget, image, first, transparent, g_graphs.softBlendImage, 0);
+    RasterizeMemImgTriangle(g_softScreen.drawTarget, image, second, transparent, g_graphs.softBlendImage, 0);
+    return 0;
+}
+
 }  // namespace
 
 SOFTDRAWHOOKS g_softDrawHooks = {
     .blit = SoftBlit,
     .stretchBlit = SoftStretchBlit,
     .rotated = nullptr,
-    .corners = nullptr,
+    .corners = SoftCorners,
 };
