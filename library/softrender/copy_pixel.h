@@ -1,7 +1,8 @@
-// The copy kernels' pixel rule: one source pixel onto one destination pixel under the blend
-// mode, with the skip test, the palette fetch, the tint, the blend-graph and alpha weights and
-// the fast paths the calling kernel has. Shared by the 1:1 and the stretched copy kernels,
-// which differ only in how they walk and which fast paths they take.
+// The software kernels' pixel rule: one source pixel, or one flat colour, onto one destination
+// pixel under the blend mode, with the skip test, the palette fetch, the tint, the blend-graph
+// and alpha weights and the fast paths the calling kernel has. Shared by the 1:1 and the
+// stretched copy kernels and the triangle and rotated shape kernels, which differ in how they
+// walk, which fast paths they take and the few rules of PIXELRULES.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,13 @@ constexpr int kCopyModeIndex[12] = {0, 1, 2, 3, 4, -1, -1, -1, -1, -1, 5, 6};
 // p = 128, the 6-bit blend table (16-bit mode 1), the p = 255 masked add and subtract, and the
 // exact saturation of the vector units (32-bit, p = 255).
 enum COPYFAST { FAST_NONE, FAST_HALF, FAST_TABLE6, FAST_ADD255, FAST_SUB255, FAST_ADDSAT, FAST_SUBSAT };
+
+// Whose rules. The copy kernels keep a 32-bit destination's fourth byte through the packed add
+// and subtract, and tint a 16-bit texel before its alpha scales the amount. The shape kernels
+// write the whole packed word, and scale a 16-bit texel by its alpha before the tint when the
+// alpha is the only weight. The triangle kernel also keeps five fraction bits of the green
+// product in 16-bit mode 11 when the alpha is the only weight at full brightness.
+enum PIXELRULES { RULES_COPY, RULES_ROTATED, RULES_TRIANGLE };
 
 // Per-call values the rule reads, prepared once by PrepareCopyRules.
 struct COPYRULES {
@@ -46,6 +54,8 @@ struct COPYSETUP {
     unsigned flags;
 };
 bool PrepareCopyRules(const MEMIMG *dst, const MEMIMG *src, const MEMIMG *blend, int transparent, COPYSETUP *out);
+// The same for a flat colour: no source, no blend graph, no key.
+bool PrepareFlatRules(const MEMIMG *dst, COPYSETUP *out);
 
 // The blend graph's weight of the pixel at gp.
 inline int GraphWeight(const COPYRULES &c, const uint8_t *gp) {
@@ -54,8 +64,9 @@ inline int GraphWeight(const COPYRULES &c, const uint8_t *gp) {
 
 // One source colour onto the destination pixel. a: the alpha factor, or -1 when the pixel
 // carries none; g: the blend-graph weight (read only with kGraph). The fourth byte of a 32-bit
-// destination keeps its value except in whole-word copies.
-template <int T, int M, unsigned F, int FP>
+// destination keeps its value except in whole-word copies and the shape kernels' add and
+// subtract.
+template <int T, int M, unsigned F, int FP, int R = RULES_COPY>
 inline void BlendCopyPixel(const COPYRULES &c, uint8_t *dp, uint32_t s, int a, int g) {
     using PX = PIXELLAYOUT<T>;
     const uint32_t d = LoadBytes<PX::kBytes>(dp);
@@ -95,9 +106,9 @@ inline void BlendCopyPixel(const COPYRULES &c, uint8_t *dp, uint32_t s, int a, i
             return;
         }
     }
-    int sc[3], dc[3], out[3];
+    int raw[3], sc[3], dc[3], out[3];
     for (int i = 0; i < 3; ++i) {
-        sc[i] = Channel<T>(s, i);
+        raw[i] = sc[i] = Channel<T>(s, i);
         dc[i] = Channel<T>(d, i);
         if constexpr (M == 10) sc[i] = ((1 << PX::kWidth[i]) - 1) - sc[i];
         if constexpr ((F & kTint) != 0) sc[i] = c.tint[i][sc[i]];
@@ -119,19 +130,30 @@ inline void BlendCopyPixel(const COPYRULES &c, uint8_t *dp, uint32_t s, int a, i
             for (int i = 0; i < 3; ++i) out[i] = dc[i] + c.signedP[sc[i] - dc[i]];
         } else {
             for (int i = 0; i < 3; ++i) out[i] = MixChannel(dc[i], sc[i], w * c.p, k + 1);
+            if constexpr (R == RULES_TRIANGLE && T == 0 && M == 11 && (F & (kGraph | kTint)) == 0) {
+                if (a >= 0) {
+                    const int64_t product32 = (raw[1] * dc[1]) >> 1;
+                    out[1] = (int)(((int64_t)dc[1] * 2097152 + (product32 - 32 * dc[1]) * a * c.p) >> 21);
+                }
+            }
         }
         result = PackChannels<T>(out) | keep;
     } else if constexpr (M == 2 || M == 3) {
         for (int i = 0; i < 3; ++i) {
-            if constexpr (T == 1)
+            if constexpr (T == 1) {
                 out[i] = k == 0 ? c.prodP[sc[i]] : (int)(((int64_t)sc[i] * w * c.p) >> (8 * (k + 1)));
-            else
+            } else if constexpr (R != RULES_COPY && (F & kGraph) == 0) {
+                const int v = a >= 0 ? (raw[i] * a) >> 8 : raw[i];
+                out[i] = c.prodP[(F & kTint) != 0 ? c.tint[i][v] : v];
+            } else {
                 out[i] = c.prodP[(int)(((int64_t)sc[i] * w) >> (8 * k))];
+            }
         }
         const uint32_t scaled = PackChannels<T>(out);
-        if constexpr (T == 1)
-            result = ((M == 2 ? AddMasked32(d, scaled) : SubMasked32(d, scaled)) & 0xFFFFFF) | keep;
-        else
+        if constexpr (T == 1) {
+            result = M == 2 ? AddMasked32(d, scaled) : SubMasked32(d, scaled);
+            if constexpr (R == RULES_COPY) result = (result & 0xFFFFFF) | keep;
+        } else
             result = M == 2 ? AddMasked16(d, scaled) : SubMasked16(d, scaled);
     } else {  // M == 4
         for (int i = 0; i < 3; ++i) out[i] = (int)(((int64_t)dc[i] * sc[i] * w) >> (PX::kWidth[i] + 8 * k));
@@ -142,7 +164,7 @@ inline void BlendCopyPixel(const COPYRULES &c, uint8_t *dp, uint32_t s, int a, i
 
 // How the source pixel is taken. Run 0: per pixel with the skip test; 1: a pixel of an opaque
 // run (no test, no alpha factor); 2: a pixel of a translucent run (its alpha as factor).
-template <int T, int M, unsigned F, int FP, int Run = 0>
+template <int T, int M, unsigned F, int FP, int Run = 0, int R = RULES_COPY>
 inline void CopyPixel(const COPYRULES &c, const uint8_t *sp, uint8_t *dp, const uint8_t *gp) {
     uint32_t colour;
     int a = -1;
@@ -170,7 +192,7 @@ inline void CopyPixel(const COPYRULES &c, const uint8_t *sp, uint8_t *dp, const 
     }
     int g = 0;
     if constexpr ((F & kGraph) != 0) g = GraphWeight(c, gp);
-    BlendCopyPixel<T, M, F, FP>(c, dp, colour, a, g);
+    BlendCopyPixel<T, M, F, FP, R>(c, dp, colour, a, g);
 }
 
 // Bytes of one source pixel: 1 for an index, 4 for 32-bit or alpha-carrying pixels, else 2.

@@ -1,4 +1,4 @@
-// The per-call decisions both copy kernels share: the refusals, the modes and parameters that
+// The per-call decisions the kernels share: the refusals, the modes and parameters that
 // draw nothing, the flags that pick a loop, and the table rows the pixel rule reads.
 #include "library/softrender/copy_pixel.h"
 
@@ -6,13 +6,16 @@
 
 namespace softrender {
 
-bool PrepareCopyRules(const MEMIMG *dst, const MEMIMG *src, const MEMIMG *blend, int transparent, COPYSETUP *out) {
-    if (!IsMemImgValid(dst) || !IsMemImgValid(src)) return false;
-    const MEMIMGBASE *sb = src->base, *db = dst->base;
-    if (sb->pixelType != db->pixelType || db->paletteFlag || db->alphaFlag) return false;
+namespace {
+
+// sb null: a flat colour.
+bool Prepare(const MEMIMG *dst, const MEMIMGBASE *sb, const MEMIMG *blend, int transparent, COPYSETUP *out) {
+    if (!IsMemImgValid(dst)) return false;
+    const MEMIMGBASE *db = dst->base;
+    if (db->paletteFlag || db->alphaFlag) return false;
     const int type = db->pixelType;
     if (type != MEMIMG_TYPE_RGB16 && type != MEMIMG_TYPE_RGB32) return false;
-    if (src->width <= 0 || src->height <= 0) return false;
+    if (sb && (sb->pixelType != type || (sb->paletteFlag && !sb->palette))) return false;
 
     int mode = g_drawState.blendMode;
     const int p = g_drawState.blendParam < 0 ? 0 : g_drawState.blendParam > 255 ? 255 : g_drawState.blendParam;
@@ -22,8 +25,8 @@ bool PrepareCopyRules(const MEMIMG *dst, const MEMIMG *src, const MEMIMG *blend,
     // nothing, from palette sources too (running the subtract would still move low bits).
     if ((mode == BLENDMODE_ALPHA || mode == BLENDMODE_ADD || mode == BLENDMODE_SUB) && p == 0) return false;
 
-    const bool graph = IsMemImgValid(blend) != 0;
-    const bool palette = sb->paletteFlag != 0, alpha = sb->alphaFlag != 0 && !palette;
+    const bool graph = sb && IsMemImgValid(blend);
+    const bool palette = sb && sb->paletteFlag, alpha = sb && sb->alphaFlag && !palette;
     const uint32_t bright = g_drawState.brightness & 0xFFFFFF;
     if (!g_memImgState.built) InitMemImgTables();
     const MEMIMGSTATE &t = g_memImgState;
@@ -35,8 +38,10 @@ bool PrepareCopyRules(const MEMIMG *dst, const MEMIMG *src, const MEMIMG *blend,
         c.graphType = blend->base->paletteFlag ? MEMIMG_TYPE_CHAN8 : blend->base->pixelType;
         c.graphTable = t.blendGraphTable;
     }
-    c.key = sb->transparentCode;
-    c.palette = sb->palette;
+    if (sb) {
+        c.key = sb->transparentCode;
+        c.palette = sb->palette;
+    }
     c.tint[0] = t.productTable[bright & 0xFF];
     c.tint[1] = t.productTable[bright >> 8 & 0xFF];
     c.tint[2] = t.productTable[bright >> 16 & 0xFF];
@@ -48,8 +53,17 @@ bool PrepareCopyRules(const MEMIMG *dst, const MEMIMG *src, const MEMIMG *blend,
     out->mode = mode;
     out->modeIndex = kCopyModeIndex[mode];
     out->flags = (graph ? kGraph : 0) | (bright != 0xFFFFFF ? kTint : 0) | (palette ? kPalette : 0) |
-                 (alpha ? kAlpha : 0) | (transparent != 0 ? kKey : 0);
+                 (alpha ? kAlpha : 0) | (sb && transparent != 0 ? kKey : 0);
     return true;
 }
+
+}  // namespace
+
+bool PrepareCopyRules(const MEMIMG *dst, const MEMIMG *src, const MEMIMG *blend, int transparent, COPYSETUP *out) {
+    if (!IsMemImgValid(src) || src->width <= 0 || src->height <= 0) return false;
+    return Prepare(dst, src->base, blend, transparent, out);
+}
+
+bool PrepareFlatRules(const MEMIMG *dst, COPYSETUP *out) { return Prepare(dst, nullptr, nullptr, 0, out); }
 
 }  // namespace softrender

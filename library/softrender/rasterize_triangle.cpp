@@ -55,7 +55,7 @@ bool WithinLimits(const int32_t *v) {
 // The flat colour after the bright colour, channel by channel through the product rows; the
 // fourth byte of a 32-bit colour stays.
 template <int T>
-uint32_t TintedColour(const softrender::SHAPERULES &r, uint32_t colour, bool tint) {
+uint32_t TintedColour(const softrender::COPYRULES &r, uint32_t colour, bool tint) {
     colour &= T == 1 ? 0xFFFFFFFFu : 0xFFFFu;
     if (!tint) return colour;
     int c[3];
@@ -68,8 +68,9 @@ uint32_t TintedColour(const softrender::SHAPERULES &r, uint32_t colour, bool tin
 void RasterizeMemImgTriangle(MEMIMG *dst, MEMIMG *src, const int32_t vertices[12], int transparent, MEMIMG *blend,
                              uint32_t colour) {
     using namespace softrender;
-    SHAPESETUP setup;
-    if (!vertices || !PrepareShapeRules(dst, src, blend, transparent, &setup)) return;
+    COPYSETUP setup;
+    if (!vertices) return;
+    if (src ? !PrepareCopyRules(dst, src, blend, transparent, &setup) : !PrepareFlatRules(dst, &setup)) return;
     if (!WithinLimits(vertices)) return;
 
     int32_t X[3], Y[3];
@@ -101,13 +102,13 @@ void RasterizeMemImgTriangle(MEMIMG *dst, MEMIMG *src, const int32_t vertices[12
     c.rules = setup.rules;
     TRIANGLESPAN span;
     if (src) {
-        const bool palette = (setup.flags & kShapePalette) != 0;
+        const bool palette = (setup.flags & kPalette) != 0;
         span = type == MEMIMG_TYPE_RGB32 ? (palette ? TriangleSpanPalette32 : TriangleSpanRgb32)(setup.modeIndex, setup.flags)
                                          : (palette ? TriangleSpanPalette16 : TriangleSpanRgb16)(setup.modeIndex, setup.flags);
         c.src = src->pixels;
         c.srcPitch = src->base->pitch;
         int64_t w = src->width, h = src->height;
-        if (setup.flags & kShapeGraph) {
+        if (setup.flags & kGraph) {
             // Texels past a smaller blend graph are left out like texels past the source.
             w = std::min<int64_t>(w, blend->width);
             h = std::min<int64_t>(h, blend->height);
@@ -120,7 +121,7 @@ void RasterizeMemImgTriangle(MEMIMG *dst, MEMIMG *src, const int32_t vertices[12
         c.dVdx = dVdx;
     } else {
         span = TriangleSpanFlat(type, setup.modeIndex);
-        const bool tint = (setup.flags & kShapeTint) != 0;
+        const bool tint = (setup.flags & kTint) != 0;
         c.colour = type == MEMIMG_TYPE_RGB32 ? TintedColour<1>(c.rules, colour, tint) : TintedColour<0>(c.rules, colour, tint);
     }
     if (!span) return;

@@ -10,7 +10,7 @@ struct FLATSPANS {
     template <int M, unsigned F>
     struct LOOP {
         static void Run(const TRIANGLECALL &c, uint8_t *d, int n, int64_t, int64_t) {
-            for (int i = 0; i < n; ++i, d += PIXELLAYOUT<T>::kBytes) BlendShapePixel<T, M, 0, false>(c.rules, d, c.colour, -1, 0);
+            for (int i = 0; i < n; ++i, d += PIXELLAYOUT<T>::kBytes) BlendCopyPixel<T, M, 0, FAST_NONE, RULES_TRIANGLE>(c.rules, d, c.colour, -1, 0);
         }
     };
 };

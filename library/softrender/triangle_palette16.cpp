@@ -4,7 +4,7 @@
 namespace softrender {
 
 TRIANGLESPAN TriangleSpanPalette16(int modeIndex, unsigned flags) {
-    return SPANTABLE<TEXELSPANS<0>::LOOP, kShapePalette, kShapeGraph | kShapeTint | kShapeKey>::Pick(modeIndex, flags);
+    return SPANTABLE<TEXELSPANS<0>::LOOP, kPalette, kGraph | kTint | kKey>::Pick(modeIndex, flags);
 }
 
 }  // namespace softrender

@@ -4,7 +4,7 @@
 namespace softrender {
 
 TRIANGLESPAN TriangleSpanRgb16(int modeIndex, unsigned flags) {
-    return SPANTABLE<TEXELSPANS<0>::LOOP, 0, kShapeGraph | kShapeTint | kShapeAlpha | kShapeKey>::Pick(modeIndex, flags);
+    return SPANTABLE<TEXELSPANS<0>::LOOP, 0, kGraph | kTint | kAlpha | kKey>::Pick(modeIndex, flags);
 }
 
 }  // namespace softrender

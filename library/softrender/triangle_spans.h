@@ -9,13 +9,13 @@
 #include <cstdint>
 #include <utility>
 
-#include "library/softrender/shape_pixel.h"
+#include "library/softrender/copy_pixel.h"
 
 namespace softrender {
 
 // Per-call values of the spans. Texture positions are 14.18 fixed point.
 struct TRIANGLECALL {
-    SHAPERULES rules;
+    COPYRULES rules;
     const uint8_t *src;
     int32_t srcPitch;
     // Texels at or past these (in 14.18) are skipped: the source's size, or with a blend graph
@@ -64,7 +64,7 @@ inline void StepsInside(int64_t p, int64_t step, uint64_t limit, int n, int *lo,
 // pixels in between test nothing but their own skip rule.
 template <int T, int M, unsigned F>
 void TriangleTexelSpan(const TRIANGLECALL &c, uint8_t *d, int n, int64_t u, int64_t v) {
-    constexpr int sb = ShapeTexelBytes<T, F>(), db = PIXELLAYOUT<T>::kBytes;
+    constexpr int sb = CopySourceBytes<F>(T), db = PIXELLAYOUT<T>::kBytes;
     int lo, hi, vlo, vhi;
     StepsInside(u, c.dUdx, c.limitU, n, &lo, &hi);
     StepsInside(v, c.dVdx, c.limitV, n, &vlo, &vhi);
@@ -76,8 +76,8 @@ void TriangleTexelSpan(const TRIANGLECALL &c, uint8_t *d, int n, int64_t u, int6
     for (int i = lo; i < hi; ++i, d += db, u += c.dUdx, v += c.dVdx) {
         const size_t col = (size_t)(u >> 18), row = (size_t)(v >> 18);
         const uint8_t *gp = nullptr;
-        if constexpr ((F & kShapeGraph) != 0) gp = c.graph + row * c.graphPitch + col * c.rules.graphBytes;
-        ShapeTexel<T, M, F, true>(c.rules, c.src + row * c.srcPitch + col * sb, d, gp);
+        if constexpr ((F & kGraph) != 0) gp = c.graph + row * c.graphPitch + col * c.rules.graphBytes;
+        CopyPixel<T, M, F, FAST_NONE, 0, RULES_TRIANGLE>(c.rules, c.src + row * c.srcPitch + col * sb, d, gp);
     }
 }
 
@@ -106,7 +106,7 @@ struct SPANTABLE {
     }
     template <size_t... Mi>
     static constexpr std::array<std::array<TRIANGLESPAN, 32>, 7> Make(std::index_sequence<Mi...>) {
-        return {{Row<kShapeModes[Mi]>(std::make_integer_sequence<unsigned, 32>())...}};
+        return {{Row<kCopyModes[Mi]>(std::make_integer_sequence<unsigned, 32>())...}};
     }
     static constexpr std::array<std::array<TRIANGLESPAN, 32>, 7> kLoops = Make(std::make_index_sequence<7>());
 
