@@ -1,4 +1,6 @@
 // The process-wide file-function table, its thunks and the two stream tables.
+#include <mutex>
+
 #include "library/base/arcfile.h"
 #include "library/base/diskfile.h"
 #include "library/base/stream.h"
@@ -10,6 +12,11 @@ struct FILEFUNCSTATE {
 };
 
 static FILEFUNCSTATE g_fileFuncs = {*GetArchiveFileFuncs(), 0};
+
+// A movie's decode thread reads its file through the thunks while the main thread reads others
+// (an archive's entries share one disk file): each file operation runs whole before the next.
+static std::recursive_mutex g_fileLock;
+using FileHold = std::lock_guard<std::recursive_mutex>;
 
 int SelectFileFunctions(const FILEFUNCS *table)
 {
@@ -31,36 +38,43 @@ const FILEFUNCS *GetFileFunctions()
 
 uintptr_t OpenDataFile(const char *path, int useCache, int reserved, int async)
 {
+    FileHold hold(g_fileLock);
     return g_fileFuncs.table.Open(path, useCache, reserved, async);
 }
 
 int CloseDataFile(uintptr_t file)
 {
+    FileHold hold(g_fileLock);
     return g_fileFuncs.table.Close(file);
 }
 
 int TellDataFile(uintptr_t file)
 {
+    FileHold hold(g_fileLock);
     return g_fileFuncs.table.Tell(file);
 }
 
 int SeekDataFile(uintptr_t file, int offset, int origin)
 {
+    FileHold hold(g_fileLock);
     return g_fileFuncs.table.Seek(file, offset, origin);
 }
 
 int ReadDataFile(void *buffer, size_t elemSize, size_t count, uintptr_t file)
 {
+    FileHold hold(g_fileLock);
     return g_fileFuncs.table.Read(buffer, elemSize, count, file);
 }
 
 int EofDataFile(uintptr_t file)
 {
+    FileHold hold(g_fileLock);
     return g_fileFuncs.table.Eof(file);
 }
 
 int IsDataFileIdle(uintptr_t file)
 {
+    FileHold hold(g_fileLock);
     return g_fileFuncs.table.IsIdle(file);
 }
 

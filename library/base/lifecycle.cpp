@@ -16,6 +16,7 @@
 #include "library/graphics/device.h"
 #include "library/graphics/screen.h"
 #include "library/graphics/screen_log.h"
+#include "library/movie/movie.h"
 #include "platform/com/com.h"
 #include "platform/gdi32/gdi32.h"
 #include "platform/kernel32/kernel32.h"
@@ -63,7 +64,8 @@ int StartLibrarySystems() {
     g_library.initialising = 1;
 
     if (!IsWindowMode() && !DisplayHasScreenSize()) ChangeWindowMode(1);
-    // movies: the colour-conversion tables.
+    BuildYuvToRgbTables();
+    ConnectMovieLayer();
     InitArchiveManager();
     SelectFileFunctions(nullptr);
 

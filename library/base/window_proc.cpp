@@ -8,6 +8,7 @@
 #include "library/graphics/mask.h"
 #include "library/graphics/screen.h"
 #include "library/base/input.h"
+#include "library/movie/movie.h"
 #include "platform/gdi32/gdi32.h"
 
 namespace {
@@ -60,7 +61,7 @@ void OnActivation(int active, int minimised) {
                 RecoverLostDevice();
             }
         }
-        // movies: ResumeAllMovies.
+        ResumeAllMovies();
         RefreshInputDeviceAcquireState();
     } else {
         // Full screen without Direct3D changed the display itself: give the desktop back.
@@ -68,7 +69,7 @@ void OnActivation(int active, int minimised) {
             ChangeDisplaySettingsA(nullptr, 0);
             ShowWindow(g_window.window, SW_MINIMIZE);
         }
-        // movies: with a DirectDraw object in full screen, PauseAllMovies.
+        PauseAllMovies();
         RefreshInputDeviceAcquireState();
     }
     RefreshEffectPlayState();
@@ -96,7 +97,7 @@ void OnDisplayChange(WPARAM wParam, LPARAM lParam) {
         }
         return;
     }
-    // movies: ResumeAllMovies.
+    ResumeAllMovies();
     g_window.displayChanged = 1;
 }
 

@@ -38,6 +38,10 @@ struct GRAPHBRIDGE {
     int (*setMovieFrameCallback)(int movie, void (*callback)(int movie, int value), int value);
     // Moves a bound movie on before its graph is drawn (may refresh the graph's pixels).
     int (*advanceMovieFrame)(int movie, int flag);
+    // Starts a movie the loader bound to its graph.
+    int (*playMovie)(int movie);
+    // The movie option the movie was opened with.
+    int (*movieOption)(int movie);
     // The frame of a movie as an image (null when none is decoded yet).
     BASEIMAGE *(*movieFrameImage)(int movie);
     // The frame when the decoder keeps it in a device surface (null when it does not).

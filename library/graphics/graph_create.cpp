@@ -358,6 +358,8 @@ int LoadGraphFile(const char *fileName, int option, int turn, int movieOption) {
     }
     GetGraphEntry(handle)->boundMovie = movie;
     if (g_graphBridge.setMovieFrameCallback) g_graphBridge.setMovieFrameCallback(movie, MovieFrameToGraph, handle);
+    // Nothing else starts a movie: the graph's pixels follow it from now on.
+    if (g_graphBridge.playMovie) g_graphBridge.playMovie(movie);
     return handle;
 }
 

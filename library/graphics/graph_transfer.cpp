@@ -319,7 +319,21 @@ void MovieFrameToGraph(int movie, int graph) {
     BASEIMAGE *frame = g_graphBridge.movieFrameImage(movie);
     if (!frame) return;
     if (!entry->source->desc.hardware) {
-        CopyBaseImageToMemImg(frame, nullptr, GraphMemImg(entry), 0, 0, frame->width, frame->height, 0, 0, 0);
+        MEMIMG *image = GraphMemImg(entry);
+        const int option = g_graphBridge.movieOption ? g_graphBridge.movieOption(movie) : 0;
+        const COLOURFORMAT &from = frame->colourFormat;
+        if (option != 2 && IsMemImgValid(image) && from.formatCode == 0 &&
+            from.bitsPerPixel == image->base->colourFormat->bitsPerPixel) {
+            // Same pixel size: the rows go across as they are.
+            const size_t rowBytes = (size_t)std::min(frame->width, image->width) * from.bytesPerPixel;
+            const int rows = std::min(frame->height, image->height);
+            for (int y = 0; y < rows; y++)
+                memcpy(image->pixels + (size_t)y * image->base->pitch, frame->pixels + (size_t)y * frame->pitch, rowBytes);
+            image->base->runTableValid = 0;
+            image->base->premultipliedValid = 0;
+            return;
+        }
+        CopyBaseImageToMemImg(frame, nullptr, image, 0, 0, frame->width, frame->height, 0, 0, 0);
         return;
     }
     RECT rect{0, 0, entry->width, entry->height};

@@ -47,7 +47,7 @@ void ConvertRow(uint32_t *dst, const uint8_t *y, const uint8_t *u, const uint8_t
         const uint32_t r = clamp[(luma + t.rv[cv]) >> 14];
         const uint32_t g = clamp[(luma + t.gu[cu] + t.gv[cv]) >> 14];
         const uint32_t b = clamp[(luma + t.bu[cu]) >> 14];
-        dst[x] = r << 16 | g << 8 | b;
+        dst[x] = 0xFF000000u | r << 16 | g << 8 | b;  // the unused top byte set, as made pixels have it
     }
 }
 

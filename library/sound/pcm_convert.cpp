@@ -41,12 +41,14 @@ int StreamReadBytes(const STREAMREF *s, void *dst, int n) {
     return got < 0 ? 0 : got;
 }
 
-int SetupSoundConvert(const STREAMREF *stream, PCMCONV *c) {
-    static int (*const kReaders[])(PCMCONV *) = {OpenWaveSource, OpenAcmWaveSource, OpenOggSource, OpenMp3Source};
+namespace {
+
+int SetupWithReaders(const STREAMREF *stream, PCMCONV *c, int (*const *readers)(PCMCONV *), int count) {
     memset(c, 0, sizeof *c);
     c->stream = *stream;
     bool found = false;
-    for (auto open : kReaders) {
+    for (int i = 0; i < count; i++) {
+        auto open = readers[i];
         memset(&c->acm, 0, sizeof c->acm);
         memset(&c->ogg, 0, sizeof c->ogg);
         c->stream.Seek(c->stream.handle, 0, 0);
@@ -67,6 +69,18 @@ int SetupSoundConvert(const STREAMREF *stream, PCMCONV *c) {
     c->endFlag = 0;
     c->ready = 1;
     return 0;
+}
+
+}  // namespace
+
+int SetupSoundConvert(const STREAMREF *stream, PCMCONV *c) {
+    static int (*const kReaders[])(PCMCONV *) = {OpenWaveSource, OpenAcmWaveSource, OpenOggSource, OpenMp3Source};
+    return SetupWithReaders(stream, c, kReaders, 4);
+}
+
+int SetupOggSoundConvert(const STREAMREF *stream, PCMCONV *c) {
+    static int (*const kReaders[])(PCMCONV *) = {OpenOggSource};
+    return SetupWithReaders(stream, c, kReaders, 1);
 }
 
 int GetConvertFormat(const PCMCONV *c, WAVEFORMATEX *format) {

@@ -49,6 +49,8 @@ struct PCMCONV {
 
 // 0, or -1 when no reader accepts the data.
 int SetupSoundConvert(const STREAMREF *stream, PCMCONV *conv);
+// The same with the Ogg Vorbis reader alone (a movie's sound track).
+int SetupOggSoundConvert(const STREAMREF *stream, PCMCONV *conv);
 int GetConvertFormat(const PCMCONV *conv, WAVEFORMATEX *format);
 // Total PCM bytes (for Ogg Vorbis one second of samples more than the stream holds).
 int64_t GetConvertedSize(const PCMCONV *conv);

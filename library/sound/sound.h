@@ -29,6 +29,9 @@ int DeleteAllSoundHandles();
 int AddSoundData(int shareHandle);
 int SetSoundCreateType(int type);
 int GetSoundCreateType();
+// While set, loads read only Ogg Vorbis (the movie layer opens a movie's sound track so: a file
+// without one then gives no sound rather than something another reader mistakes for one).
+void SetMovieSoundFlag(int flag);
 // Milliseconds played: stream sounds by their played bytes, plain sounds by the cursor of the
 // buffer played last.
 int GetSoundHandlePlayTime(int handle);

@@ -221,7 +221,7 @@ int LoadSoundFromMemory(const void *image, int size, int bufferCount, int) {
     STREAMREF ref;
     MakeStreamRef(&ref, GetMemStreamFuncs(), (uintptr_t)mem);
     PCMCONV conv;
-    if (SetupSoundConvert(&ref, &conv) != 0) {
+    if ((g_sound.movieSound ? SetupOggSoundConvert(&ref, &conv) : SetupSoundConvert(&ref, &conv)) != 0) {
         WriteLog("音声ファイルのＰＣＭへの変換に失敗しました");
         CloseMemStream((uintptr_t)mem);
         DeleteSoundHandle(handle);
@@ -346,3 +346,5 @@ int SetSoundCreateType(int type) {
 }
 
 int GetSoundCreateType() { return g_sound.createType; }
+
+void SetMovieSoundFlag(int flag) { g_sound.movieSound = flag != 0; }

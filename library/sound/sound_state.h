@@ -65,6 +65,7 @@ struct SOUNDSYS {
     IDirectSoundBuffer *silent;
     HANDLENODE streamHead, streamTail;
     int createType;
+    int movieSound;  // loads read Ogg Vorbis only
     int oggSampleWidth;
     SOUNDREC *handles[4096];
     int usedCount;

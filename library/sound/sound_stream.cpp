@@ -137,7 +137,9 @@ int AddSreamSound(const STREAMREF *stream, int repeat, int handle, int kind, int
     rec->source.kind = kind;
     rec->source.stream = *stream;
     stream->Seek(stream->handle, 0, 0);
-    if (SetupSoundConvert(&rec->source.stream, &rec->source.conv) != 0) {
+    const int opened = g_sound.movieSound ? SetupOggSoundConvert(&rec->source.stream, &rec->source.conv)
+                                          : SetupSoundConvert(&rec->source.stream, &rec->source.conv);
+    if (opened != 0) {
         WriteLog("音声データのオープンに失敗しました");
         return -1;
     }

@@ -104,7 +104,10 @@ void SoundDeviceOpened() {
     const SOUND_OUTPUT *out = nullptr;
     {
         std::lock_guard<std::mutex> g(s.lock);
-        if (++s.devices != 1 || !s.wanted) return;
+        if (++s.devices != 1) return;
+        // A new device starts its own time: what an earlier one rendered is not owed again.
+        s.clockStarted = false;
+        if (!s.wanted) return;
         out = s.wanted;
     }
     // Opened outside the lock: the output's thread takes it to pull.

@@ -2,6 +2,7 @@
 // area, clearing and showing frames, the 320 x 240 emulation, copying the screen back into a
 // graph, a lost device rebuilt with every graph restored from its file, the screen-mode
 // change under refused modes, and graphs drawn 1:1 on the software screen.
+#include "fixtures/memimg_pixel.h"
 #include "device_fixture.h"
 #include "graph_fixture.h"
 #include "image_fixtures.h"
@@ -636,15 +637,8 @@ TEST_F(SoftwareScreenTest, ScreenCopiesIntoASoftwareGraph) {
     ASSERT_EQ(e->source->desc.hardware, 0);
     ASSERT_EQ(GetDrawScreenGraph(52, 63, 72, 73, copy), 0);
     const MEMIMG *m = GraphMemImg(e);
-    const COLOURFORMAT *f = m->base->colourFormat;
     for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 20; ++x) {
-            int r, g, b, a;
-            SplitColourCode(f, LoadPixelValue(m->pixels + (size_t)y * m->base->pitch + (size_t)x * f->bytesPerPixel,
-                                              f->bytesPerPixel),
-                            &r, &g, &b, &a);
-            ASSERT_EQ((uint32_t)(r << 16 | g << 8 | b), Picture(x + 52, y + 63)) << x << "," << y;
-        }
+        for (int x = 0; x < 20; ++x) ASSERT_EQ(MemImgPixelRGB(*m, x, y), Picture(x + 52, y + 63)) << x << "," << y;
     EXPECT_EQ(GetDrawScreenGraph(52, 63, 73, 73, copy), -1);
     EXPECT_EQ(GetDrawScreenGraph(630, 0, 650, 10, copy), -1);
 }
@@ -657,15 +651,7 @@ uint32_t Sprite(int x, int y) {
     return ((uint32_t)(x * 20 + 10) << 16 | (uint32_t)(y * 30 + 6) << 8 | (uint32_t)(x * y * 2 + 100)) & 0xFEFEFE;
 }
 
-uint32_t SoftwareScreenPixel(int x, int y) {
-    const MEMIMG &m = g_softScreen.screen;
-    const COLOURFORMAT *f = m.base->colourFormat;
-    int r, g, b, a;
-    SplitColourCode(f, LoadPixelValue(m.pixels + (size_t)y * m.base->pitch + (size_t)x * f->bytesPerPixel,
-                                      f->bytesPerPixel),
-                    &r, &g, &b, &a);
-    return (uint32_t)(r << 16 | g << 8 | b);
-}
+uint32_t SoftwareScreenPixel(int x, int y) { return MemImgPixelRGB(g_softScreen.screen, x, y); }
 
 TEST_F(SoftwareScreenTest, GraphsDrawOneToOneWithTheKeyColourBlendBrightAndDrawArea) {
     StartSoftware(32);

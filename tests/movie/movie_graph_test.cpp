@@ -1,0 +1,165 @@
+// A movie loaded as a graph in a started library, on the Direct3D stand-in and on the software
+// screen: the drawn graph follows the clock or the movie's own sound track, and the window's
+// activation pauses and resumes it.
+#include "base/library_fixture.h"
+#include "fixtures/memimg_pixel.h"
+#include "tests/movie/movie_fixture.h"
+
+#include "library/base/library.h"
+#include "library/base/window.h"
+#include "library/graphics/device.h"
+#include "library/graphics/draw2d.h"
+#include "library/graphics/graph.h"
+#include "library/graphics/screen.h"
+#include "library/graphics/vertex_batch.h"
+#include "library/movie/movie.h"
+#include "library/sound/sound.h"
+#include "library/sound/sound_state.h"
+#include "platform/testing/d3d9.h"
+#include "platform/testing/sound.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+class MovieGraphTest : public LibraryRun {
+protected:
+    void SetUp() override {
+        LibraryRun::SetUp();
+        savedBits_ = g_screenSetup.bits;
+    }
+    void TearDown() override {
+        EndLibrary();
+        g_screenSetup.softwareOnly = 0;
+        g_screenSetup.bits = savedBits_;
+        LibraryRun::TearDown();
+    }
+
+    void Start(bool software, int bits = 16) {
+        ChangeWindowMode(1);
+        g_screenSetup.softwareOnly = software ? 1 : 0;
+        g_screenSetup.bits = bits;
+        PlatformTestSetFakeClockAutoStepMs(1);  // start-up's timed waits end
+        ASSERT_EQ(InitLibrary(), 0);
+        ASSERT_EQ(g_screenSetup.direct3D, software ? 0 : 1);
+        // From here the clock moves only when the test says.
+        PlatformTestSetFakeClockAutoStepMs(0);
+        SetDrawTarget(BACK_PAGE);
+    }
+
+    // Brightness of a back-screen pixel, on either path.
+    static int Bright(int x, int y) {
+        uint32_t c;
+        if (g_screenSetup.direct3D) {
+            FlushVertexBatch();
+            c = D3D9TestReadPixel(g_deviceState.backBuffer, x, y);
+        } else {
+            c = MemImgPixelRGB(g_softScreen.screen, x, y);
+        }
+        return (int)(((c >> 16 & 255) + (c >> 8 & 255) + (c & 255)) / 3);
+    }
+
+    // Draws the graph at the top left and reads the frame number it shows.
+    static int DrawnFrame(int graph) {
+        ClearDrawTarget();
+        EXPECT_EQ(DrawGraphAt(0, 0, graph, 0), 0);
+        return ReadTheoraPatternNumber(100, 75, Bright);
+    }
+
+    static MOVIEREC *MovieOf(int graph) { return GetMovieRecord(GetGraphEntry(graph)->boundMovie); }
+
+    int savedBits_ = 0;
+};
+
+TEST_F(MovieGraphTest, DrawnGraphFollowsTheClockAndTheWindowsActivation) {
+    TheoraSpec spec;
+    spec.frames = 100;
+    WriteFile("movie.ogv", EncodeOggTheora(spec));
+    // The 32-bit software screen takes the frame's rows as they are; with option 2, or on a 16-bit
+    // screen, they are converted.
+    struct Case {
+        const char *name;
+        bool software;
+        int bits, option;
+    } cases[] = {
+        {"Direct3D", false, 16, 0},
+        {"software, 16 bits", true, 16, 0},
+        {"software, 32 bits", true, 32, 0},
+        {"software, 32 bits, option 2", true, 32, 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Start(c.software, c.bits);
+        const int graph = LoadGraphFile("movie.ogv", 0, 0, c.option);
+        ASSERT_NE(graph, -1);
+        int w = 0, h = 0;
+        GetGraphSize(graph, &w, &h);
+        EXPECT_EQ(w, 100);
+        EXPECT_EQ(h, 75);
+        MOVIEREC *rec = MovieOf(graph);
+        ASSERT_NE(rec, nullptr);
+        EXPECT_EQ(rec->stopped, 0) << "the loader starts the movie";
+        EXPECT_EQ(rec->sound, -1) << "a movie without a sound track";
+        EXPECT_EQ(DrawnFrame(graph), 0);
+        PlatformTestAdvanceFakeClockMs(2500);
+        EXPECT_EQ(DrawnFrame(graph), 75);
+
+        PlatformTestInjectActivation(GetMainWindow(), false);
+        EXPECT_EQ(rec->stopped, 1);
+        EXPECT_EQ(GetTheoraFrameNumber(rec->decoder), 75);
+        PlatformTestAdvanceFakeClockMs(3000);
+        PlatformTestInjectActivation(GetMainWindow(), true);
+        EXPECT_EQ(rec->stopped, 0);
+        EXPECT_EQ(DrawnFrame(graph), 75) << "resumed at the frame it paused on";
+        PlatformTestAdvanceFakeClockMs(500);
+        EXPECT_EQ(DrawnFrame(graph), 90);
+
+        EXPECT_EQ(DestroyGraph(graph), 0);
+        EndLibrary();
+    }
+}
+
+TEST_F(MovieGraphTest, TheSoundTrackPlaysAsAStreamSoundAndPacesTheFrames) {
+    TheoraSpec spec;
+    spec.frames = 100;
+    spec.sound = true;
+    spec.soundRate = 44100;
+    WriteFile("movie.ogv", EncodeOggTheora(spec));
+    Start(false);
+    const int graph = LoadGraphFile("movie.ogv", 0, 0, 0);
+    ASSERT_NE(graph, -1);
+    MOVIEREC *rec = MovieOf(graph);
+    ASSERT_NE(rec->sound, -1);
+    EXPECT_EQ(IsSoundHandlePlaying(rec->sound), 1);
+    EXPECT_EQ(GetSoundRec(rec->sound)->streamFlag, 1);
+    SoundTestStartCapture();
+    for (int ms = 0; ms < 1000; ms += 50) {
+        PlatformTestAdvanceFakeClockMs(50);
+        ProcessWindowMessages();
+    }
+    SoundTestStopCapture();
+    size_t frames = 0;
+    const int16_t *mixed = SoundTestCaptured(&frames);
+    int peak = 0;
+    for (size_t i = 0; i < 2 * frames; i++) peak = std::max(peak, std::abs((int)mixed[i]));
+    EXPECT_GE(frames, 44100u * 95 / 100);
+    EXPECT_NEAR(peak, 16384, 1200) << "the track's tone at half scale is heard";
+    const int playMs = GetSoundHandlePlayTime(rec->sound);
+    EXPECT_NEAR(playMs, 1000, 25);
+    EXPECT_EQ(DrawnFrame(graph), MovieFrameAtSoundTime(playMs, 30.0, 100));
+
+    // The sound's end stops a movie that does not loop, once the last frame is shown.
+    for (int ms = 0; ms < 3000; ms += 50) {
+        PlatformTestAdvanceFakeClockMs(50);
+        ProcessWindowMessages();
+    }
+    EXPECT_EQ(IsSoundHandlePlaying(rec->sound), 0);
+    EXPECT_EQ(DrawnFrame(graph), 99);
+    EXPECT_EQ(rec->stopped, 0) << "the draw that reaches the last frame shows it";
+    EXPECT_EQ(DrawnFrame(graph), 99);
+    EXPECT_EQ(rec->stopped, 1);
+    EXPECT_EQ(rec->wantsToPlay, 0);
+}
+
+}  // namespace
