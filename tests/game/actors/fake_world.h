@@ -7,6 +7,7 @@
 
 #include <array>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,11 @@ struct RecordedEffect {
     bool operator==(const RecordedEffect &o) const { return x == o.x && y == o.y && kind == o.kind; }
 };
 
+inline std::ostream &operator<<(std::ostream &os, const RecordedEffect &e)
+{
+    return os << "kind " << e.kind << " at (" << e.x << ", " << e.y << ")";
+}
+
 struct RecordedText {
     int x, y;
     std::string text; // empty for a number
@@ -26,6 +32,11 @@ struct RecordedText {
         return x == o.x && y == o.y && text == o.text && number == o.number;
     }
 };
+
+inline std::ostream &operator<<(std::ostream &os, const RecordedText &t)
+{
+    return os << "\"" << t.text << "\" " << t.number << " at (" << t.x << ", " << t.y << ")";
+}
 
 struct RecordedObject {
     float x, y;
