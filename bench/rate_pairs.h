@@ -1,5 +1,5 @@
 // Benchmarks that report Mpix/s, and a console reporter that ends with each case's rate against
-// its yardstick's (name pairs without the "BM_" prefix shown).
+// its yardstick's (names shown without the "BM_" prefix).
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -31,8 +31,8 @@ public:
         for (const auto &[mine, yardstick] : pairs_) {
             auto a = rates_.find(mine), b = rates_.find(yardstick);
             if (a == rates_.end() || b == rates_.end() || b->second <= 0) continue;
-            std::printf("%-28s %9.1f Mpix/s   pixman %9.1f Mpix/s   ratio %.2f\n", mine.c_str() + 3, a->second,
-                        b->second, a->second / b->second);
+            std::printf("%-24s %9.1f Mpix/s   %-24s %9.1f Mpix/s   ratio %.2f\n", mine.c_str() + 3, a->second,
+                        yardstick.c_str() + 3, b->second, a->second / b->second);
         }
     }
 

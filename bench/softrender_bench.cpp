@@ -2,55 +2,22 @@
 // on 16- and 32-bit images, copied and keyed, with pixman's nearest-scaled SRC and OVER
 // composites of the same pictures as the yardstick; and the frame stretch in milliseconds.
 #include "rate_pairs.h"
+#include "soft_picture.h"
 
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
-#include "library/graphics/draw_area.h"
-#include "library/graphics/draw_params.h"
-#include "library/graphics/memimg.h"
 #include "library/softrender/stretch_blit_memimg.h"
 
 namespace {
 
 constexpr int kW = 320, kH = 240, kBigW = 640, kBigH = 480;
 
-// The work screen: a pattern with one pixel in eight of the key colour (0).
-uint32_t WorkPixel(int x, int y) {
-    if ((x * 7 + y * 3) % 8 == 0) return 0;
-    return (uint32_t)((x * 3) & 0xFF) << 16 | (uint32_t)((y * 5) & 0xFF) << 8 | (uint32_t)((x + y) & 0xFF) | 0x010101;
-}
-uint32_t To565(uint32_t c) { return (c >> 19 & 0x1F) << 11 | (c >> 10 & 0x3F) << 5 | (c >> 3 & 0x1F); }
-
-struct Images {
-    MEMIMG src{}, dst{};
-    explicit Images(int type) {
-        InitMemImgTables();
-        SetupMemImg(&src, kW, kH, -1, 0, type, 0, 0, 0, nullptr);
-        SetupMemImg(&dst, kBigW, kBigH, -1, 0, type, 0, 0, 0, nullptr);
-        const int bytes = type == 1 ? 4 : 2;
-        for (int y = 0; y < kH; ++y)
-            for (int x = 0; x < kW; ++x) {
-                const uint32_t v = type == 1 ? WorkPixel(x, y) : To565(WorkPixel(x, y));
-                std::memcpy(src.pixels + (size_t)y * src.base->pitch + (size_t)x * bytes, &v, bytes);
-            }
-        g_drawArea = MakeDrawArea(0, 0, kBigW, kBigH);
-        g_drawState.blendMode = BLENDMODE_NONE;
-        g_drawState.blendParam = 255;
-        g_drawState.brightness = 0xFFFFFF;
-    }
-    ~Images() {
-        ReleaseMemImg(&src);
-        ReleaseMemImg(&dst);
-    }
-};
-
 void Stretch(benchmark::State &state, int type, int transparent) {
-    Images images(type);
+    PICTUREIMAGES images(type, kW, kH, kBigW, kBigH);
     const RECT r{0, 0, kBigW, kBigH};
     for (auto _ : state) {
         StretchBlitMemImg(&images.dst, &images.src, &r, transparent, nullptr);
@@ -69,12 +36,7 @@ BENCHMARK(BM_Stretch16Keyed)->Unit(benchmark::kMillisecond);
 
 // pixman: SRC for the copy; OVER of the key colour made alpha 0 for the keyed draw.
 void PixmanStretch(benchmark::State &state, pixman_format_code_t dstFormat, bool keyed) {
-    std::vector<uint32_t> small((size_t)kW * kH);
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) {
-            const uint32_t c = WorkPixel(x, y);
-            small[(size_t)y * kW + x] = keyed && c == 0 ? 0 : c | 0xFF000000u;
-        }
+    std::vector<uint32_t> small = PixmanPicture(kW, kH, keyed);
     const int bytes = PIXMAN_FORMAT_BPP(dstFormat) / 8;
     std::vector<uint8_t> big((size_t)kBigW * kBigH * bytes);
     pixman_image_t *src = pixman_image_create_bits(keyed ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8, kW, kH, small.data(), kW * 4);
