@@ -7,6 +7,11 @@
                                         key colour left out) or "stretch" (doubled, opaque)
   viewer_check.py text SHOT.rgb REF.rgb the loading text at (560, 440) on the plain picture:
                                         glyph ink in its box, as in the reference frame
+  viewer_check.py corners SHOT.rgb      the pattern on the viewer's four corners (--corners) on
+                                        a 32-bit screen, key colour left out: inside each of the
+                                        two triangles every pixel shows the texel the triangle's
+                                        affine map gives it (within one texel), the key block's
+                                        pixels the background; around the quad the background
 SHOT and REF are raw 8-bit RGB, 640 x 480. Exit code 0 when the check holds."""
 import struct
 import sys
@@ -17,6 +22,9 @@ KEY = (123, 250, 3)
 KEY_BOX = (200, 40, 232, 72)  # x1, y1, x2, y2 of the key-colour block
 PLAIN = (20, 30, 60)
 TEXT_X, TEXT_Y, GLYPHS, CELL = 560, 440, 4, 16
+# The viewer's --corners on 640 x 480, truncated to whole pixels: top-left, top-right,
+# bottom-right, bottom-left.
+CORNERS = ((96, 48), (512, 96), (608, 408), (32, 336))
 
 
 def pattern(x, y):
@@ -94,6 +102,59 @@ def check_text(shot, ref):
     return bad
 
 
+def depth(tri, px, py):
+    """The least distance of (px, py) to the triangle's edges: positive inside."""
+    least = None
+    for i in range(3):
+        (ax, ay), (bx, by), (cx, cy) = tri[i][0], tri[(i + 1) % 3][0], tri[(i + 2) % 3][0]
+        ex, ey = bx - ax, by - ay
+        side = (ex * (py - ay) - ey * (px - ax)) / (ex * ex + ey * ey) ** 0.5
+        if ex * (cy - ay) - ey * (cx - ax) < 0:
+            side = -side
+        least = side if least is None else min(least, side)
+    return least
+
+
+def texel_at(tri, x, y):
+    """The texture position the triangle's affine map gives pixel (x, y)."""
+    (p0, t0), (p1, t1), (p2, t2) = tri
+    ax, ay, bx, by = p1[0] - p0[0], p1[1] - p0[1], p2[0] - p0[0], p2[1] - p0[1]
+    det = ax * by - ay * bx
+    a = ((x - p0[0]) * by - (y - p0[1]) * bx) / det
+    b = (ax * (y - p0[1]) - ay * (x - p0[0])) / det
+    return (t0[0] + a * (t1[0] - t0[0]) + b * (t2[0] - t0[0]), t0[1] + a * (t1[1] - t0[1]) + b * (t2[1] - t0[1]))
+
+
+def check_corners(shot):
+    tl, tr, br, bl = CORNERS
+    tris = (((tl, (0, 0)), (tr, (W, 0)), (bl, (0, H))), ((tr, (W, 0)), (bl, (0, H)), (br, (W, H))))
+    background = at(shot, 0, SH - 1)
+    bad, checked, keyed = [], 0, 0
+    for y in range(SH):
+        for x in range(SW):
+            got = at(shot, x, y)
+            depths = [depth(t, x + 0.5, y + 0.5) for t in tris]
+            if max(depths) < -1.5:
+                if got != background:
+                    bad.append((x, y, got, "the background"))
+                continue
+            inner = [t for t, d in zip(tris, depths) if d >= 1.5]
+            if not inner:
+                continue
+            u, v = texel_at(inner[0], x, y)
+            near = [(int(u) + du, int(v) + dv) for du in (-1, 0, 1) for dv in (-1, 0, 1)]
+            near = [(tx, ty) for tx, ty in near if 0 <= tx < W and 0 <= ty < H]
+            checked += 1
+            if got == background and any(pattern(tx, ty) == KEY for tx, ty in near):
+                keyed += 1
+                continue
+            if got not in [pattern(tx, ty) for tx, ty in near if pattern(tx, ty) != KEY]:
+                bad.append((x, y, got, f"a texel near ({u:.1f}, {v:.1f})"))
+    if checked < 100000 or keyed < 32 * 32:
+        bad.append((f"{checked} pixels checked, {keyed} keyed",))
+    return bad
+
+
 def main():
     what = sys.argv[1]
     if what == "pattern":
@@ -103,7 +164,12 @@ def main():
         write_bmp(sys.argv[2], lambda x, y: PLAIN)
         return 0
     shot = read_rgb(sys.argv[2])
-    bad = check_window(shot, sys.argv[3]) if what == "window" else check_text(shot, read_rgb(sys.argv[3]))
+    if what == "window":
+        bad = check_window(shot, sys.argv[3])
+    elif what == "corners":
+        bad = check_corners(shot)
+    else:
+        bad = check_text(shot, read_rgb(sys.argv[3]))
     for b in bad[:10]:
         print("differs:", *b)
     if bad:
