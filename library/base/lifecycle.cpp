@@ -5,11 +5,11 @@
 #include "library/base/ime.h"
 #include "library/base/library.h"
 #include "library/base/input.h"
-#include "library/sound/sound.h"
 #include "library/base/log.h"
 #include "library/base/memory.h"
 #include "library/base/pump.h"
 #include "library/base/sine_table.h"
+#include "library/base/sound_link.h"
 #include "library/base/stream.h"
 #include "library/base/system_info.h"
 #include "library/base/window.h"
@@ -25,6 +25,7 @@
 #include <cstdio>
 
 LIBSTATE g_library;
+SOUNDLINK g_soundLink;
 
 namespace {
 
@@ -108,8 +109,10 @@ int StartLibrarySystems() {
     g_library.inputStarted = 1;
     if (StartDirectInput() == -1) return FailStartUp();
     // A machine without sound still starts.
-    g_library.soundStarted = 1;
-    InitializeSoundSystem();
+    if (g_soundLink.start) {
+        g_library.soundStarted = 1;
+        g_soundLink.start();
+    }
     if (StartGraphics() < 0) return FailStartUp();
 
     WriteLog("文字コードバッファの初期化を行います... ");
@@ -144,7 +147,7 @@ int EndLibrarySystems() {
     }
     if (g_library.soundStarted) {
         g_library.soundStarted = 0;
-        TerminateSoundSystem();
+        g_soundLink.end();
     }
 
     bool hadWindow = g_library.windowStarted;

@@ -1,8 +1,7 @@
 // The message pump.
 #include "library/base/pump.h"
 #include "library/base/input.h"
-#include "library/sound/sound.h"
-
+#include "library/base/sound_link.h"
 #include "library/base/window.h"
 #include "library/graphics/device.h"
 #include "platform/kernel32/kernel32.h"
@@ -15,6 +14,10 @@ bool TakeMessage(MSG *msg) {
     if (PeekMessageA(msg, nullptr, 0, 0, PM_NOREMOVE)) return PeekMessageA(msg, nullptr, 0, 0, PM_REMOVE) != FALSE;
     if (PeekMessageA(msg, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE)) return true;
     return PeekMessageA(msg, g_window.window, 0, 0, PM_REMOVE) != FALSE;
+}
+
+void RefillStreams() {
+    if (g_soundLink.refillStreams) g_soundLink.refillStreams();
 }
 
 }  // namespace
@@ -56,7 +59,7 @@ int PumpWindowMessages() {
 
         if (!g_window.active) {
             // Stream sounds keep playing while the window waits in the background.
-            RefillStreamSounds();
+            RefillStreams();
             Sleep(1);
         }
         if (g_window.quit || !mainThread) break;
@@ -67,7 +70,7 @@ int PumpWindowMessages() {
         GetMousePosition(&x, &y);
         if (!g_screenSetup.direct3D || y > 60) SetMouseDisplay(-1);
     }
-    RefillStreamSounds();
+    RefillStreams();
     JoypadEffectProcess();
     return g_window.quit ? -1 : 0;
 }
