@@ -3,12 +3,11 @@
 
 #include <cstdint>
 
+#include "library/base/timer.h"
+
 // A frame period of 16.67 ms, timed on the microsecond counter: whole milliseconds would make
 // every frame 17 ms and the game run at 58.8 frames a second.
 constexpr uint64_t kFramePeriodUs = 16670;
-
-// Elapsed milliseconds between two reads of the 31-bit millisecond counter, across its wrap.
-inline uint32_t ElapsedMs(int from, int to) { return ((uint32_t)to - (uint32_t)from) & 0x7FFFFFFFu; }
 
 using MillisecondClock = int (*)();
 using MicrosecondClock = uint64_t (*)();

@@ -480,8 +480,7 @@ int JoypadEffectProcess() {
     for (int i = 0; i < g_input.padCount; ++i) {
         JOYPAD &pad = g_input.pads[i];
         if (!pad.hasForceFeedback || pad.power <= 0 || pad.timeLimit < 0) continue;
-        if (now < pad.lastTime) pad.lastTime = now;  // the counter went backwards
-        pad.elapsed += now - pad.lastTime;
+        pad.elapsed += static_cast<int>(ElapsedMs(pad.lastTime, now));
         pad.lastTime = now;
         if (pad.elapsed >= pad.timeLimit) {
             pad.power = 0;

@@ -114,7 +114,7 @@ int LogSystemInfo() {
     if (info.timeStampCounter) {
         ULONGLONG first = PlatformReadTimeStamp();
         int start = GetMillisecondCount();
-        while (GetMillisecondCount() - start < 100) {
+        while (ElapsedMs(start, GetMillisecondCount()) < 100) {
         }
         ULONGLONG ticks = PlatformReadTimeStamp() - first;
         double mhz = static_cast<double>(static_cast<long long>(static_cast<double>(ticks) / 100000.0));

@@ -16,6 +16,8 @@ struct DATEREC {
 
 // timeGetTime without its top bit: never negative, wraps after about 24.8 days.
 int GetMillisecondCount();
+// Milliseconds from one GetMillisecondCount read to a later one, also across the wrap.
+inline uint32_t ElapsedMs(int from, int to) { return ((uint32_t)to - (uint32_t)from) & 0x7FFFFFFFu; }
 // With useTimeStampCounter 1, while the library is initialised and a time-stamp counter with a
 // known rate is present: counter x 1,000,000 / rate. Else, with the performance counter:
 // counter x 1,000,000 / frequency. Else timeGetTime x 1,000. Products are formed in 128 bits.

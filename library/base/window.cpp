@@ -76,7 +76,7 @@ int DesktopDepth() {
 // Pumps for ms milliseconds of the 31-bit millisecond timer.
 void PumpFor(DWORD ms) {
     int start = GetMillisecondCount();
-    while (static_cast<DWORD>(GetMillisecondCount() - start) < ms) PumpWindowMessages();
+    while (ElapsedMs(start, GetMillisecondCount()) < ms) PumpWindowMessages();
 }
 
 // Which clock keeps the library's time: the one that changes more often wins.

@@ -306,4 +306,14 @@ TEST_F(Lifecycle, ExitWithErrorShutsDownAndEndsWithMinusOne) {
     EXPECT_NE(log.find("Alloc memory dump", text), std::string::npos);
 }
 
+// The window's creation pumps for 200 ms of the 31-bit millisecond count, also when that count
+// wraps on the way.
+TEST_F(Lifecycle, WindowCreationPumpsItsTimeAcrossTheMillisecondWrap) {
+    const ULONGLONG start = 0x80000000ull - 100;
+    PlatformTestSetFakeClockMs(start);
+    ASSERT_EQ(CreateMainWindow(), 0);
+    EXPECT_GE(PlatformTestFakeClockMs() - start, 200u);
+    DestroyMainWindow();
+}
+
 }  // namespace

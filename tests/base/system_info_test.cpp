@@ -4,6 +4,11 @@
 #include "library/base/system_info.h"
 #include "library_fixture.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <thread>
+
 namespace {
 
 class SystemReport : public LibraryRun {
@@ -87,6 +92,24 @@ TEST_F(SystemReport, PlatformLineCounterRateAndTimerPeriod) {
     EXPECT_EQ(PlatformTestTimePeriodBalance(), 1);
     EndSystemTimePeriod();
     EXPECT_EQ(PlatformTestTimePeriodBalance(), 0);
+}
+
+// The counter-rate wait straddles the 31-bit wrap of the millisecond count: it still ends
+// after 100 ms (a child process, so that a hang fails after ten real seconds).
+TEST_F(SystemReport, CounterRateWaitEndsAcrossTheMillisecondWrap) {
+    Feed(TRUE, (1u << 4) | (1u << 23), "");
+    PlatformTestSetFakeClockMs(0x80000000ull - 50);
+    EXPECT_EXIT(
+        {
+            std::thread([] {
+                sleep(10);
+                std::_Exit(3);
+            }).detach();
+            LogSystemInfo();
+            const double rate = static_cast<double>(g_systemInfo.counterRate);
+            std::_Exit(rate > 0.98e9 && rate < 1.02e9 ? 0 : 2);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
