@@ -2,7 +2,9 @@
 // list and the screen colour helpers.
 #include "library/graphics/draw_params.h"
 
+#include "library/base/library.h"
 #include "library/base/pump.h"
+#include "library/graphics/device.h"
 #include "library/graphics/draw_area.h"
 #include "library/graphics/mask.h"
 #include "library/graphics/render_state.h"
@@ -125,6 +127,12 @@ int SetEmulation320(int flag) {
 
 int SetTextureMipLevels(int useFlag, int count) {
     S.mipLevels = useFlag == 1 ? count : 0;
+    return 0;
+}
+
+int SelectHardwareRendering(int flag) {
+    if (g_library.initialised) return -1;
+    g_screenSetup.softwareOnly = flag == 0 ? 1 : 0;
     return 0;
 }
 

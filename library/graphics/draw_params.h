@@ -97,6 +97,9 @@ int SetVSyncWait(int flag);
 int GetVSyncWait();
 int SetEmulation320(int flag);
 int SetTextureMipLevels(int useFlag, int count);
+// Before start-up only (-1 after): flag 0 selects the software path, Direct3D is then not even
+// tried; any other flag selects the hardware path again.
+int SelectHardwareRendering(int flag);
 uint32_t PackBatchColour();
 const COLOURFORMAT *GetStandardColourFormat(int code);
 // The screen format on the Direct3D path: 16-bit screens use code 23, 32-bit code 22.

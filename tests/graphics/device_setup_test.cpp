@@ -2,6 +2,7 @@
 // tables under scripted answers, device creation and its retry, the software fall-back with the
 // display-mode change, the mode list and the model vertex declarations.
 #include "device_fixture.h"
+#include "library/base/library.h"
 #include "library/base/log.h"
 #include "library/base/window.h"
 #include "library/graphics/device.h"
@@ -10,6 +11,7 @@
 #include "library/graphics/memimg.h"
 #include "library/graphics/render_device.h"
 #include "library/graphics/render_state.h"
+#include "library/graphics/screen.h"
 #include "library/graphics/shader_pack.h"
 #include "platform/testing/d3d9.h"
 #include "platform/kernel32/kernel32.h"
@@ -461,7 +463,7 @@ TEST_F(DeviceSetup, SoftwareFallBackInWindowMode) {
          "IDirect3D9 オブジェクトの取得に失敗しました"},
         {"no depth surface", [] { D3D9TestFailCall("CreateDepthStencilSurface", 1); },
          "Ｚバッファを作成します.... Ｚバッファの作成に失敗しました"},
-        {"software only", [] { g_screenSetup.softwareOnly = 1; }, nullptr},
+        {"software only", [] { SelectHardwareRendering(0); }, nullptr},
         {"no 3D hardware (KELMOR_NO_3D)", [] { setenv("KELMOR_NO_3D", "1", 1); },
          "Direct3DDevice9 の作成に失敗しました"},
     };
@@ -565,7 +567,7 @@ TEST_F(DeviceSetup, SoftwareFullScreenChangesTheDisplayMode) {
         g_screenSetup.bits = c.bits;
         g_screenSetup.refresh = c.refresh;
         // The 24-bit case fails in the device itself; the others never get a device.
-        if (c.bits != 24) g_screenSetup.softwareOnly = 1;
+        if (c.bits != 24) SelectHardwareRendering(0);
         PlatformTestRefuseDisplayChanges(c.refusals);
         PlatformTestClearWindowCalls();
         EXPECT_EQ(StartGraphics(), c.result);
@@ -595,9 +597,20 @@ TEST_F(DeviceSetup, SoftwareFullScreenChangesTheDisplayMode) {
     }
 }
 
+TEST_F(DeviceSetup, HardwareOrSoftwareIsSelectedOnlyBeforeStartUp) {
+    EXPECT_EQ(SelectHardwareRendering(0), 0);
+    EXPECT_EQ(IsHardwareRenderingSelected(), 0);
+    EXPECT_EQ(SelectHardwareRendering(2), 0);  // any flag but 0 is the hardware path
+    EXPECT_EQ(IsHardwareRenderingSelected(), 1);
+    g_library.initialised = 1;
+    EXPECT_EQ(SelectHardwareRendering(0), -1);
+    EXPECT_EQ(IsHardwareRenderingSelected(), 1);
+    g_library.initialised = 0;
+}
+
 TEST_F(DeviceSetup, TheEndOfTheSoftwarePathRestoresTheDesktopMode) {
     g_window.settings.windowMode = 0;
-    g_screenSetup.softwareOnly = 1;
+    SelectHardwareRendering(0);
     ASSERT_EQ(StartGraphics(), 0);
     PlatformTestClearWindowCalls();
     ShutdownGraphics();

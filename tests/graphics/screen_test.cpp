@@ -65,6 +65,15 @@ protected:
         g_screenState = SCREENSTATE{};
     }
 
+    // The graphics end and start again on the software path, chosen as a program does it
+    // before the library's start-up.
+    void RestartOnSoftwarePath() {
+        ShutdownGraphics();
+        g_library.initialised = 0;
+        ASSERT_EQ(SelectHardwareRendering(0), 0);
+        g_library.initialised = 1;
+    }
+
     int LoadPicture(const std::string &name, int w, int h) {
         WriteFile(name, Bmp24(w, h, Picture));
         return LoadGraphFile(name.c_str(), 0, 0, 0);
@@ -489,8 +498,7 @@ TEST_F(ScreenTest, RestoreCallbackRunsInsteadOfTheFileRestore) {
 }
 
 TEST_F(ScreenTest, SoftwareScreenIsClearedInTheScreenFormat) {
-    ShutdownGraphics();
-    g_screenSetup.softwareOnly = 1;
+    RestartOnSoftwarePath();
     ASSERT_EQ(StartGraphics(), 0);
     ASSERT_EQ(g_screenSetup.direct3D, 0);
     ASSERT_EQ(SetDrawTarget(BACK_PAGE), 0);
@@ -506,8 +514,7 @@ TEST_F(ScreenTest, SoftwareScreenIsClearedInTheScreenFormat) {
 }
 
 TEST_F(ScreenTest, TextDrawsOnTheSoftwareScreenPlainAndBlended) {
-    ShutdownGraphics();
-    g_screenSetup.softwareOnly = 1;
+    RestartOnSoftwarePath();
     ASSERT_EQ(StartGraphics(), 0);
     ASSERT_EQ(SetDrawTarget(BACK_PAGE), 0);
     ASSERT_EQ(ClearScreen(), 0);
@@ -563,9 +570,8 @@ uint32_t OnWindow(uint32_t c, int bits) {
 class SoftwareScreenTest : public ScreenTest {
 protected:
     void StartSoftware(int bits) {
-        ShutdownGraphics();
+        RestartOnSoftwarePath();
         MakeWindow();
-        g_screenSetup.softwareOnly = 1;
         g_screenSetup.bits = bits;
         ASSERT_EQ(StartGraphics(), 0);
         ASSERT_EQ(g_screenSetup.direct3D, 0);
