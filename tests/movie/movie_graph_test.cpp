@@ -9,6 +9,7 @@
 #include "library/base/window.h"
 #include "library/graphics/device.h"
 #include "library/graphics/draw2d.h"
+#include "library/graphics/draw_params.h"
 #include "library/graphics/graph.h"
 #include "library/graphics/screen.h"
 #include "library/graphics/vertex_batch.h"
@@ -31,14 +32,14 @@ protected:
     }
     void TearDown() override {
         EndLibrary();
-        g_screenSetup.softwareOnly = 0;
+        SelectHardwareRendering(1);
         g_screenSetup.bits = savedBits_;
         LibraryRun::TearDown();
     }
 
     void Start(bool software, int bits = 16) {
         ChangeWindowMode(1);
-        g_screenSetup.softwareOnly = software ? 1 : 0;
+        ASSERT_EQ(SelectHardwareRendering(software ? 0 : 1), 0);
         g_screenSetup.bits = bits;
         PlatformTestSetFakeClockAutoStepMs(1);  // start-up's timed waits end
         ASSERT_EQ(InitLibrary(), 0);
