@@ -9,14 +9,13 @@
 #include "library/base/memory.h"
 #include "library/base/pump.h"
 #include "library/base/sine_table.h"
-#include "library/base/sound_link.h"
+#include "library/base/component_links.h"
 #include "library/base/stream.h"
 #include "library/base/system_info.h"
 #include "library/base/window.h"
 #include "library/graphics/device.h"
 #include "library/graphics/screen.h"
 #include "library/graphics/screen_log.h"
-#include "library/movie/movie.h"
 #include "platform/com/com.h"
 #include "platform/gdi32/gdi32.h"
 #include "platform/kernel32/kernel32.h"
@@ -26,6 +25,7 @@
 
 LIBSTATE g_library;
 SOUNDLINK g_soundLink;
+MOVIELINK g_movieLink;
 
 namespace {
 
@@ -65,8 +65,7 @@ int StartLibrarySystems() {
     g_library.initialising = 1;
 
     if (!IsWindowMode() && !DisplayHasScreenSize()) ChangeWindowMode(1);
-    BuildYuvToRgbTables();
-    ConnectMovieLayer();
+    if (g_movieLink.start) g_movieLink.start();
     InitArchiveManager();
     SelectFileFunctions(nullptr);
 

@@ -1,7 +1,7 @@
 // The message pump.
 #include "library/base/pump.h"
 #include "library/base/input.h"
-#include "library/base/sound_link.h"
+#include "library/base/component_links.h"
 #include "library/base/window.h"
 #include "library/graphics/device.h"
 #include "platform/kernel32/kernel32.h"

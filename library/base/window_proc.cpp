@@ -1,4 +1,5 @@
 // The main window's procedure: messages become library state.
+#include "library/base/component_links.h"
 #include "library/base/ime.h"
 #include "library/base/library.h"
 #include "library/base/log.h"
@@ -8,10 +9,17 @@
 #include "library/graphics/mask.h"
 #include "library/graphics/screen.h"
 #include "library/base/input.h"
-#include "library/movie/movie.h"
 #include "platform/gdi32/gdi32.h"
 
 namespace {
+
+void PauseMovies() {
+    if (g_movieLink.pauseAll) g_movieLink.pauseAll();
+}
+
+void ResumeMovies() {
+    if (g_movieLink.resumeAll) g_movieLink.resumeAll();
+}
 
 const UINT kHookMessageA = 0x046F;
 const UINT kHookMessageB = 0x0470;
@@ -61,7 +69,7 @@ void OnActivation(int active, int minimised) {
                 RecoverLostDevice();
             }
         }
-        ResumeAllMovies();
+        ResumeMovies();
         RefreshInputDeviceAcquireState();
     } else {
         // Full screen without Direct3D changed the display itself: give the desktop back.
@@ -69,7 +77,7 @@ void OnActivation(int active, int minimised) {
             ChangeDisplaySettingsA(nullptr, 0);
             ShowWindow(g_window.window, SW_MINIMIZE);
         }
-        PauseAllMovies();
+        PauseMovies();
         RefreshInputDeviceAcquireState();
     }
     RefreshEffectPlayState();
@@ -97,7 +105,7 @@ void OnDisplayChange(WPARAM wParam, LPARAM lParam) {
         }
         return;
     }
-    ResumeAllMovies();
+    ResumeMovies();
     g_window.displayChanged = 1;
 }
 
