@@ -110,9 +110,11 @@ int DrawGraphRotated(float x, float y, double scale, double angle, int graph, in
     RotatedDrawBounds(x, y, scale, angle, e->width, e->height, &rect.x1, &rect.y1, &rect.x2, &rect.y2);
     return RunBackEnd(e, rect, [&] {
         if (e->source->desc.hardware) return DrawRotatedParts(e, x, y, scale, angle, turn, transparent);
-        return g_softDrawHooks.rotated ? g_softDrawHooks.rotated(e, static_cast<int>(x), static_cast<int>(y), angle,
-                                                                 scale, transparent, turn)
-                                       : -1;
+        // Truncated toward zero; a position beyond the int range (or NaN) gives INT_MIN, as the
+        // processor's conversion does, and the kernel's box then misses the screen.
+        return g_softDrawHooks.rotated
+                   ? g_softDrawHooks.rotated(e, FloatToInt(x), FloatToInt(y), angle, scale, transparent, turn)
+                   : -1;
     });
 }
 

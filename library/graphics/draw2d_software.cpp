@@ -6,6 +6,7 @@
 #include "library/graphics/device.h"
 #include "library/graphics/graph.h"
 #include "library/softrender/blit_memimg.h"
+#include "library/softrender/blit_memimg_rotated.h"
 #include "library/softrender/rasterize_memimg.h"
 #include "library/softrender/stretch_blit_memimg.h"
 
@@ -19,6 +20,12 @@ int SoftBlit(GRAPHENTRY *graph, int x, int y, int transparent) {
 int SoftStretchBlit(GRAPHENTRY *graph, int x1, int y1, int x2, int y2, int transparent) {
     const RECT rect{x1, y1, x2, y2};
     StretchBlitMemImg(g_softScreen.drawTarget, GraphMemImg(graph), &rect, transparent, g_graphs.softBlendImage);
+    return 0;
+}
+
+int SoftRotated(GRAPHENTRY *graph, int x, int y, double angle, double scale, int transparent, int turn) {
+    BlitMemImgRotated(g_softScreen.drawTarget, GraphMemImg(graph), x, y, (float)angle, (float)scale, transparent, turn,
+                      g_graphs.softBlendImage);
     return 0;
 }
 
@@ -39,6 +46,6 @@ int SoftCorners(GRAPHENTRY *graph, const int x[4], const int y[4], int transpare
 SOFTDRAWHOOKS g_softDrawHooks = {
     .blit = SoftBlit,
     .stretchBlit = SoftStretchBlit,
-    .rotated = nullptr,
+    .rotated = SoftRotated,
     .corners = SoftCorners,
 };

@@ -2,6 +2,7 @@
 #include "oracle.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "library/base/system_info.h"
@@ -174,11 +175,18 @@ uint32_t OracleCopyPixel(ORACLEPOLICY policy, const ORACLESETTINGS &s, const MEM
         }
         int64_t t[3];
         for (int i = 0; i < 3; ++i) {
+            const int64_t bright = s.bright >> 8 * i & 0xFF;
             if (p255Path) t[i] = sc[i];
             else if (wide) t[i] = k == 0 ? sc[i] * p / 255 : sc[i] * W * p / (unit * 256);
+            // The rotated kernel weighs a 16-bit texel by its alpha alone before the tint.
+            else if (policy == POLICY_ROTATED && !graph && a >= 0 && tint)
+                t[i] = (f.Get(colour, i) * a / 256) * bright / 255 * p / 255;
             else t[i] = sc[i] * W / unit * p / 255;
         }
-        const uint32_t r = mode == 2 ? AddChannels(f, dc, t, !p255Path, nullptr) : SubChannels(f, dc, t);
+        int carry = 0;
+        const uint32_t r = mode == 2 ? AddChannels(f, dc, t, !p255Path, &carry) : SubChannels(f, dc, t);
+        // The shape kernels write the whole word: red's carry, or 0, in the fourth byte.
+        if (policy == POLICY_ROTATED) return wide && mode == 2 ? r | (uint32_t)carry << 24 : r;
         return r | fourth;
     }
     default:  // 4
@@ -254,6 +262,25 @@ std::vector<uint8_t> OracleStretch(const MEMIMG &dst, const MEMIMG &src, const R
             const int sy = StretchSourceColumn(py - top, bottom - top, src.height, my);
             if (s.graph && (sx >= s.graph->width || sy >= s.graph->height)) continue;
             WritePixel(body, dst, px, py, OracleCopyPixel(POLICY_STRETCH, s, src, sx, sy, ReadPixel(dst, px, py)));
+        }
+    return body;
+}
+
+std::vector<uint8_t> OracleRotated(const MEMIMG &dst, const MEMIMG &src, int x, int y, int cosine, int sine,
+                                   double scale, const ORACLESETTINGS &s) {
+    std::vector<uint8_t> body = BodyBytes(dst);
+    if (Refused(dst, src)) return body;
+    const RECT area = Area(dst);
+    // Texels past the source, or past a smaller blend graph, are left out.
+    const int w = s.graph ? std::min(src.width, s.graph->width) : src.width;
+    const int h = s.graph ? std::min(src.height, s.graph->height) : src.height;
+    for (int py = area.top; py < area.bottom; ++py)
+        for (int px = area.left; px < area.right; ++px) {
+            const int dx = px - x, dy = py - y;
+            const int u = (int)std::floor((dx * cosine + dy * sine) / scale) + (src.width >> 1);
+            const int v = (int)std::floor((dy * cosine - dx * sine) / scale) + (src.height >> 1);
+            if (u < 0 || u >= w || v < 0 || v >= h) continue;
+            WritePixel(body, dst, px, py, OracleCopyPixel(POLICY_ROTATED, s, src, u, v, ReadPixel(dst, px, py)));
         }
     return body;
 }

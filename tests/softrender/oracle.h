@@ -43,6 +43,10 @@ uint32_t OracleCopyPixel(ORACLEPOLICY policy, const ORACLESETTINGS &s, const MEM
 std::vector<uint8_t> OracleBlit(const MEMIMG &dst, const MEMIMG &src, int x, int y, const ORACLESETTINGS &s);
 std::vector<uint8_t> OracleStretch(const MEMIMG &dst, const MEMIMG &src, const RECT &rect, const ORACLESETTINGS &s);
 std::vector<uint8_t> OracleFill(const MEMIMG &dst, const RECT *rect, uint32_t colour);
+// The rotated kernel at the quarter turns, where its fixed-point map is exact: cosine and sine
+// of the angle as -1, 0 or 1, and a scale of 1, 2 or 0.5.
+std::vector<uint8_t> OracleRotated(const MEMIMG &dst, const MEMIMG &src, int x, int y, int cosine, int sine,
+                                   double scale, const ORACLESETTINGS &s);
 
 // The source column destination column m (counted from the unclipped edge) of a stretch shows.
 int StretchSourceColumn(int m, int dstSize, int srcSize, bool mirrored);
