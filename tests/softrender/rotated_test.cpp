@@ -153,6 +153,8 @@ TEST_F(Rotated, BadInputLeavesTheDestinationAsItWas) {
     std::mt19937 rng(4);
     TestImage src32(1, 6, 4, 1), src16(0, 6, 4, 1), dst(1, 16, 16, 1), chan8(MEMIMG_TYPE_CHAN8, 6, 4, 1);
     TestImage alphaDst(1, 16, 16, 1, 1), paletteDst(1, 16, 16, 1, 0, 1);
+    TestImage chan16(MEMIMG_TYPE_CHAN16, 6, 4, 1), chan16Dst(MEMIMG_TYPE_CHAN16, 16, 16, 1);
+    chan16.Randomise(rng);
     src32.Randomise(rng);
     src16.Randomise(rng);
     chan8.Randomise(rng);
@@ -168,6 +170,7 @@ TEST_F(Rotated, BadInputLeavesTheDestinationAsItWas) {
         {"alpha destination", &alphaDst, &src32, 0.3f, 1, 0},
         {"palette destination", &paletteDst, &src32, 0.3f, 1, 0},
         {"8-bit channel source", &dst, &chan8, 0.3f, 1, 0},
+        {"16-bit channel images", &chan16Dst, &chan16, 0.3f, 1, 0},
         {"scale 0", &dst, &src32, 0.3f, 0, 0},
         {"scale 0 turned", &dst, &src32, 0.3f, 0, 1},
         {"NaN angle", &dst, &src32, nan, 1, 0},

@@ -101,6 +101,9 @@ TEST_F(Stretch, BadInputLeavesTheDestinationAsItWas) {
     std::mt19937 rng(3);
     TestImage src32(1, 6, 4, 1), src16(0, 6, 4, 1), dst(1, 16, 16, 1), chan8(MEMIMG_TYPE_CHAN8, 6, 4, 1);
     TestImage alphaDst(1, 16, 16, 1, 1), paletteDst(1, 16, 16, 1, 0, 1);
+    TestImage chan8Dst(MEMIMG_TYPE_CHAN8, 16, 16, 1), chan16(MEMIMG_TYPE_CHAN16, 6, 4, 1),
+        chan16Dst(MEMIMG_TYPE_CHAN16, 16, 16, 1);
+    chan16.Randomise(rng);
     src32.Randomise(rng);
     src16.Randomise(rng);
     chan8.Randomise(rng);
@@ -115,6 +118,8 @@ TEST_F(Stretch, BadInputLeavesTheDestinationAsItWas) {
         {"alpha destination", &alphaDst, &src32, r},
         {"palette destination", &paletteDst, &src32, r},
         {"8-bit channel source", &dst, &chan8, r},
+        {"8-bit channel images", &chan8Dst, &chan8, r},
+        {"16-bit channel images", &chan16Dst, &chan16, r},
         {"empty width", &dst, &src32, {5, 0, 5, 9}},
         {"empty height", &dst, &src32, {0, 7, 12, 7}},
         {"too wide", &dst, &src32, {-20000, 0, 20000, 9}},
