@@ -99,7 +99,7 @@ struct CASE {
 template <typename Kernel, typename Model>
 void RunMatrix(Kernel kernel, Model model, int srcW, int srcH) {
     std::mt19937 rng(1234);
-    const int modes[] = {-1, 0, 1, 2, 3, 4, 5, 9, 10, 11, 12};
+    const int modes[] = {-1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
     const int params[] = {0, 1, 127, 128, 254, 255};
     const uint32_t brights[] = {0xFFFFFF, 0x80C8FF};
     int failures = 0;
