@@ -141,11 +141,7 @@ void BlitMemImg(MEMIMG *dst, MEMIMG *src, int x, int y, int transparent, MEMIMG 
     const MEMIMGBASE *sb = src->base, *db = dst->base;
 
     RECT r{x, y, x + src->width, y + src->height};
-    const RECT area{g_drawArea.left, g_drawArea.top, g_drawArea.right, g_drawArea.bottom};
-    ClipRect(&r, &area);
-    // The draw area should lie inside the destination; never write past it when it does not.
-    const RECT inside{0, 0, dst->width, dst->height};
-    ClipRect(&r, &inside);
+    ClipToDrawArea(&r, dst);
     int w = r.right - r.left, h = r.bottom - r.top;
     const int ox = r.left - x, oy = r.top - y;
     if (w <= 0 || h <= 0) return;

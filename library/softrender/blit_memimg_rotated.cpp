@@ -129,10 +129,7 @@ void BlitMemImgRotated(MEMIMG *dst, MEMIMG *src, int x, int y, float angle, floa
     const int64_t box[4] = {(minX >> 18) - 2, (minY >> 18) - 2, (maxX >> 18) + 4, (maxY >> 18) + 4};
     RECT r{(int32_t)std::clamp<int64_t>(box[0], INT32_MIN, INT32_MAX), (int32_t)std::clamp<int64_t>(box[1], INT32_MIN, INT32_MAX),
            (int32_t)std::clamp<int64_t>(box[2], INT32_MIN, INT32_MAX), (int32_t)std::clamp<int64_t>(box[3], INT32_MIN, INT32_MAX)};
-    const RECT area{g_drawArea.left, g_drawArea.top, g_drawArea.right, g_drawArea.bottom};
-    ClipRect(&r, &area);
-    const RECT inside{0, 0, dst->width, dst->height};
-    ClipRect(&r, &inside);
+    ClipToDrawArea(&r, dst);
     const int columns = r.right - r.left, rows = r.bottom - r.top;
     if (columns <= 0 || rows <= 0) return;
 

@@ -72,10 +72,7 @@ void FillMemImgRectangle(MEMIMG *dst, const RECT *rect, uint32_t colour) {
     RECT r = rect ? RECT{std::min(rect->left, rect->right), std::min(rect->top, rect->bottom),
                          std::max(rect->left, rect->right), std::max(rect->top, rect->bottom)}
                   : RECT{0, 0, dst->width, dst->height};
-    const RECT area{g_drawArea.left, g_drawArea.top, g_drawArea.right, g_drawArea.bottom};
-    ClipRect(&r, &area);
-    const RECT inside{0, 0, dst->width, dst->height};
-    ClipRect(&r, &inside);
+    ClipToDrawArea(&r, dst);
     if (r.right - r.left <= 0 || r.bottom - r.top <= 0) return;
     const int type = base->pixelType;
     if (type != MEMIMG_TYPE_RGB16 && type != MEMIMG_TYPE_RGB32) return;

@@ -1,12 +1,14 @@
 // Pixel building blocks of every software kernel: the channel layout of the two drawable pixel
 // types, word loads and stores, the weighted mix, the packed add and subtract that treat the
 // three channels of a pixel in one word (the low bits of green and red as carry guards), the
-// blend graph's byte, and the mark a written image gets.
+// blend graph's byte, the clip to the draw area, and the mark a written image gets.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 
+#include "library/base/vecmath.h"
+#include "library/graphics/draw_area.h"
 #include "library/graphics/memimg.h"
 
 namespace softrender {
@@ -131,6 +133,14 @@ inline uint32_t BlendGraphByte(const uint8_t *gp, int bytes, int type) {
     else if (type == MEMIMG_TYPE_RGB32) v &= 0xFF;
     else if (type == MEMIMG_TYPE_CHAN16) v >>= 8;
     return v & 0xFF;
+}
+
+// r clipped to the draw area and, should that reach past it, to the destination's extent.
+inline void ClipToDrawArea(RECT *r, const MEMIMG *dst) {
+    const RECT area{g_drawArea.left, g_drawArea.top, g_drawArea.right, g_drawArea.bottom};
+    ClipRect(r, &area);
+    const RECT inside{0, 0, dst->width, dst->height};
+    ClipRect(r, &inside);
 }
 
 // The destination's derived buffers no longer describe its pixels once a kernel writes them.

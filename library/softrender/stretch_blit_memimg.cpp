@@ -136,10 +136,7 @@ void StretchBlitMemImg(MEMIMG *dst, MEMIMG *src, const RECT *rect, int transpare
         NarrowToGraph(&r.left, &r.right, left, (int32_t)W, src->width, blend->width, xr, dirX);
         NarrowToGraph(&r.top, &r.bottom, top, (int32_t)H, src->height, blend->height, yr, dirY);
     }
-    const RECT area{g_drawArea.left, g_drawArea.top, g_drawArea.right, g_drawArea.bottom};
-    ClipRect(&r, &area);
-    const RECT inside{0, 0, dst->width, dst->height};
-    ClipRect(&r, &inside);
+    ClipToDrawArea(&r, dst);
     const int cw = r.right - r.left, ch = r.bottom - r.top;
     if (cw <= 0 || ch <= 0) return;
 

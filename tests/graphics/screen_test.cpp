@@ -569,6 +569,16 @@ uint32_t OnWindow(uint32_t c, int bits) {
 
 class SoftwareScreenTest : public ScreenTest {
 protected:
+    // The software screen of `bits` and the sprite below as a graph, its key colour (123, 250, 3)
+    // the transparent colour until the test ends.
+    int StartWithKeyedSprite(int bits);
+    void TearDown() override {
+        if (keySaved_) g_drawState.transparentKey = savedKey_;
+        ScreenTest::TearDown();
+    }
+    bool keySaved_ = false;
+    uint32_t savedKey_ = 0;
+
     void StartSoftware(int bits) {
         RestartOnSoftwarePath();
         MakeWindow();
@@ -737,6 +747,15 @@ TEST_F(SoftwareScreenTest, GraphsDrawOneToOneWithTheKeyColourBlendBrightAndDrawA
     g_drawState.transparentKey = savedKey;
 }
 
+int SoftwareScreenTest::StartWithKeyedSprite(int bits) {
+    StartSoftware(bits);
+    if (!keySaved_) savedKey_ = g_drawState.transparentKey;
+    keySaved_ = true;
+    if (SetTransparentKey(123, 250, 3) != 0) return -1;
+    WriteFile("sprite.bmp", Bmp24(12, 8, Sprite));
+    return LoadGraphFile("sprite.bmp", 0, 0, 0);
+}
+
 // The screen's bytes as the reference model of the software kernels has them after a draw it
 // is given, under the draw area `area` (the one the library narrows to for part draws).
 std::vector<uint8_t> ScreenBytes() {
@@ -755,11 +774,7 @@ std::vector<uint8_t> Expected(const RECT &area, Model model) {
 TEST_F(SoftwareScreenTest, StretchedMirroredPartAndFilledGraphsGiveTheModelsPixels) {
     for (int bits : {16, 32}) {
         SCOPED_TRACE(bits);
-        StartSoftware(bits);
-        const uint32_t savedKey = g_drawState.transparentKey;
-        ASSERT_EQ(SetTransparentKey(123, 250, 3), 0);
-        WriteFile("sprite.bmp", Bmp24(12, 8, Sprite));
-        const int graph = LoadGraphFile("sprite.bmp", 0, 0, 0);
+        const int graph = StartWithKeyedSprite(bits);
         ASSERT_NE(graph, -1);
         MEMIMG *view = GraphMemImg(GetGraphEntry(graph));
         enum Kind { STRETCHED, MIRRORED, PART_TURNED, PART_STRETCHED };
@@ -852,18 +867,13 @@ TEST_F(SoftwareScreenTest, StretchedMirroredPartAndFilledGraphsGiveTheModelsPixe
         ASSERT_EQ(SetBrightnessRGB(255, 255, 255), 0);
         ASSERT_EQ(SetDrawClipRect(0, 0, 640, 480), 0);
         DestroyGraph(graph);
-        g_drawState.transparentKey = savedKey;
     }
 }
 
 TEST_F(SoftwareScreenTest, RotatedGraphsGiveTheModelsPixels) {
     for (int bits : {16, 32}) {
         SCOPED_TRACE(bits);
-        StartSoftware(bits);
-        const uint32_t savedKey = g_drawState.transparentKey;
-        ASSERT_EQ(SetTransparentKey(123, 250, 3), 0);
-        WriteFile("sprite.bmp", Bmp24(12, 8, Sprite));
-        const int graph = LoadGraphFile("sprite.bmp", 0, 0, 0);
+        const int graph = StartWithKeyedSprite(bits);
         ASSERT_NE(graph, -1);
         MEMIMG *view = GraphMemImg(GetGraphEntry(graph));
         const MEMIMG &screen = g_softScreen.screen;
@@ -905,7 +915,6 @@ TEST_F(SoftwareScreenTest, RotatedGraphsGiveTheModelsPixels) {
         EXPECT_EQ(DrawGraphRotated(200.0f, 100.0f, 0.0, 0.3, graph, 1, 0), 0);
         EXPECT_TRUE(ScreenBytes() == before);
         DestroyGraph(graph);
-        g_drawState.transparentKey = savedKey;
     }
 }
 

@@ -41,22 +41,8 @@ TEST_F(Fill, AFillUnderAnAreaIsTheFullFillKeptInsideIt) {
     base.Randomise(rng);
     Settings(BLENDMODE_SUB, 200, 0xC0FFFF);
     const RECT rect{2, 3, 21, 14};
-    auto fill = [&](const RECT &area, TestImage &img) {
-        std::memcpy(img.base()->pixels, base.base()->pixels, (size_t)base.base()->pitch * base.base()->height);
-        g_drawArea = MakeDrawArea(area.left, area.top, area.right, area.bottom);
-        FillMemImgRectangle(img.img(), &rect, 0x00805020);
-    };
-    TestImage full(1, 24, 16, 1);
-    fill({0, 0, 24, 16}, full);
-    for (const RECT &a : {RECT{5, 5, 9, 9}, RECT{0, 10, 24, 16}, RECT{20, 0, 24, 4}}) {
-        TestImage part(1, 24, 16, 1);
-        fill(a, part);
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 24; ++x) {
-                const bool in = x >= a.left && x < a.right && y >= a.top && y < a.bottom;
-                ASSERT_EQ(part.Get(x, y), in ? full.Get(x, y) : base.Get(x, y)) << x << "," << y;
-            }
-    }
+    ExpectDrawsKeptInsideAreas(base, {{5, 5, 9, 9}, {0, 10, 24, 16}, {20, 0, 24, 4}},
+                               [&](MEMIMG *d) { FillMemImgRectangle(d, &rect, 0x00805020); });
 }
 
 TEST_F(Fill, PinnedValues) {

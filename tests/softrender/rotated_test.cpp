@@ -110,28 +110,14 @@ TEST_F(Rotated, OtherAnglesDrawTexelsWithinOneOfTheExactMap) {
 
 TEST_F(Rotated, ADrawUnderAnAreaIsTheFullDrawKeptInsideIt) {
     std::mt19937 rng(21);
-    TestImage src(0, 15, 9, 1);
+    TestImage src(0, 15, 9, 1), base(0, 48, 40, 1);
     src.Randomise(rng);
     src.base()->transparentCode = src.Get(3, 3);
-    Settings(BLENDMODE_ADD, 180, 0xFFFFFF);
-    TestImage base(0, 48, 40, 1);
     base.Randomise(rng);
-    TestImage full(0, 48, 40, 1);
-    std::memcpy(full.base()->pixels, base.base()->pixels, (size_t)base.base()->pitch * base.base()->height);
-    g_drawArea = MakeDrawArea(0, 0, 48, 40);
-    BlitMemImgRotated(full.img(), src.img(), 22, 19, 0.6f, 1.7f, 1, 0, nullptr);
-    for (const RECT &a : {RECT{0, 0, 48, 40}, RECT{10, 8, 30, 25}, RECT{21, 0, 22, 40}, RECT{0, 30, 48, 40}}) {
-        SCOPED_TRACE(testing::Message() << a.left << "," << a.top);
-        TestImage part(0, 48, 40, 1);
-        std::memcpy(part.base()->pixels, base.base()->pixels, (size_t)base.base()->pitch * base.base()->height);
-        g_drawArea = MakeDrawArea(a.left, a.top, a.right, a.bottom);
-        BlitMemImgRotated(part.img(), src.img(), 22, 19, 0.6f, 1.7f, 1, 0, nullptr);
-        for (int y = 0; y < 40; ++y)
-            for (int x = 0; x < 48; ++x) {
-                const bool in = x >= a.left && x < a.right && y >= a.top && y < a.bottom;
-                ASSERT_EQ(part.Get(x, y), in ? full.Get(x, y) : base.Get(x, y)) << x << "," << y;
-            }
-    }
+    Settings(BLENDMODE_ADD, 180, 0xFFFFFF);
+    ExpectDrawsKeptInsideAreas(base, {{10, 8, 30, 25}, {21, 0, 22, 40}, {0, 30, 48, 40}}, [&](MEMIMG *d) {
+        BlitMemImgRotated(d, src.img(), 22, 19, 0.6f, 1.7f, 1, 0, nullptr);
+    });
 }
 
 TEST_F(Rotated, TheTurnFlagDrawsTheImageMirrored) {

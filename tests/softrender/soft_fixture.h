@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -48,11 +50,39 @@ struct TestImage {
     std::vector<uint8_t> Bytes() const {
         return std::vector<uint8_t>(base()->pixels, base()->pixels + (size_t)base()->pitch * base()->height);
     }
+    // A second image of the same kind, size and bytes.
+    std::unique_ptr<TestImage> Clone() const {
+        auto c = std::make_unique<TestImage>(base()->pixelType, m().width, m().height, pad, base()->alphaFlag,
+                                             base()->paletteFlag);
+        std::memcpy(c->base()->pixels, base()->pixels, (size_t)base()->pitch * base()->height);
+        return c;
+    }
     // Every byte of the body, padding included, from the generator.
     void Randomise(std::mt19937 &rng) {
         for (size_t i = 0; i < (size_t)base()->pitch * base()->height; ++i) base()->pixels[i] = (uint8_t)rng();
     }
 };
+
+// Clipping leaves the picture alone: `draw` under each area gives, on a copy of `base`, the draw
+// under the whole image inside the area and `base` outside it.
+template <typename Draw>
+void ExpectDrawsKeptInsideAreas(const TestImage &base, std::initializer_list<RECT> areas, Draw draw) {
+    const int w = base.m().width, h = base.m().height;
+    const std::unique_ptr<TestImage> full = base.Clone();
+    g_drawArea = MakeDrawArea(0, 0, w, h);
+    draw(full->img());
+    for (const RECT &a : areas) {
+        SCOPED_TRACE(testing::Message() << "area " << a.left << "," << a.top << "," << a.right << "," << a.bottom);
+        const std::unique_ptr<TestImage> part = base.Clone();
+        g_drawArea = MakeDrawArea(a.left, a.top, a.right, a.bottom);
+        draw(part->img());
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const bool in = x >= a.left && x < a.right && y >= a.top && y < a.bottom;
+                ASSERT_EQ(part->Get(x, y), in ? full->Get(x, y) : base.Get(x, y)) << x << "," << y;
+            }
+    }
+}
 
 class KernelTest : public ::testing::Test {
 protected:

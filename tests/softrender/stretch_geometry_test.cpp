@@ -73,27 +73,12 @@ TEST_F(Stretch, ADrawUnderAnAreaIsTheFullDrawKeptInsideIt) {
     src.Randomise(rng);
     src.base()->transparentCode = src.Get(2, 2);
     Settings(BLENDMODE_ALPHA, 100, 0xFFFFFF);
-    const RECT rects[] = {{1, 2, 30, 21}, {28, 20, 2, 1}, {5, 3, 9, 19}};
-    const RECT areas[] = {{0, 0, 32, 24}, {7, 5, 8, 6}, {3, 0, 17, 24}, {0, 11, 32, 13}, {20, 3, 31, 22}};
-    for (const RECT &r : rects) {
+    for (const RECT &r : {RECT{1, 2, 30, 21}, RECT{28, 20, 2, 1}, RECT{5, 3, 9, 19}}) {
+        SCOPED_TRACE(testing::Message() << "rect " << r.left << "," << r.top);
         TestImage base(1, 32, 24, 1);
         base.Randomise(rng);
-        TestImage full(1, 32, 24, 1);
-        std::memcpy(full.base()->pixels, base.base()->pixels, (size_t)base.base()->pitch * base.base()->height);
-        g_drawArea = MakeDrawArea(0, 0, 32, 24);
-        StretchBlitMemImg(full.img(), src.img(), &r, 1, nullptr);
-        for (const RECT &a : areas) {
-            SCOPED_TRACE(testing::Message() << "rect " << r.left << "," << r.top << " area " << a.left << "," << a.top);
-            TestImage part(1, 32, 24, 1);
-            std::memcpy(part.base()->pixels, base.base()->pixels, (size_t)base.base()->pitch * base.base()->height);
-            g_drawArea = MakeDrawArea(a.left, a.top, a.right, a.bottom);
-            StretchBlitMemImg(part.img(), src.img(), &r, 1, nullptr);
-            for (int y = 0; y < 24; ++y)
-                for (int x = 0; x < 32; ++x) {
-                    const bool in = x >= a.left && x < a.right && y >= a.top && y < a.bottom;
-                    ASSERT_EQ(part.Get(x, y), in ? full.Get(x, y) : base.Get(x, y)) << x << "," << y;
-                }
-        }
+        ExpectDrawsKeptInsideAreas(base, {{7, 5, 8, 6}, {3, 0, 17, 24}, {0, 11, 32, 13}, {20, 3, 31, 22}},
+                                   [&](MEMIMG *d) { StretchBlitMemImg(d, src.img(), &r, 1, nullptr); });
     }
 }
 
