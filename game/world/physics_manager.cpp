@@ -5,6 +5,7 @@
 
 #include "game/actors/actors.h"
 #include "game/frame/game_input.h"
+#include "game/world/map_grid.h"
 #include "game/world/static_bodies.h"
 
 namespace {
@@ -40,6 +41,11 @@ b2FixtureDef ObjectFixture(const b2Shape *shape, float density)
     return fd;
 }
 
+// Polygons here have no skin, as in the interface the game was written for: a resting body sinks
+// by the slop instead of floating a skin's width above, so the cell under an object's bottom
+// edge is the cell it rests on.
+void NoSkin(b2PolygonShape &polygon) { polygon.m_radius = 0.0f; }
+
 // Box2D refuses (asserts on) polygons without area, so no half-size goes below this.
 constexpr float kMinHalf = 0.05f;
 
@@ -58,11 +64,6 @@ Box const kCompoundBoxes[7][3] = {
 };
 
 PhysicsManager *g_gamePhysics = nullptr;
-
-// PENDING: the map grid's size and bounded cell read replace these when the grid lands.
-uint32_t CellAt(const MapGrid &, int, int) { return 0; }
-int GridWidth(const MapGrid &) { return 0; }
-int GridHeight(const MapGrid &) { return 0; }
 
 } // namespace
 
@@ -161,12 +162,12 @@ void PhysicsManager::ClearWorldState()
     anchors_.clear();
     contactListener_.Forget();
     playerBody_ = nullptr;
-    nextId_ = 0;
     bodyCount_ = 0;
     staticBodies_ = 0;
     grabbing_ = 0;
     grabbedId_ = -1;
-    contactCount_ = 0;
+    ClearContacts();
+    firstState_.clear();
 }
 
 void PhysicsManager::FreePhysicsManager()
@@ -190,6 +191,7 @@ void PhysicsManager::CreatePhysicsWorld()
     playerBody_ = world_->CreateBody(&bd);
     b2PolygonShape box;
     box.SetAsBox(0.3f, 0.6f);
+    NoSkin(box);
     b2FixtureDef fd;
     fd.shape = &box;
     fd.density = 10.0f;
@@ -203,15 +205,15 @@ void PhysicsManager::CreatePhysicsWorld()
 
 b2Body *PhysicsManager::Body(int id) const
 {
-    auto it = ids_.find(id);
-    return it == ids_.end() ? nullptr : it->second;
+    return id >= 0 && (size_t)id < ids_.size() ? ids_[(size_t)id] : nullptr;
 }
 
 int PhysicsManager::AddBody(b2Body *body)
 {
-    int id = nextId_++;
+    int id = (int)ids_.size(); // the next id
     body->GetUserData().pointer = IdTag(id);
-    ids_[id] = body;
+    ids_.push_back(body);
+    if (firstState_.size() < ids_.size()) firstState_.resize(ids_.size() + 64, -1);
     bodyCount_++;
     return id;
 }
@@ -251,6 +253,7 @@ int PhysicsManager::CreateObjectBody(float x, float y, float width, float height
         } else {
             polygon.SetAsBox(hx, hy);
         }
+        NoSkin(polygon);
         b2FixtureDef fd = ObjectFixture(&polygon, density);
         body->CreateFixture(&fd);
     }
@@ -272,6 +275,7 @@ int PhysicsManager::CreateCompoundBody(float x, float y, float angle, int varian
     for (int i = 0; i < 3; i++) {
         b2PolygonShape polygon;
         polygon.SetAsBox(boxes[i].hx, boxes[i].hy, b2Vec2(boxes[i].cx, boxes[i].cy), 0.0f);
+        NoSkin(polygon);
         b2FixtureDef fd = ObjectFixture(&polygon, density);
         body->CreateFixture(&fd);
     }
@@ -289,6 +293,7 @@ int PhysicsManager::HangBodyFromPoint(float x, float y, int id)
     b2Body *anchor = world_->CreateBody(&bd);
     b2PolygonShape box;
     box.SetAsBox(0.1f, 0.1f);
+    NoSkin(box);
     b2FixtureDef fd;
     fd.shape = &box;
     fd.density = 0.0f;
@@ -311,9 +316,8 @@ int PhysicsManager::ToggleGrabBody(int id)
 {
     if (b2Body *body = Body(id)) {
         b2Vec2 p = body->GetPosition();
-        int column = (int)std::floor(p.x * kPixelsPerUnit / 16.0f);
-        int row = (int)std::floor(p.y * kPixelsPerUnit / 16.0f);
-        if (grid && ((CellAt(*grid, column, row) >> 8) & 0xFF) == 1) return -1;
+        // Nothing is taken out of a solid block.
+        if (grid && ((CellAtPoint(*grid, p.x * kPixelsPerUnit, p.y * kPixelsPerUnit) >> 8) & 0xFF) == 1) return -1;
     }
     if (grabbing_) {
         grabbing_ = 0;
@@ -330,7 +334,7 @@ void PhysicsManager::BuildMapStaticBodies()
 {
     if (!world_ || !grid) return;
     std::vector<StaticPiece> pieces = PlanStaticPieces(
-        GridWidth(*grid), GridHeight(*grid), [this](int c, int r) { return CellAt(*grid, c, r); });
+        grid->width, grid->height, [this](int c, int r) { return CellAt(*grid, c, r); });
     for (const StaticPiece &p : pieces) {
         b2BodyDef bd;
         bd.type = b2_staticBody;
@@ -347,6 +351,7 @@ void PhysicsManager::BuildMapStaticBodies()
             for (int i = 0; i < p.count; i++) local[i] = p.corners[i] - origin;
             polygon.Set(local, p.count);
         }
+        NoSkin(polygon);
         b2Body *body = world_->CreateBody(&bd);
         b2FixtureDef fd;
         fd.shape = &polygon;
@@ -359,7 +364,7 @@ void PhysicsManager::BuildMapStaticBodies()
 
 void PhysicsManager::StepPhysicsWorld()
 {
-    contactCount_ = 0;
+    ClearContacts();
     if (!world_) return;
     world_->Step(kStep, kIterations, kIterations);
     // The game places the player; the physics only lets it push.
@@ -383,6 +388,19 @@ void PhysicsManager::RecordContact(const ContactRecord &record)
 {
     if (contactCount_ >= kMaxContactRecords) return;
     contacts_[contactCount_++] = record;
+    if (record.state == CONTACT_REMOVED) return;
+    for (int id : {record.body1, record.body2})
+        if (id >= 0 && (size_t)id < firstState_.size() && firstState_[(size_t)id] < 0) {
+            firstState_[(size_t)id] = (int8_t)record.state;
+            firstStateSet_.push_back(id);
+        }
+}
+
+void PhysicsManager::ClearContacts()
+{
+    contactCount_ = 0;
+    for (int id : firstStateSet_) firstState_[(size_t)id] = -1;
+    firstStateSet_.clear();
 }
 
 int PhysicsManager::GetBodyPositionById(int id, float *x, float *y) const
@@ -405,10 +423,10 @@ int PhysicsManager::GetBodyAngleById(int id, float *angle) const
 
 int PhysicsManager::DestroyBodyById(int id)
 {
-    auto it = ids_.find(id);
-    if (it == ids_.end()) return -1;
-    world_->DestroyBody(it->second);
-    ids_.erase(it);
+    b2Body *body = Body(id);
+    if (!body) return -1;
+    world_->DestroyBody(body);
+    ids_[(size_t)id] = nullptr;
     bodyCount_--;
     // The anchor held only this body.
     auto anchor = anchors_.find(id);
@@ -449,10 +467,11 @@ int PhysicsManager::SetBodyMassById(int id)
 
 int PhysicsManager::FindBodyAtPoint(float x, float y) const
 {
-    for (const auto &[id, body] : ids_) {
-        b2Vec2 p = body->GetPosition();
+    for (size_t id = 0; id < ids_.size(); id++) {
+        if (!ids_[id]) continue;
+        b2Vec2 p = ids_[id]->GetPosition();
         float dx = p.x * kPixelsPerUnit - x, dy = p.y * kPixelsPerUnit - y;
-        if (dx * dx + dy * dy <= 100.0f) return id;
+        if (dx * dx + dy * dy <= 100.0f) return (int)id;
     }
     return -1;
 }
@@ -460,16 +479,16 @@ int PhysicsManager::FindBodyAtPoint(float x, float y) const
 void PhysicsManager::DestroyAllBodies()
 {
     if (world_) {
-        for (const auto &[id, body] : ids_) world_->DestroyBody(body);
+        for (b2Body *body : ids_)
+            if (body) world_->DestroyBody(body);
         for (const auto &[id, anchor] : anchors_) world_->DestroyBody(anchor);
     }
     ids_.clear();
     anchors_.clear();
-    nextId_ = 0;
     bodyCount_ = 0;
     grabbing_ = 0;
     grabbedId_ = -1;
-    contactCount_ = 0;
+    ClearContacts();
 }
 
 void PhysicsManager::MakeAllBodiesDynamic()
@@ -484,25 +503,26 @@ void PhysicsManager::MakeAllBodiesDynamic()
     }
 }
 
-int PhysicsManager::ContactWith(int a, int b, bool anyOther) const
+int PhysicsManager::ContactWith(int a, int b) const
 {
     for (int i = 0; i < contactCount_; i++) {
         const ContactRecord &r = contacts_[i];
         if (r.state == CONTACT_REMOVED) continue;
-        bool match = anyOther ? (r.body1 == a || r.body2 == a)
-                              : ((r.body1 == a && r.body2 == b) || (r.body1 == b && r.body2 == a));
-        if (match) return r.state;
+        if ((r.body1 == a && r.body2 == b) || (r.body1 == b && r.body2 == a)) return r.state;
     }
     return -1;
 }
 
-int PhysicsManager::GetBodyContact(int id) const { return Body(id) ? ContactWith(id, 0, true) : -1; }
+int PhysicsManager::GetBodyContact(int id) const
+{
+    return Body(id) ? firstState_[(size_t)id] : -1;
+}
 
-int PhysicsManager::GetBodyPlayerContact(int id) const { return Body(id) ? ContactWith(id, kPlayerBodyId, false) : -1; }
+int PhysicsManager::GetBodyPlayerContact(int id) const { return Body(id) ? ContactWith(id, kPlayerBodyId) : -1; }
 
 int PhysicsManager::GetContactBetweenBodies(int a, int b) const
 {
-    return Body(a) && Body(b) ? ContactWith(a, b, false) : -1;
+    return Body(a) && Body(b) ? ContactWith(a, b) : -1;
 }
 
 // ---- the game's manager and the free entries -----------------------------------------------

@@ -8,8 +8,10 @@
 #include <array>
 #include <cstdint>
 #include <map>
+
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 struct MapGrid;
 struct Player;
@@ -128,21 +130,27 @@ public:
 private:
     int AddBody(b2Body *body);
     void ClearWorldState();
-    int ContactWith(int a, int b, bool anyOther) const;
+    int ContactWith(int a, int b) const;
+    void ClearContacts();
 
     ContactListener contactListener_;
     DestructionListener destructionListener_;
     std::unique_ptr<b2World> world_;
     b2Body *playerBody_ = nullptr;
-    std::map<int, b2Body *> ids_;
+    // The id map: ids are handed out in order and never reused within a world, so the map is a
+    // vector indexed by id (null once destroyed), walked in id order.
+    std::vector<b2Body *> ids_;
     std::map<int, b2Body *> anchors_;  // hanger anchor by the id of the body it holds
-    int nextId_ = 0;
     int bodyCount_ = 0;
     int staticBodies_ = 0;
     uint8_t grabbing_ = 0;
     int grabbedId_ = -1;
     std::array<ContactRecord, kMaxContactRecords> contacts_{};
     int contactCount_ = 0;
+    // Per id, the state of its first added or persisted record this step (-1 none), and the ids
+    // set, so that the per-object query is one look-up and the reset touches only those.
+    std::vector<int8_t> firstState_;
+    std::vector<int> firstStateSet_;
 };
 
 // The game's manager, bound by the game object; the free entries below act on it and answer

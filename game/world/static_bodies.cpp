@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
+#include "game/world/map_grid.h"
 #include "game/world/physics_manager.h"
 
 namespace {
-
-int Attribute(uint32_t cell) { return (int)((cell >> 8) & 0xF); }
 
 // Corners of the single-cell polygons on the cell's corner and midpoint grid, as fractions of
 // a cell: 0 left / top, 1 middle, 2 right / bottom. 6-9 are 2-5 upside down; 10-13 fill the cell.
@@ -44,7 +43,7 @@ std::vector<StaticPiece> PlanStaticPieces(int columns, int rows, const std::func
 
     std::vector<uint8_t> attribute((size_t)columns * rows);
     for (int r = 0; r < rows; r++)
-        for (int c = 0; c < columns; c++) attribute[(size_t)r * columns + c] = (uint8_t)Attribute(cellAt(c, r));
+        for (int c = 0; c < columns; c++) attribute[(size_t)r * columns + c] = (uint8_t)CellAttribute(cellAt(c, r));
     std::vector<uint8_t> marked((size_t)columns * rows, 0);
     auto mergeable = [&](int c, int r) {
         size_t i = (size_t)r * columns + c;

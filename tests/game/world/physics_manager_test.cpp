@@ -10,6 +10,7 @@
 #include "game/frame/game_input.h"
 #include "game/world/physics_manager.h"
 #include "game/world/static_bodies.h"
+#include "tests/game/world/ascii_grid.h"
 
 namespace {
 
@@ -299,29 +300,113 @@ TEST_F(PhysicsTest, ThePushedLampSwingsOnASpring) {
     EXPECT_EQ(statics, 1);
 }
 
-// ---- static shapes of a map ----
+// ---- the world over a map ----
 
-// One character per cell: '.' free, '0'-'9' and 'a'-'f' the attribute in hex.
-struct AsciiCells {
-    std::vector<std::string> rows;
-    uint32_t operator()(int c, int r) const {
-        if (r < 0 || r >= (int)rows.size() || c < 0 || c >= (int)rows[r].size()) return 0;
-        char ch = rows[r][c];
-        int a = ch == '.' ? 0 : (ch <= '9' ? ch - '0' : ch - 'a' + 10);
-        return (uint32_t)a << 8 | 0x12;  // a tile number that must not matter
+class MapPhysicsTest : public PhysicsTest {
+protected:
+    void Build(const std::vector<std::string> &rows) {
+        grid = AsciiGrid(rows);
+        physics.grid = &grid;
+        physics.BuildMapStaticBodies();
     }
+    // Steps until every object sleeps (at most ten seconds).
+    void Settle() {
+        for (int i = 0; i < 600; i++) {
+            physics.StepPhysicsWorld();
+            bool awake = false;
+            for (b2Body *b = physics.World()->GetBodyList(); b; b = b->GetNext())
+                awake = awake || (b->GetType() == b2_dynamicBody && b->IsAwake() && b->GetUserData().pointer != 1);
+            if (!awake) return;
+        }
+        FAIL() << "still moving after 600 steps";
+    }
+    b2Vec2 Pixels(int id) {
+        float x = 0, y = 0;
+        physics.GetBodyPositionById(id, &x, &y);
+        return b2Vec2(x * 10, y * 10);
+    }
+    MapGrid grid;
 };
 
+TEST_F(MapPhysicsTest, DroppedCratesRestOnMergedBoxesAndAtTheFootOfSlopes) {
+    Build({
+        "....................",
+        "....................",
+        "....................",
+        "....................",
+        "....................",
+        "....................",
+        "....................",
+        "54..................", // a ramp down to x 96
+        "1154................",
+        "111154..............",
+        "11111111111111111111",
+    });
+    EXPECT_EQ(physics.StaticBodyCount(), 3 + 6); // three merged boxes, six slope cells
+    int onFloor = physics.CreateObjectBody(200, 100, 8, 8, 2, 0, 0, 0, 0);
+    int onBox = physics.CreateObjectBody(300, 60, 8, 8, 2, 0, 0, 0, 0.3f);
+    int onSlope = physics.CreateObjectBody(12, 100, 6, 6, 2, 0, 0, 0, 0);
+    Settle();
+    // The floor's top is y 160: bottoms rest on it within the slop (0.005 units).
+    for (int id : {onFloor, onBox}) {
+        SCOPED_TRACE(id);
+        float a;
+        physics.GetBodyAngleById(id, &a);
+        EXPECT_NEAR(std::remainder(a, (float)M_PI / 2), 0.0f, 1e-3f);
+        EXPECT_NEAR(Pixels(id).y + 8, 160.0f, 0.06f);
+    }
+    // The crate on the ramp slid down to the foot and lies on the floor past it.
+    b2Vec2 p = Pixels(onSlope);
+    EXPECT_GT(p.x, 96.0f);
+    EXPECT_NEAR(p.y + 6, 160.0f, 0.06f);
+}
+
+TEST_F(MapPhysicsTest, ABarrelRollsDownASlopeAndTheMapStaysPutWhenAllIsMadeDynamic) {
+    Build({
+        "..............",
+        "..............",
+        "54............", // a ramp down to the right
+        "1154..........",
+        "111154........",
+        "11111111111111",
+    });
+    int barrel = physics.CreateObjectBody(10, 28, 7, 7, 2, 1, 0, 0, 0);
+    float startX = Pixels(barrel).x;
+    float turned = 0, lastAngle = 0;
+    for (int i = 0; i < 180; i++) {
+        physics.StepPhysicsWorld();
+        float a;
+        physics.GetBodyAngleById(barrel, &a);
+        turned += a - lastAngle;
+        lastAngle = a;
+    }
+    EXPECT_GT(Pixels(barrel).x, startX + 90); // rolled down the ramp and on
+    EXPECT_GT(turned, 6.0f);                  // turning clockwise on screen as it rolls
+
+    std::vector<b2Vec2> before;
+    for (b2Body *b = physics.World()->GetBodyList(); b; b = b->GetNext())
+        if (b->GetType() == b2_staticBody) before.push_back(b->GetPosition());
+    ASSERT_EQ(before.size(), (size_t)physics.StaticBodyCount());
+    physics.MakeAllBodiesDynamic();
+    Steps(30);
+    std::vector<b2Vec2> after;
+    for (b2Body *b = physics.World()->GetBodyList(); b; b = b->GetNext())
+        if (b->GetType() == b2_staticBody) after.push_back(b->GetPosition());
+    EXPECT_EQ(after, before);
+}
+
+// ---- static shapes of a map ----
+
 TEST(StaticPieces, SolidRunsMergeIntoBoxesAndOtherCellsGiveOnePolygonEach) {
-    AsciiCells map{{
-        "111.ee..f",  // a run of three, then a run of two that a conveyor row below cannot join
+    MapGrid map = AsciiGrid({
+        "111.ee..f", // a run of three; a run of two that the row below holds only half of
         "111.e...f",
         "11......f",
         "....2345.",
         "....6789.",
         "..abcd...",
-    }};
-    std::vector<StaticPiece> pieces = PlanStaticPieces(9, 6, map);
+    });
+    std::vector<StaticPiece> pieces = PlanStaticPieces(9, 6, [&](int c, int r) { return CellAt(map, c, r); });
     struct Box {
         float cx, cy, hx, hy;
     };
