@@ -25,6 +25,7 @@ GameGraphicsCalls g_gameGraphics = {
     DrawGraphPart,
     CreateSubGraph,
     SetBrightnessRGB,
+    DrawGraphRotatedAt,
     DrawLoadingText,
 };
 } // namespace

@@ -23,6 +23,8 @@ struct GameGraphicsCalls {
     int (*createSubGraph)(int x, int y, int width, int height, int parent);
     // Multiplies what is drawn next by the colour (255: unchanged; 0, 0, 0: black).
     int (*setBrightnessRGB)(int r, int g, int b);
+    // The graph's centre at (x, y), scaled and turned by the angle (radians).
+    int (*drawGraphRotatedAt)(int x, int y, double scale, double angle, int graph, int transparency, int turn);
     // "ロード中" at (560, 440) in white on the back screen.
     void (*drawLoadingText)();
 };

@@ -14,15 +14,16 @@
 #include "game/frame/sound_lists.h"
 
 struct DrawCall {
-    enum Kind { PART, AT, STRETCH, BRIGHT } kind;
+    enum Kind { PART, AT, STRETCH, BRIGHT, ROTATED } kind;
     int x = 0, y = 0;        // destination (stretch: top-left); bright: r, g
     int w = 0, h = 0;        // part: size; stretch: bottom-right; bright: b in w
     int sx = 0, sy = 0;      // part: source
     int graph = 0;
     int trans = 0;
+    double angle = 0;        // rotated: the turn in radians (the graph's centre at x, y)
     bool operator==(const DrawCall &o) const {
         return kind == o.kind && x == o.x && y == o.y && w == o.w && h == o.h && sx == o.sx && sy == o.sy &&
-               graph == o.graph && trans == o.trans;
+               graph == o.graph && trans == o.trans && angle == o.angle;
     }
 };
 
@@ -34,6 +35,9 @@ inline DrawCall Stretch(int x1, int y1, int x2, int y2, int graph, int trans) {
     return {DrawCall::STRETCH, x1, y1, x2, y2, 0, 0, graph, trans};
 }
 inline DrawCall Bright(int r, int g, int b) { return {DrawCall::BRIGHT, r, g, b, 0, 0, 0, 0, 0}; }
+inline DrawCall Rotated(int x, int y, double angle, int graph, int trans) {
+    return {DrawCall::ROTATED, x, y, 0, 0, 0, 0, graph, trans, angle};
+}
 
 inline std::ostream &operator<<(std::ostream &os, const DrawCall &d) {
     switch (d.kind) {
@@ -45,6 +49,8 @@ inline std::ostream &operator<<(std::ostream &os, const DrawCall &d) {
         return os << "stretch(" << d.x << "," << d.y << "-" << d.w << "," << d.h << " g" << d.graph << " t" << d.trans
                   << ")";
     case DrawCall::BRIGHT: return os << "bright(" << d.x << "," << d.y << "," << d.w << ")";
+    case DrawCall::ROTATED:
+        return os << "rotated(" << d.x << "," << d.y << " by " << d.angle << " g" << d.graph << " t" << d.trans << ")";
     }
     return os;
 }
@@ -109,6 +115,10 @@ protected:
         };
         g.drawGraphStretched = [](int x1, int y1, int x2, int y2, int graph, int trans) {
             Recorded().calls.push_back(Stretch(x1, y1, x2, y2, graph, trans));
+            return 0;
+        };
+        g.drawGraphRotatedAt = [](int x, int y, double, double angle, int graph, int trans, int) {
+            Recorded().calls.push_back(Rotated(x, y, angle, graph, trans));
             return 0;
         };
         g.setBrightnessRGB = [](int r, int gr, int b) {

@@ -8,7 +8,7 @@
 
 #include "game/actors/actors.h"
 #include "game/world/effects.h"
-#include "tests/game/world/ascii_grid.h"
+#include "tests/game/world/grid_fixture.h"
 #include "tests/graphics/screen_fixture.h"
 #include "tools/imagewrite/image_write.h"
 

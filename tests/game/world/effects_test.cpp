@@ -8,7 +8,7 @@
 #include "game/frame/game_random.h"
 #include "game/world/effects.h"
 #include "tests/game/draw_recorder.h"
-#include "tests/game/world/ascii_grid.h"
+#include "tests/game/world/grid_fixture.h"
 
 namespace {
 

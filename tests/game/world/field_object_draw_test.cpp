@@ -7,7 +7,7 @@
 #include "game/world/field_objects.h"
 #include "game/world/physics_manager.h"
 #include "tests/game/draw_recorder.h"
-#include "tests/game/world/ascii_grid.h"
+#include "tests/game/world/grid_fixture.h"
 
 namespace {
 

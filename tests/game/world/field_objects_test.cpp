@@ -17,7 +17,7 @@
 #include "game/world/field_objects.h"
 #include "game/world/item_drop_table.h"
 #include "game/world/physics_manager.h"
-#include "tests/game/world/ascii_grid.h"
+#include "tests/game/world/grid_fixture.h"
 
 namespace {
 

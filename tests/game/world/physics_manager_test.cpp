@@ -10,7 +10,7 @@
 #include "game/frame/game_input.h"
 #include "game/world/physics_manager.h"
 #include "game/world/static_bodies.h"
-#include "tests/game/world/ascii_grid.h"
+#include "tests/game/world/grid_fixture.h"
 
 namespace {
 
