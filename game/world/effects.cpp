@@ -9,6 +9,7 @@
 #include "game/frame/sound_lists.h"
 #include "game/world/camera.h"
 #include "game/world/map_grid.h"
+#include "game/world/world_services.h" // the entries the actors call, as they declare them
 
 namespace {
 

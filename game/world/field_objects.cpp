@@ -13,6 +13,7 @@
 #include "game/world/item_drop_table.h"
 #include "game/world/map_grid.h"
 #include "game/world/physics_manager.h"
+#include "game/world/world_services.h" // the entries the actors call, as they declare them
 #include "library/base/log.h"
 
 namespace {

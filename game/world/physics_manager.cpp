@@ -7,6 +7,7 @@
 #include "game/frame/game_input.h"
 #include "game/world/map_grid.h"
 #include "game/world/static_bodies.h"
+#include "game/world/world_services.h" // the entries the actors call, as they declare them
 
 namespace {
 

@@ -13,31 +13,5 @@ int AddCarriedItem(int, Inventory &) { return -1; }
 void RemoveCarriedItem(int, Inventory &) {}
 int AddPlayerMp(StatusWindow &, int) { return -1; }
 
-// Effects.
-void SpawnEffect(Effects &, float, float, int) {}
-void AddPopupNumber(Effects &, float, float, int) {}
-void AddPlayerPopupNumber(Effects &, float, float, int) {}
-
-// Field objects and gimmicks.
-int CreateFieldObject(float, float, int, int, float, float, int, int, int, float) { return -1; }
-void SpawnItemDrop(FieldObjects &, int, float, float) {}
-bool IsBodyTouchingObject(FieldObjects &, int) { return false; }
-bool TakeObjectTouchingBody(int, FieldObjects &, int, float *, float *) { return false; }
-void StoreMapObjects(FieldObjects &, int) {}
-void RestoreMapObjects(FieldObjects &, int) {}
+// Gimmicks.
 void CreateGimmick(Gimmicks &, int, int, int) {}
-
-// Physics.
-void DestroyAllBodies(PhysicsManager &) {}
-void CreatePhysicsWorld(PhysicsManager &) {}
-void BuildMapStaticBodies(PhysicsManager &) {}
-void DestroyBodyById(int) {}
-int FindBodyAtPoint(float, float) { return -1; }
-void ToggleGrabBody(int) {}
-int GetBodyAngleById(int, float *) { return -1; }
-int SetBodyAngleById(int, float) { return -1; }
-int SetBodyVelocityById(int, float, float, PhysicsManager &) { return -1; }
-int GetBodyPositionById(int, float *, float *) { return -1; }
-int GetBodyContact(int) { return -1; }
-int GetBodyPlayerContact(int) { return -1; }
-void MakeAllBodiesDynamic() {}

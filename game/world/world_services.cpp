@@ -61,9 +61,9 @@ const WorldServiceCalls kDefaults = {
     [](PhysicsManager *physics) {
         if (physics) BuildMapStaticBodies(*physics);
     },
-    DestroyBodyById,
+    [](int id) { DestroyBodyById(id); },
     FindBodyAtPoint,
-    ToggleGrabBody,
+    [](int id) { ToggleGrabBody(id); },
     GetBodyAngleById,
     SetBodyAngleById,
     [](int id, float vx, float vy, PhysicsManager *physics) {
