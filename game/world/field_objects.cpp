@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "game/actors/actors.h"
+#include "game/actors/arms.h"
 #include "game/frame/game_graphics.h"
 #include "game/frame/game_random.h"
 #include "game/frame/sound_lists.h"
@@ -22,12 +23,11 @@ FieldObjects *g_gameObjects = nullptr;
 
 FieldObjectActorCalls g_actorCalls = {
     [](Arms &arms, float x, float y, int type, int value, int flag, int owner, int a, int b) {
-        CreateShot(arms, x, y, type, value, flag, owner, a, b, nullptr);
+        CreateShot(arms, (int)x, (int)y, type, value, (uint8_t)flag, owner, a, b, nullptr);
     },
-    [](Enemies &enemies, int n, float x, float y, int flag, int body) { SpawnEnemy(enemies, n, x, y, flag, body); },
+    [](Enemies &enemies, int n, float x, float y, int flag, int body) { SpawnEnemy(n, enemies, x, y, flag, body); },
     [](Enemies &enemies, float radius, float x, float y) { MarkEnemiesNear(enemies, radius, x, y); },
 };
-
 // A shot a row makes at its object, bound to the object's body (type 47, value 0, flag 1 and no
 // extra values unless the row says otherwise).
 struct RowShot {
@@ -105,7 +105,7 @@ int FieldObjects::CreateFieldObject(float x, float y, int kind, int value, float
     };
     switch (row) {
     case 53:
-        if (arms) arms->flag = 0;
+        if (arms) arms->detonation = 0; // a fresh remote bomb must not go off at once
         shot({50, 10, 0, 0, 0});
         break;
     case 194: shot({111, 0, 1, 0, 0}); break;

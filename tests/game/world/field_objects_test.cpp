@@ -11,6 +11,7 @@
 
 #include "fixtures/start_dir.h"
 #include "game/actors/actors.h"
+#include "game/actors/arms.h"
 #include "game/frame/game_graphics.h"
 #include "game/frame/game_random.h"
 #include "game/world/effects.h"
@@ -180,7 +181,7 @@ TEST_F(FieldObjectsTest, RowsWithExtraActionsCallTheActorsWithTheirArguments) {
         SCOPED_TRACE(c.row);
         UseGrid(FloorGrid(40, 30));
         g_actorCalls.clear();
-        arms.flag = 1;
+        arms.detonation = 1;
         int id = Make(100, 50, c.row);
         ASSERT_GE(id, 0);
         A want = c.calls;
@@ -190,7 +191,7 @@ TEST_F(FieldObjectsTest, RowsWithExtraActionsCallTheActorsWithTheirArguments) {
         }
         EXPECT_EQ(g_actorCalls, want);
         EXPECT_EQ(physics.World()->GetJointCount(), c.hung ? 1 : 0);
-        EXPECT_EQ(arms.flag, c.row == 53 ? 0 : 1);
+        EXPECT_EQ(arms.detonation, c.row == 53 ? 0 : 1);
     }
 }
 
