@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "game/actors/actors.h"
+#include "game/world/effects.h"
 #include "game/world/field_objects.h"
 #include "game/world/map_grid.h"
 #include "game/world/physics_manager.h"
@@ -58,35 +59,15 @@ struct DirectWorld {
     DirectWorld(const MapGrid &grid, int n) {
         world = std::make_unique<b2World>(b2Vec2(0.0f, 20.0f));
         world->SetAllowSleeping(true);
-        for (const StaticPiece &p : PlanStaticPieces(grid.width, grid.height,
-                                                     [&](int c, int r) { return CellAt(grid, c, r); })) {
-            b2BodyDef bd;
-            b2PolygonShape shape;
-            if (p.box) {
-                bd.position.Set(p.cx, p.cy);
-                shape.SetAsBox(p.hx, p.hy);
-            } else {
-                b2Vec2 o = p.corners[0];
-                for (int k = 1; k < p.count; k++) o = b2Min(o, p.corners[k]);
-                bd.position = o;
-                b2Vec2 local[4];
-                for (int k = 0; k < p.count; k++) local[k] = p.corners[k] - o;
-                shape.Set(local, p.count);
-            }
-            shape.m_radius = 0.0f;
-            b2Body *b = world->CreateBody(&bd);
-            b2FixtureDef fd;
-            fd.shape = &shape;
-            fd.density = 0.0f;
-            fd.filter.groupIndex = p.group;
-            b->CreateFixture(&fd);
-        }
+        for (const StaticPiece &p :
+             PlanStaticPieces(grid.width, grid.height, [&](int c, int r) { return CellAt(grid, c, r); }))
+            CreateStaticPieceBody(*world, p);
         b2BodyDef pd;
         pd.type = b2_dynamicBody;
         pd.position.Set(kPlayerX * 0.1f, kPlayerY * 0.1f);
         b2PolygonShape player;
         player.SetAsBox(0.3f, 0.6f);
-        player.m_radius = 0.0f;
+        NoSkin(player);
         world->CreateBody(&pd)->CreateFixture(&player, 10.0f);
         for (int i = 0; i < n; i++) {
             float x, y;
@@ -105,7 +86,7 @@ struct DirectWorld {
                 fd.shape = &circle;
             } else {
                 box.SetAsBox(k.width * 0.1f, k.height * 0.1f);
-                box.m_radius = 0.0f;
+                NoSkin(box);
                 fd.shape = &box;
             }
             fd.density = k.weight;
@@ -121,7 +102,9 @@ struct DirectWorld {
 struct GameWorld {
     MapGrid grid = BinGrid();
     Player player;
+    Companion companion;
     PhysicsManager physics;
+    Effects effects;
     FieldObjects objects;
 
     explicit GameWorld(int n) {
@@ -129,12 +112,10 @@ struct GameWorld {
         // the same box there, falling freely).
         player.x = kPlayerX;
         player.y = kPlayerY;
+        LinkFieldRecords(objects, physics, effects, grid, companion);
         physics.player = &player;
-        physics.grid = &grid;
         physics.CreatePhysicsWorld();
         physics.BuildMapStaticBodies();
-        objects.grid = &grid;
-        objects.physics = &physics;
         for (int i = 0; i < n; i++) {
             float x, y;
             int row;

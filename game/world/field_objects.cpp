@@ -402,6 +402,19 @@ void FieldObjects::SpawnItemDrop(int row, float x, float y)
 
 // ---- the game's field objects and the free entries -----------------------------------------
 
+void LinkFieldRecords(FieldObjects &objects, PhysicsManager &physics, Effects &effects, const MapGrid &grid,
+                      const Companion &focus)
+{
+    objects.grid = &grid;
+    objects.physics = &physics;
+    objects.effects = &effects;
+    objects.focus = &focus;
+    physics.grid = &grid;
+    physics.companion = &focus;
+    effects.grid = &grid;
+    effects.focus = &focus;
+}
+
 void SetGameFieldObjects(FieldObjects *objects) { g_gameObjects = objects; }
 FieldObjects *GameFieldObjects() { return g_gameObjects; }
 

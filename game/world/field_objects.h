@@ -116,6 +116,11 @@ private:
     void Sparkle(int type, float x, float y, int every);
 };
 
+// Points the field's three records at the map grid, the camera's focus and each other (the
+// player, enemies and arms are the game object's to set).
+void LinkFieldRecords(FieldObjects &objects, PhysicsManager &physics, Effects &effects, const MapGrid &grid,
+                      const Companion &focus);
+
 // The game's field objects, bound by the game object, for the entries without a record.
 void SetGameFieldObjects(FieldObjects *objects);
 FieldObjects *GameFieldObjects();

@@ -42,11 +42,6 @@ b2FixtureDef ObjectFixture(const b2Shape *shape, float density)
     return fd;
 }
 
-// Polygons here have no skin, as in the interface the game was written for: a resting body sinks
-// by the slop instead of floating a skin's width above, so the cell under an object's bottom
-// edge is the cell it rests on.
-void NoSkin(b2PolygonShape &polygon) { polygon.m_radius = 0.0f; }
-
 // Box2D refuses (asserts on) polygons without area, so no half-size goes below this.
 constexpr float kMinHalf = 0.05f;
 
@@ -337,28 +332,7 @@ void PhysicsManager::BuildMapStaticBodies()
     std::vector<StaticPiece> pieces = PlanStaticPieces(
         grid->width, grid->height, [this](int c, int r) { return CellAt(*grid, c, r); });
     for (const StaticPiece &p : pieces) {
-        b2BodyDef bd;
-        bd.type = b2_staticBody;
-        b2PolygonShape polygon;
-        if (p.box) {
-            bd.position.Set(p.cx, p.cy);
-            polygon.SetAsBox(p.hx, p.hy);
-        } else {
-            // Corners relative to the cell's top-left corner.
-            b2Vec2 origin = p.corners[0];
-            for (int i = 1; i < p.count; i++) origin = b2Min(origin, p.corners[i]);
-            bd.position = origin;
-            b2Vec2 local[4];
-            for (int i = 0; i < p.count; i++) local[i] = p.corners[i] - origin;
-            polygon.Set(local, p.count);
-        }
-        NoSkin(polygon);
-        b2Body *body = world_->CreateBody(&bd);
-        b2FixtureDef fd;
-        fd.shape = &polygon;
-        fd.density = 0.0f;
-        fd.filter.groupIndex = p.group;
-        body->CreateFixture(&fd);
+        CreateStaticPieceBody(*world_, p);
         staticBodies_++;
     }
 }

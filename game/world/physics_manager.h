@@ -25,6 +25,11 @@ constexpr int kMaxContactRecords = 2048;  // contact points recorded in one step
 constexpr int kStaticGridColumns = 200;   // static bodies cover at most this many cells
 constexpr int kStaticGridRows = 150;
 
+// Polygons here have no skin, as in the interface the game was written for: a resting body sinks
+// by the slop instead of floating a skin's width above, so the cell under an object's bottom
+// edge is the cell it rests on.
+inline void NoSkin(b2PolygonShape &polygon) { polygon.m_radius = 0.0f; }
+
 // Body ids a contact record names besides the game's own: the player's box and bodies without
 // an id (map cells, hanger anchors).
 constexpr int kPlayerBodyId = -2;

@@ -92,3 +92,30 @@ std::vector<StaticPiece> PlanStaticPieces(int columns, int rows, const std::func
         }
     return pieces;
 }
+
+b2Body *CreateStaticPieceBody(b2World &world, const StaticPiece &p)
+{
+    b2BodyDef bd;
+    bd.type = b2_staticBody;
+    b2PolygonShape polygon;
+    if (p.box) {
+        bd.position.Set(p.cx, p.cy);
+        polygon.SetAsBox(p.hx, p.hy);
+    } else {
+        // Corners relative to the cell's top-left corner.
+        b2Vec2 origin = p.corners[0];
+        for (int i = 1; i < p.count; i++) origin = b2Min(origin, p.corners[i]);
+        bd.position = origin;
+        b2Vec2 local[4];
+        for (int i = 0; i < p.count; i++) local[i] = p.corners[i] - origin;
+        polygon.Set(local, p.count);
+    }
+    NoSkin(polygon);
+    b2Body *body = world.CreateBody(&bd);
+    b2FixtureDef fd;
+    fd.shape = &polygon;
+    fd.density = 0.0f;
+    fd.filter.groupIndex = p.group;
+    body->CreateFixture(&fd);
+    return body;
+}

@@ -22,3 +22,6 @@ inline bool IsMergedAttribute(int attribute) { return attribute == 1 || attribut
 // Plans the pieces of the first columns x rows cells (each at most 200 x 150); cellAt reads a
 // cell's attribute nibble source (the whole 32-bit cell).
 std::vector<StaticPiece> PlanStaticPieces(int columns, int rows, const std::function<uint32_t(int, int)> &cellAt);
+
+// The static body of one piece (density 0, its collision group), made on the world.
+b2Body *CreateStaticPieceBody(b2World &world, const StaticPiece &piece);

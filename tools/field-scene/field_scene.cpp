@@ -60,17 +60,10 @@ struct Scene {
         SetMapGridPath(grid, mapFile);
         if (LoadMapGrid(grid) != 0) return false;
         player.x = player.y = -1000; // the player's box stays off the map
-        physics.grid = &grid;
+        LinkFieldRecords(objects, physics, effects, grid, companion);
         physics.player = &player;
-        physics.companion = &companion;
         physics.CreatePhysicsWorld();
         physics.BuildMapStaticBodies();
-        effects.grid = &grid;
-        effects.focus = &companion;
-        objects.grid = &grid;
-        objects.physics = &physics;
-        objects.effects = &effects;
-        objects.focus = &companion;
         std::memcpy(objects.Block(area), store.data() + (size_t)area * kWorldBlockBytes, kWorldBlockBytes);
         if (objects.RestoreMapObjects(area) != 0 || objects.nodes.empty()) return false;
         // The camera looks at the middle of the objects.

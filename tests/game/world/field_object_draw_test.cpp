@@ -16,12 +16,8 @@ protected:
     void SetUp() override {
         DrawRecorderTest::SetUp();
         grid = FloorGrid(40, 30);
+        LinkFieldRecords(objects, physics, effects, grid, companion);
         physics.CreatePhysicsWorld();
-        physics.grid = &grid;
-        objects.grid = &grid;
-        objects.physics = &physics;
-        objects.effects = &effects;
-        objects.focus = &companion;
         companion.x = 100; // camera at (160, 120): screen = world
         companion.y = 100;
         objects.LoadObjectSheets();

@@ -65,19 +65,12 @@ protected:
     }
     void UseGrid(MapGrid g) {
         grid = std::move(g);
-        physics.CreatePhysicsWorld();
-        physics.grid = &grid;
-        physics.BuildMapStaticBodies();
         objects = std::make_unique<FieldObjects>();
-        Wire(*objects);
-    }
-    void Wire(FieldObjects &o) {
-        o.grid = &grid;
-        o.physics = &physics;
-        o.effects = &effects;
-        o.arms = &arms;
-        o.enemies = &enemies;
-        o.focus = &companion;
+        LinkFieldRecords(*objects, physics, effects, grid, companion);
+        objects->arms = &arms;
+        objects->enemies = &enemies;
+        physics.CreatePhysicsWorld();
+        physics.BuildMapStaticBodies();
     }
     // One play frame's share: the step, the update, the draw (which counts the frames).
     void Frames(int n) {
