@@ -8,6 +8,10 @@ CurGame::CurGame()
     tileView.focus = &companion;
     tileView.grid = &grid;
     tileView.player = &player;
+    hud.overlay = &overlay;
+    status.overlay = &overlay;
+    backdrop.transition = &transition;
+    fullScreen.tileView = &tileView;
     mapChange.grid = &grid;
     LinkHeroRecords(player, companion, arms);
     arms.enemies = &enemies;
@@ -21,6 +25,7 @@ CurGame::CurGame()
     mapChange.arms = &arms;
     InitMapGrid(grid);
     LoadMapGrid(grid);
+    InitStatusWindow(status);
     InitAreaTransition(transition);
     keyConfig.LoadKeyBindings();
     topState = TOP_TITLE;
@@ -38,15 +43,23 @@ CurGame::~CurGame()
 void CurGame::OnLoad()
 {
     GameGraphicsCalls &g = GameGraphics();
+    LoadTileSheets(tileView);
     overlay.LoadOverlayFonts();
+    LoadHudImages(hud);
+    LoadStatusWindowImages(status);
+    LoadWipeImages(wipe);
+    LoadBackdropImages(backdrop);
     title.titleGraph = g.openImageAsGraph("DataForWork\\title.bmp", 0);
+    LoadScreenEffectImage(screenEffect);
     keyConfig.titleGraph = g.openImageAsGraph("DataForWork\\title.bmp", 0);
+    LoadFullScreenEffectImages(fullScreen);
 }
 
 void CurGame::OnFrame()
 {
     OnUpdate();
     OnDraw();
+    LatchHud(hud);
     // A value written with its hold byte set survives exactly one more frame.
     if (latchHold == 1) latchHold = 0;
     else latchValue = 0;
@@ -63,6 +76,7 @@ void CurGame::OnUpdate()
         enemies.hudIndicator = 0;
         player.darkness = 0;
         player.invulnerable = 0;
+        status.requestedTalk = 2;
         control.endingRequest = 0;
         switch (title.UpdateTitleMenu()) {
         case 1: // NEW GAME: the play state's modules start the game when they are wired in
@@ -80,6 +94,10 @@ void CurGame::OnUpdate()
         }
         break;
     }
+    case TOP_PLAY:
+        if (control.playFreeze == 0) UpdatePlay();
+        UpdateCamera(tileView);
+        break;
     case TOP_KEY_CONFIG:
         if (keyConfig.UpdateKeyConfig() == -1) topState = TOP_TITLE;
         break;
@@ -94,6 +112,10 @@ void CurGame::OnDraw()
     case TOP_TITLE:
         title.DrawTitleMenu();
         break;
+    case TOP_PLAY:
+        if (control.worldDrawingOff == 0) DrawWorld();
+        overlay.Flush();
+        break;
     case TOP_KEY_CONFIG:
         keyConfig.DrawKeyConfig(overlay);
         overlay.Flush();
@@ -102,6 +124,29 @@ void CurGame::OnDraw()
         break;
     }
     PresentScaledFrame();
+}
+
+void CurGame::UpdatePlay()
+{
+    StepStatusTimers(status);
+}
+
+void CurGame::DrawWorld()
+{
+    DrawBackdrop(backdrop);
+    DrawTileLayer(tileView, 1);
+    RunScreenEffect(fullScreen);
+    // The enemies, gimmicks, player, field objects and shots go here, behind tile layer 2.
+    DrawTileLayer(tileView, 2);
+    // The companion, the enemies' speech and the light mask go here, under the screen effect.
+    UpdateScreenWaveRows(screenEffect);
+    DrawScreenEffect(screenEffect);
+    if (control.hudOff == 0) {
+        DrawStatusBars(status, enemies.hudIndicator);
+        // The weapon HUD goes between the bars and the minimap.
+        DrawMiniMap(tileView);
+    }
+    DrawNotifications(hud);
 }
 
 void CurGame::PresentScaledFrame()

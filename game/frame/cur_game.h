@@ -6,12 +6,18 @@
 
 #include "game/actors/actors.h"
 #include "game/frame/game_frame.h"
+#include "game/frame/hud.h"
 #include "game/frame/key_config.h"
+#include "game/frame/status_window.h"
 #include "game/frame/text_overlay.h"
 #include "game/frame/title_menu.h"
 #include "game/world/area_transition.h"
+#include "game/world/backdrop.h"
+#include "game/world/full_screen_effect.h"
 #include "game/world/map_grid.h"
+#include "game/world/screen_effect.h"
 #include "game/world/tile_view.h"
+#include "game/world/wipe.h"
 
 enum TopState { TOP_TITLE = 0, TOP_PLAY = 2, TOP_KEY_CONFIG = 3 };
 
@@ -35,6 +41,9 @@ public:
     void OnUpdate() override;
     void OnDraw() override;
 
+    // The play state's update and its world drawing, back to front.
+    void UpdatePlay();
+    void DrawWorld();
     // Copies the 320 x 240 work area into a graph and shows it doubled on the whole screen.
     void PresentScaledFrame();
 
@@ -42,15 +51,21 @@ public:
     TileView tileView;
     Player player;
     TextOverlay overlay;
+    Hud hud;
+    StatusWindow status;
     Companion companion;
     Arms arms;
     PlayerContact playerContact;
     Enemies enemies;
     MapChange mapChange;
     AreaTransition transition;
+    Backdrop backdrop;
     ControlBytes control;
     TitleMenu title;
+    ScreenEffect screenEffect;
+    Wipe wipe; // until the effects record holds it
     KeyConfigScreen keyConfig;
+    FullScreenEffect fullScreen;
     int topState = TOP_TITLE;
     int captureGraph = 0;
     // The second one-frame latch pair.

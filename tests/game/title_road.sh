@@ -28,7 +28,8 @@ for name, want in sizes.items():
 PY
 if [ -n "$pack" ]; then
   "$pack" --pack "$work/DataForWork" "$work/DataForWork.kla" > /dev/null
-  rm -rf "$work/DataForWork"
+  # The map grids are read past the archive: the start grid stays a plain file.
+  find "$work/DataForWork" -mindepth 1 ! -name doust.bin -delete
 fi
 cat > "$work/keys.txt" <<'KEYS'
 # frame  event  DirectInput key
@@ -73,8 +74,8 @@ refused="Direct3DDevice9 の作成に失敗しました"
 if [ "${KELMOR_NO_3D:-}" = 1 ]; then
   iconv -f CP932 -t UTF-8 Log.txt | grep -q "$refused" || { echo "a device was made under KELMOR_NO_3D"; exit 1; }
 fi
-# Every sound and the title picture loaded: no file-open or missing-picture line in the log.
-if iconv -f CP932 -t UTF-8 Log.txt | grep -v "$refused" | grep -E "失敗しました|がありません"; then
+# Every sound, picture and the start grid loaded: no file-open, missing-picture or map line in the log.
+if iconv -f CP932 -t UTF-8 Log.txt | grep -v "$refused" | grep -E "失敗しました|がありません|マップファイル"; then
   echo "a data file did not load"
   exit 1
 fi

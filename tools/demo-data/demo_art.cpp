@@ -141,6 +141,23 @@ uint32_t SjisToCodePoint(const uint8_t *bytes, size_t n) {
     return cp;
 }
 
+int DrawSjis(Image &img, int x, int baseline, const char *text, int pixels, Rgb colour) {
+    const uint8_t *p = reinterpret_cast<const uint8_t *>(text);
+    while (*p) {
+        const bool lead = (*p >= 0x81 && *p <= 0x9F) || (*p >= 0xE0 && *p <= 0xFC);
+        const size_t n = lead && p[1] ? 2 : 1;
+        const uint32_t cp = SjisToCodePoint(p, n);
+        if (cp == ' ' || cp == 0x3000) x += cp == ' ' ? pixels / 3 : pixels;
+        else if (cp != 0) x += DrawGlyph(img, x, baseline, cp, pixels, colour, false);
+        p += n;
+    }
+    return x;
+}
+
+int MeasureSjis(const char *text, int pixels) {
+    Image scratch(1, 1, {0, 0, 0});
+    return DrawSjis(scratch, 0, -1000, text, pixels, {0, 0, 0});
+}
 
 namespace {
 struct WriterEntry {

@@ -64,6 +64,10 @@ int DrawAscii(Image &img, int x, int baseline, const char *text, int pixels, Rgb
 int MeasureAscii(const char *text, int pixels);
 // Shift-JIS (two bytes or one) -> code point, 0 when it has none.
 uint32_t SjisToCodePoint(const uint8_t *bytes, size_t n);
+// A Shift-JIS text (as the sources' literals are compiled) drawn with the Japanese face; returns
+// the pen's x after it. Measure gives the width without drawing.
+int DrawSjis(Image &img, int x, int baseline, const char *text, int pixels, Rgb colour);
+int MeasureSjis(const char *text, int pixels);
 
 // ---- the writers ----
 struct DemoOptions {
