@@ -82,54 +82,68 @@ inline DrawRecord &Recorded() {
     return r;
 }
 
-// Puts the recorder in place of the drawing calls for the test's life.
+// Puts the recorder in place of the drawing calls (and gives back the calls it replaced).
+inline GameGraphicsCalls InstallDrawRecorder() {
+    GameGraphicsCalls saved = GameGraphics();
+    Recorded() = DrawRecord{};
+    SetEffectSoundObserver([](int n) { Recorded().sounds.push_back(n); });
+    GameGraphicsCalls &g = GameGraphics();
+    g.openImageAsGraph = [](const char *path, int) {
+        Recorded().loaded.push_back(path);
+        return 1000 + (int)Recorded().loaded.size() - 1;
+    };
+    g.openImageAsDivGraphs = [](const char *path, int total, int, int, int, int, int *handles, int) {
+        Recorded().loaded.push_back(path);
+        int first = 1000 + (int)Recorded().loaded.size() - 1;
+        for (int i = 0; i < total; i++) handles[i] = first * 100 + i;
+        return 0;
+    };
+    g.createSubGraph = [](int, int, int, int, int) { return Recorded().nextSub++; };
+    g.createBlankGraph = [](int, int) { return Recorded().nextSub++; };
+    g.getDrawScreenGraph = [](int, int, int, int, int) { return 0; };
+    g.destroyGraph = [](int graph) {
+        Recorded().destroyed.push_back(graph);
+        return 0;
+    };
+    g.drawGraphPart = [](int x, int y, int sx, int sy, int w, int h, int graph, int trans, int) {
+        Recorded().calls.push_back(Part(x, y, sx, sy, w, h, graph, trans));
+        return 0;
+    };
+    g.drawGraphAt = [](int x, int y, int graph, int trans) {
+        Recorded().calls.push_back(At(x, y, graph, trans));
+        return 0;
+    };
+    g.drawGraphStretched = [](int x1, int y1, int x2, int y2, int graph, int trans) {
+        Recorded().calls.push_back(Stretch(x1, y1, x2, y2, graph, trans));
+        return 0;
+    };
+    g.drawGraphRotatedAt = [](int x, int y, double, double angle, int graph, int trans, int) {
+        Recorded().calls.push_back(Rotated(x, y, angle, graph, trans));
+        return 0;
+    };
+    g.setBrightnessRGB = [](int r, int gr, int b) {
+        Recorded().calls.push_back(Bright(r, gr, b));
+        return 0;
+    };
+    return saved;
+}
+
+inline std::vector<DrawCall> TakeRecordedCalls() {
+    std::vector<DrawCall> c;
+    c.swap(Recorded().calls);
+    return c;
+}
+
+inline void RemoveDrawRecorder(const GameGraphicsCalls &saved) {
+    SetEffectSoundObserver(nullptr);
+    GameGraphics() = saved;
+}
+
+// The recorder in place for the test's life.
 class DrawRecorderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_ = GameGraphics();
-        Recorded() = DrawRecord{};
-        SetEffectSoundObserver([](int n) { Recorded().sounds.push_back(n); });
-        GameGraphicsCalls &g = GameGraphics();
-        g.openImageAsGraph = [](const char *path, int) {
-            Recorded().loaded.push_back(path);
-            return 1000 + (int)Recorded().loaded.size() - 1;
-        };
-        g.openImageAsDivGraphs = [](const char *path, int total, int, int, int, int, int *handles, int) {
-            Recorded().loaded.push_back(path);
-            int first = 1000 + (int)Recorded().loaded.size() - 1;
-            for (int i = 0; i < total; i++) handles[i] = first * 100 + i;
-            return 0;
-        };
-        g.createSubGraph = [](int, int, int, int, int) { return Recorded().nextSub++; };
-        g.destroyGraph = [](int graph) {
-            Recorded().destroyed.push_back(graph);
-            return 0;
-        };
-        g.drawGraphPart = [](int x, int y, int sx, int sy, int w, int h, int graph, int trans, int) {
-            Recorded().calls.push_back(Part(x, y, sx, sy, w, h, graph, trans));
-            return 0;
-        };
-        g.drawGraphAt = [](int x, int y, int graph, int trans) {
-            Recorded().calls.push_back(At(x, y, graph, trans));
-            return 0;
-        };
-        g.drawGraphStretched = [](int x1, int y1, int x2, int y2, int graph, int trans) {
-            Recorded().calls.push_back(Stretch(x1, y1, x2, y2, graph, trans));
-            return 0;
-        };
-        g.drawGraphRotatedAt = [](int x, int y, double, double angle, int graph, int trans, int) {
-            Recorded().calls.push_back(Rotated(x, y, angle, graph, trans));
-            return 0;
-        };
-        g.setBrightnessRGB = [](int r, int gr, int b) {
-            Recorded().calls.push_back(Bright(r, gr, b));
-            return 0;
-        };
-    }
-    void TearDown() override {
-        SetEffectSoundObserver(nullptr);
-        GameGraphics() = saved_;
-    }
+    void SetUp() override { saved_ = InstallDrawRecorder(); }
+    void TearDown() override { RemoveDrawRecorder(saved_); }
 
     std::vector<DrawCall> &Calls() { return Recorded().calls; }
     std::vector<int> TakeSounds() {
@@ -137,11 +151,7 @@ protected:
         s.swap(Recorded().sounds);
         return s;
     }
-    std::vector<DrawCall> TakeCalls() {
-        std::vector<DrawCall> c;
-        c.swap(Recorded().calls);
-        return c;
-    }
+    std::vector<DrawCall> TakeCalls() { return TakeRecordedCalls(); }
 
     GameGraphicsCalls saved_;
 };

@@ -1,0 +1,123 @@
+// The play state's frame through recorded draws: the world drawn back to front, the switches
+// that hide the world or the HUD, the HUD's one-frame latch, the status timers, and the start
+// grid loaded by the game object.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "game/frame/cur_game.h"
+#include "tests/game/draw_recorder.h"
+#include "tests/game/game_fixture.h"
+
+namespace {
+
+int Noon() { return 12; }
+
+class PlayFrameTest : public GameFolderTest {
+protected:
+    void SetUp() override {
+        GameFolderTest::SetUp();
+        saved_ = InstallDrawRecorder();
+        SetLocalHourSource(Noon);
+        // A 30 x 20 start grid: a floor of tile 1 with tile 2 in front of it along row 10.
+        std::vector<uint8_t> b = {30, 0, 0, 0, 20, 0, 0, 0};
+        for (int i = 0; i < 30 * 20; i++) {
+            const uint32_t cell = i / 30 == 10 ? (1u | 0x100u | 2u << 16) : 0u;
+            for (int k = 0; k < 4; k++) b.push_back((uint8_t)(cell >> (8 * k)));
+        }
+        std::filesystem::create_directories(dir_ / "DataForWork");
+        WriteFile("DataForWork/doust.bin", b);
+    }
+    void TearDown() override {
+        SetLocalHourSource(nullptr);
+        RemoveDrawRecorder(saved_);
+        GameFolderTest::TearDown();
+    }
+    // The frame's draws named by what they come from, runs of one source folded into one name.
+    std::vector<std::string> Frame(CurGame &game) {
+        TakeRecordedCalls();
+        game.OnFrame();
+        std::vector<std::string> names;
+        for (const DrawCall &c : TakeRecordedCalls()) {
+            std::string n = c.kind == DrawCall::BRIGHT ? (c.x == 0 ? "dark" : "light") : Name(game, c.graph);
+            if (names.empty() || names.back() != n) names.push_back(n);
+        }
+        return names;
+    }
+    static std::string Name(const CurGame &game, int graph) {
+        if (graph == game.backdrop.pattern) return "pattern";
+        if (graph == game.backdrop.cloud) return "cloud";
+        if (graph == game.tileView.sheets[7]) return "layer1";
+        if (graph == game.tileView.sheets[5]) return "layer2";
+        if (graph == game.tileView.sheets[2]) return "minimap";
+        if (graph == game.status.windowFill || graph == game.status.barImage) return "bars";
+        if (graph == game.hud.windowFill) return "notes";
+        if (graph == game.fullScreen.fades[5] || graph == game.fullScreen.fades[0]) return "fade";
+        if (graph == game.screenEffect.image) return "haze";
+        if (graph == game.captureGraph) return "present";
+        for (int i = 0; i < kGlyphCount; i++)
+            if (graph == game.overlay.Glyph(i)) return "text";
+        return "graph " + std::to_string(graph);
+    }
+    void Play(CurGame &game) {
+        game.OnLoad();
+        game.topState = TOP_PLAY;
+        game.transition.currentArea = 53;
+        game.tileView.layer1Sheet = 7;
+        game.tileView.layer2Sheet = 5;
+        game.player.abilityFlags = 0x10;
+        AddNotification(game.hud, "A");
+    }
+    GameGraphicsCalls saved_;
+};
+
+TEST_F(PlayFrameTest, WorldBackToFrontAndItsSwitches) {
+    CurGame game;
+    ASSERT_EQ(game.grid.width, 30);
+    ASSERT_EQ(game.transition.localHour, 12);
+    Play(game);
+    EXPECT_EQ(Frame(game),
+              (std::vector<std::string>{"pattern", "layer1", "layer2", "bars", "minimap", "notes", "text", "present"}));
+    EXPECT_FLOAT_EQ(game.tileView.camera.x, 160);
+    // A running fade: its picture over layer 1, layer 2 black; the wave over everything.
+    StartScreenEffect(game.fullScreen, 1);
+    game.screenEffect.wave = 1;
+    game.transition.currentArea = 89;
+    EXPECT_EQ(Frame(game), (std::vector<std::string>{"cloud", "layer1", "fade", "dark", "layer2", "light", "haze",
+                                                      "bars", "minimap", "notes", "text", "present"}));
+    game.screenEffect.wave = 0;
+    game.fullScreen.active = 0;
+    game.control.hudOff = 1;
+    EXPECT_EQ(Frame(game), (std::vector<std::string>{"cloud", "layer1", "layer2", "notes", "text", "present"}));
+    game.control.worldDrawingOff = 1;
+    EXPECT_EQ(Frame(game), (std::vector<std::string>{"present"}));
+}
+
+TEST_F(PlayFrameTest, LatchTimersAndFreeze) {
+    CurGame game;
+    Play(game);
+    game.hud.notifications[0].free = 1;
+    // A message position written while a box was drawn survives one frame without a box.
+    game.hud.messagePos = 4;
+    game.hud.messageCounter = 3;
+    game.hud.hold = 1;
+    Frame(game);
+    EXPECT_EQ(game.hud.messagePos, 4);
+    Frame(game);
+    EXPECT_EQ(game.hud.messagePos, 0);
+    EXPECT_EQ(game.hud.messageCounter, 0);
+    game.status.hp = 5;
+    game.status.timers = {3, 1};
+    Frame(game);
+    EXPECT_EQ(game.status.timers, (std::array<int, 2>{2, 0}));
+    game.control.playFreeze = 1;
+    Frame(game);
+    EXPECT_EQ(game.status.timers, (std::array<int, 2>{2, 0}));
+    // The title state asks for the new game's opening talk.
+    game.topState = TOP_TITLE;
+    game.status.requestedTalk = 0;
+    Frame(game);
+    EXPECT_EQ(game.status.requestedTalk, 2);
+}
+
+} // namespace
