@@ -2,6 +2,7 @@
 // 320 x 240 work screen, the work screen copied into a graph and stretched to 640 x 480, the
 // frame shown. Reported as frames per second and as a multiple of the time one memcpy of the
 // 640 x 480 frame takes.
+#include "bench/memcpy_yardstick.h"
 #include "library/base/library.h"
 #include "library/base/window.h"
 #include "library/graphics/device.h"
@@ -49,24 +50,6 @@ void WriteSprite(const char *path) {
             p[2] = inside ? 0x40 : 123;
         }
     std::ofstream(path, std::ios::binary).write((const char *)file.data(), (std::streamsize)file.size());
-}
-
-double MemcpyFrameSeconds() {
-    std::vector<uint32_t> a(640 * 480, 0x12345678u), b(640 * 480);
-    const int rounds = 200;
-    auto now = [] {
-        std::timespec t;
-        std::timespec_get(&t, TIME_UTC);
-        return (double)t.tv_sec + t.tv_nsec * 1e-9;
-    };
-    const double start = now();
-    for (int i = 0; i < rounds; ++i) {
-        a[i] = (uint32_t)i;
-        std::memcpy(b.data(), a.data(), a.size() * 4);
-        benchmark::DoNotOptimize(b.data());
-        benchmark::ClobberMemory();
-    }
-    return (now() - start) / rounds;
 }
 
 void BM_GameFrameRoad(benchmark::State &state) {
