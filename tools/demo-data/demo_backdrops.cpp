@@ -103,24 +103,23 @@ Image Pattern() {
     return img;
 }
 
+// Where each hour's sky lies on its sheet (the drawing picks these parts by hour).
+struct SkyPart {
+    int x, y;
+    const Sky *sky;
+};
+constexpr SkyPart kSeaParts[] = {{0, 0, &kDay},     {320, 0, &kMorning},   {640, 0, &kRedSky},   {0, 256, &kNight},
+                                 {320, 256, &kEvening}, {0, 512, &kDeepNight}, {320, 512, &kAfternoon}};
+constexpr SkyPart kCloudParts[] = {{0, 0, &kDay},       {320, 0, &kMorning},   {0, 300, &kNight},
+                                   {320, 300, &kEvening}, {0, 600, &kDeepNight}, {320, 600, &kAfternoon}};
+
 void WriteBackdrops(const DemoOptions &o) {
     const fs::path dir = o.data / "map";
     Image sea(960, 752, {0, 0, 0});
-    SeaSky(sea, 0, 0, kDay);
-    SeaSky(sea, 320, 0, kMorning);
-    SeaSky(sea, 640, 0, kRedSky);
-    SeaSky(sea, 0, 256, kNight);
-    SeaSky(sea, 320, 256, kEvening);
-    SeaSky(sea, 0, 512, kDeepNight);
-    SeaSky(sea, 320, 512, kAfternoon);
+    for (const SkyPart &p : kSeaParts) SeaSky(sea, p.x, p.y, *p.sky);
     WriteBmp(dir / "umisora.bmp", sea);
     Image clouds(640, 840, {0, 0, 0});
-    CloudSky(clouds, 0, 0, kDay);
-    CloudSky(clouds, 320, 0, kMorning);
-    CloudSky(clouds, 0, 300, kNight);
-    CloudSky(clouds, 320, 300, kEvening);
-    CloudSky(clouds, 0, 600, kDeepNight);
-    CloudSky(clouds, 320, 600, kAfternoon);
+    for (const SkyPart &p : kCloudParts) CloudSky(clouds, p.x, p.y, *p.sky);
     WriteBmp(dir / "cloud.bmp", clouds);
     WriteBmp(dir / "back1.bmp", Pattern());
 }

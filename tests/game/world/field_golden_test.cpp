@@ -107,6 +107,28 @@ private:
 
 fs::path g_data; // the demo data set, written once for the suite
 
+// A grid of the demo data loaded by the game's loader, and the tile view over it with its camera
+// on a focus point.
+struct Field {
+    MapGrid grid;
+    Companion focus;
+    TileView view;
+    bool loaded = false;
+    Field(const char *map, int sheet, float x, float y) {
+        InitMapGrid(grid);
+        SetMapGridPath(grid, map);
+        loaded = LoadMapGrid(grid) == 0;
+        focus.x = x;
+        focus.y = y;
+        LoadTileSheets(view);
+        view.grid = &grid;
+        view.focus = &focus;
+        view.layer1Sheet = view.layer2Sheet = sheet;
+        UpdateCamera(view);
+    }
+    ~Field() { FreeMapGrid(grid); }
+};
+
 class FieldGoldenTest : public GraphScreenTest {
 protected:
     static void SetUpTestSuite() {
@@ -257,25 +279,15 @@ TEST_F(FieldGoldenTest, MapsUnderTheCameraWithTheirBackdrops) {
     };
     for (const FieldScene &s : scenes) {
         Clear();
-        MapGrid grid;
-        InitMapGrid(grid);
-        SetMapGridPath(grid, s.map);
-        ASSERT_EQ(LoadMapGrid(grid), 0) << s.map;
-        Companion focus;
-        focus.x = s.focusX;
-        focus.y = s.focusY;
+        Field field(s.map, s.sheet, s.focusX, s.focusY);
+        ASSERT_TRUE(field.loaded) << s.map;
+        TileView &view = field.view;
         AreaTransition area;
         area.currentArea = s.area;
         area.localHour = s.hour;
-        TileView view;
-        LoadTileSheets(view);
-        view.grid = &grid;
-        view.focus = &focus;
-        view.layer1Sheet = view.layer2Sheet = s.sheet;
         Backdrop backdrop;
         LoadBackdropImages(backdrop);
         backdrop.transition = &area;
-        UpdateCamera(view);
         EXPECT_FLOAT_EQ(view.camera.x, s.camX) << s.name;
         EXPECT_FLOAT_EQ(view.camera.y, s.camY) << s.name;
         DrawBackdrop(backdrop);
@@ -291,29 +303,18 @@ TEST_F(FieldGoldenTest, MapsUnderTheCameraWithTheirBackdrops) {
         ComposeLayer(want, g, sheet, s.camX, s.camY, 1, 0, 255);
         ComposeLayer(want, g, sheet, s.camX, s.camY, 2, 0, 255);
         Check(s.name, want);
-        FreeMapGrid(grid);
     }
 }
 
 TEST_F(FieldGoldenTest, AnimatedTilesAndADarkLayer) {
-    MapGrid grid;
-    InitMapGrid(grid);
-    SetMapGridPath(grid, "MAP/doukutu/dou0.bin");
-    ASSERT_EQ(LoadMapGrid(grid), 0);
-    Companion focus;
-    focus.x = 560;
-    focus.y = 260;
-    TileView view;
-    LoadTileSheets(view);
-    view.grid = &grid;
-    view.focus = &focus;
-    view.layer1Sheet = view.layer2Sheet = 5;
+    Field field("MAP/doukutu/dou0.bin", 5, 560, 260);
+    ASSERT_TRUE(field.loaded);
+    TileView &view = field.view;
     AreaTransition area;
     area.currentArea = 15;
     Backdrop backdrop;
     LoadBackdropImages(backdrop);
     backdrop.transition = &area;
-    UpdateCamera(view);
     // Twenty-five layer-1 draws: the last one shows animation frame 2 (the conveyors and the water).
     for (int i = 0; i < 24; i++) DrawTileLayer(view, 1);
     Clear();
@@ -343,7 +344,6 @@ TEST_F(FieldGoldenTest, AnimatedTilesAndADarkLayer) {
     ComposeLayer(after, g, sheet, 560, 260, 2, 0, 254);
     Check("cave_front_after_dark", after);
     SetBrightnessRGB(255, 255, 255);
-    FreeMapGrid(grid);
 }
 
 TEST_F(FieldGoldenTest, HudOverTheField) {
@@ -362,24 +362,14 @@ TEST_F(FieldGoldenTest, HudOverTheField) {
     status.hpMax = 20;
     status.mp = 12;
     status.mpMax = 20;
-    MapGrid grid;
-    InitMapGrid(grid);
-    SetMapGridPath(grid, "MAP/mori/mori0.bin");
-    ASSERT_EQ(LoadMapGrid(grid), 0);
+    Field field("MAP/mori/mori0.bin", 7, 500, 250);
+    ASSERT_TRUE(field.loaded);
+    TileView &view = field.view;
     Player player;
     player.abilityFlags = 0x10;
     player.x = 500;
     player.y = 250;
-    Companion focus;
-    focus.x = 500;
-    focus.y = 250;
-    TileView view;
-    LoadTileSheets(view);
-    view.grid = &grid;
-    view.focus = &focus;
     view.player = &player;
-    view.layer1Sheet = view.layer2Sheet = 7;
-    UpdateCamera(view);
     const char *message = "ゆうしゃよ　めざめなさい\aつぎの　ぎょう";
     // Twenty frames of typing: four characters shown.
     int shown = 0;
@@ -448,7 +438,6 @@ TEST_F(FieldGoldenTest, HudOverTheField) {
     AsciiText(want, 233, 223, "ﾓﾘ");
     Check("hud_over_field", want);
     overlay.FreeOverlayFonts();
-    FreeMapGrid(grid);
 }
 
 TEST_F(FieldGoldenTest, WipesHalfWayAndTheCover) {
