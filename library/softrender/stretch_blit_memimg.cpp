@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "library/base/system_info.h"
@@ -36,26 +37,36 @@ template <int T, int M, unsigned F, int FP>
 void StretchLoop(const STRETCHCALL &c) {
     constexpr int db = PIXELLAYOUT<T>::kBytes;
     constexpr bool graph = (F & kGraph) != 0;
+    // A plain copy's row depends on its source row alone: a row that shows the same source row
+    // as the one above is that row again.
+    constexpr bool rowsRepeat = M == 0 && (F & (kGraph | kTint | kAlpha | kKey)) == 0;
     const uint8_t *srow = c.src, *grow = c.graph;
     int32_t yc = c.yCounter;
+    bool sameRow = false;
     for (int y = 0;;) {
-        const uint8_t *s = srow, *g = grow;
         uint8_t *d = c.dst + (size_t)y * c.dstPitch;
-        int32_t xc = c.xCounter;
-        for (int x = 0;;) {
-            CopyPixel<T, M, F, FP>(c.rules, s, d, g);
-            // No step past the row's last pixel: it could leave the source.
-            if (++x == c.w) break;
-            d += db;
-            for (xc -= 65536; xc <= 0; xc += c.xr) {
-                s += c.srcStep;
-                if constexpr (graph) g += c.graphStep;
+        if (rowsRepeat && sameRow) {
+            std::memcpy(d, d - c.dstPitch, (size_t)c.w * db);
+        } else {
+            const uint8_t *s = srow, *g = grow;
+            int32_t xc = c.xCounter;
+            for (int x = 0;;) {
+                CopyPixel<T, M, F, FP>(c.rules, s, d, g);
+                // No step past the row's last pixel: it could leave the source.
+                if (++x == c.w) break;
+                d += db;
+                for (xc -= 65536; xc <= 0; xc += c.xr) {
+                    s += c.srcStep;
+                    if constexpr (graph) g += c.graphStep;
+                }
             }
         }
         if (++y == c.h) break;
+        sameRow = true;
         for (yc -= 65536; yc <= 0; yc += c.yr) {
             srow += c.srcRowStep;
             if constexpr (graph) grow += c.graphRowStep;
+            sameRow = false;
         }
     }
 }
