@@ -78,12 +78,17 @@ std::string PlatformTestTakeDebugOutput();
 // ---- kernel: files (kernel32/files.cpp) ------------------------------------------------------
 int PlatformTestReadFileCount();
 void PlatformTestResetReadFileCount();
+// The next `count` WriteFile calls write only half of their bytes and report that (0 clears).
+void PlatformTestShortWrites(int count);
 
 // ---- Direct3D 9 (d3d9/): recorded calls, scripted answers, read-back ------------
 #include "platform/testing/d3d9.h"
 
 // ---- DirectSound (dsound/): scripted failures, the headless sink, captured mix ---------
 #include "platform/testing/sound.h"
+
+// ---- DirectShow (dshow/): test sources, scripted failures, RenderFile calls ------------
+#include "platform/testing/dshow.h"
 
 // ---- window manager: windows, messages, desktop, cursor, message boxes, IME
 // (user32/, imm32/) -------------------------------------

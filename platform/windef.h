@@ -32,6 +32,9 @@ typedef void *LPVOID;
 typedef const void *LPCVOID;
 typedef char *LPSTR;
 typedef const char *LPCSTR;
+typedef wchar_t WCHAR;  // 32 bits here: UTF-32 where the platform has UTF-16
+typedef WCHAR *LPWSTR;
+typedef const WCHAR *LPCWSTR;
 typedef DWORD *LPDWORD;
 
 struct HWND__;
@@ -69,6 +72,7 @@ typedef void *HBITMAP;
 #define E_OUTOFMEMORY ((HRESULT)0x8007000Eu)
 #define E_INVALIDARG ((HRESULT)0x80070057u)
 #define E_NOINTERFACE ((HRESULT)0x80004002u)
+#define E_POINTER ((HRESULT)0x80004003u)
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
 

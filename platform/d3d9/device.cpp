@@ -361,9 +361,11 @@ HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT f
     if (!out) return D3DERR_INVALIDCALL;
     *out = nullptr;
     if (HRESULT hr = ScriptedFailure("CreateOffscreenPlainSurface")) return hr;
-    // Video formats (YV12, YUY2, UYVY) are refused: callers take their RGB path.
+    // Video formats (YV12, YUY2, UYVY) are refused unless the test face allows them: callers take
+    // their RGB path.
     FormatInfo info;
-    if (pool == D3DPOOL_MANAGED || !GetFormatInfo(format, &info) || info.depth) return D3DERR_INVALIDCALL;
+    const bool video = IsVideoFormat(format) && VideoSurfacesAllowed();
+    if (pool == D3DPOOL_MANAGED || (!video && (!GetFormatInfo(format, &info) || info.depth))) return D3DERR_INVALIDCALL;
     return MakeSurface(this, SurfaceKind::Offscreen, pool, 0, true, width, height, format, out);
 }
 

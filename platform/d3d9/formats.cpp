@@ -208,9 +208,15 @@ void DecodeDxtBlock(D3DFORMAT format, const uint8_t *block, uint32_t out[16]) {
     }
 }
 
+bool IsVideoFormat(D3DFORMAT format) {
+    return format == D3DFMT_YV12 || format == D3DFMT_YUY2 || format == D3DFMT_UYVY;
+}
+
 bool Image::Allocate(D3DFORMAT fmt, int w, int h) {
     FormatInfo info;
-    if (!GetFormatInfo(fmt, &info) || w <= 0 || h <= 0 || w > 16384 || h > 16384) return false;
+    if (w <= 0 || h <= 0 || w > 16384 || h > 16384) return false;
+    if (IsVideoFormat(fmt)) return AllocateVideo(fmt, w, h);
+    if (!GetFormatInfo(fmt, &info)) return false;
     format = fmt;
     width = w;
     height = h;
@@ -240,7 +246,49 @@ bool Image::Allocate(D3DFORMAT fmt, int w, int h) {
     return true;
 }
 
+// Packed 4:2:2 (YUY2, UYVY): two bytes a pixel. YV12: one byte of luma a pixel, then the V and
+// the U plane, each at half the pitch and half the rows.
+bool Image::AllocateVideo(D3DFORMAT fmt, int w, int h) {
+    format = fmt;
+    width = w;
+    height = h;
+    blockBytes = 0;
+    depth = false;
+    bytes = fmt == D3DFMT_YV12 ? 1 : 2;
+    pitch = ((w * bytes + 15) & ~15) + 32;
+    const size_t chroma = fmt == D3DFMT_YV12 ? 2 * (size_t)(pitch / 2) * (size_t)((h + 1) / 2) : 0;
+    bits.assign((size_t)pitch * h + chroma, 0);
+    ++version;
+    return true;
+}
+
+namespace {
+
+uint8_t Clamp8(int v) { return (uint8_t)(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+uint32_t VideoToArgb(int y, int u, int v) {
+    const int c = 298 * (y - 16), d = u - 128, e = v - 128;
+    return 0xFF000000u | (uint32_t)Clamp8((c + 409 * e + 128) >> 8) << 16 |
+           (uint32_t)Clamp8((c - 100 * d - 208 * e + 128) >> 8) << 8 | Clamp8((c + 516 * d + 128) >> 8);
+}
+
+}  // namespace
+
+uint32_t Image::ReadVideoArgb(int x, int y) const {
+    if (format == D3DFMT_YV12) {
+        const int chromaPitch = pitch / 2, chromaRows = (height + 1) / 2;
+        const uint8_t *vPlane = bits.data() + (size_t)pitch * height;
+        const uint8_t *uPlane = vPlane + (size_t)chromaPitch * chromaRows;
+        const size_t at = (size_t)(y / 2) * chromaPitch + (size_t)(x / 2);
+        return VideoToArgb(Row(y)[x], uPlane[at], vPlane[at]);
+    }
+    const uint8_t *pair = Row(y) + (size_t)(x & ~1) * 2;
+    if (format == D3DFMT_YUY2) return VideoToArgb(pair[(x & 1) * 2], pair[1], pair[3]);
+    return VideoToArgb(pair[1 + (x & 1) * 2], pair[0], pair[2]);
+}
+
 uint32_t Image::ReadArgb(int x, int y) const {
+    if (IsVideoFormat(format)) return ReadVideoArgb(x, y);
     if (depth) {
         float z = reinterpret_cast<const float *>(Row(y))[x];
         uint32_t v = (uint32_t)(z < 0 ? 0 : z > 1 ? 255 : (int)(z * 255.0f + 0.5f));

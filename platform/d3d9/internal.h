@@ -28,6 +28,8 @@ uint32_t DecodePixel(D3DFORMAT format, const uint8_t *p);
 void EncodePixel(D3DFORMAT format, uint8_t *p, uint32_t argb);
 void DecodeDxtBlock(D3DFORMAT format, const uint8_t *block, uint32_t out[16]);
 bool IsBlockFormat(D3DFORMAT format);
+// YV12, YUY2 and UYVY: plain surfaces only, and only while the test face allows them.
+bool IsVideoFormat(D3DFORMAT format);
 
 // Pixel memory of one surface. Depth surfaces hold one float per pixel.
 struct Image {
@@ -42,6 +44,8 @@ struct Image {
     uint32_t version = 1;  // bumped on every change; texture caches compare it
 
     bool Allocate(D3DFORMAT fmt, int w, int h);
+    bool AllocateVideo(D3DFORMAT fmt, int w, int h);
+    uint32_t ReadVideoArgb(int x, int y) const;
     uint8_t *Row(int y) { return bits.data() + (size_t)y * pitch; }
     const uint8_t *Row(int y) const { return bits.data() + (size_t)y * pitch; }
     uint32_t ReadArgb(int x, int y) const;  // decodes blocks too
@@ -66,6 +70,7 @@ D3DDISPLAYMODE DesktopMode();
 D3DFORMAT SixteenBitModeFormat();
 bool EntryPointHidden();
 bool PacingOn();
+bool VideoSurfacesAllowed();
 // The fastest rasteriser path the test face allows (a RasterPath).
 int RasterPathLimit();
 void NotePresented(const D3D9PresentedFrame &frame);

@@ -70,6 +70,7 @@ struct TestState {
     D3DDISPLAYMODE desktop{1024, 768, 60, D3DFMT_X8R8G8B8};
     D3DFORMAT sixteenBit = D3DFMT_R5G6B5;
     bool pacing = true;
+    bool videoSurfaces = false;
     int rasterPaths = kRasterAvx2;
     int presents = 0;
     D3D9TestFrame last;
@@ -148,6 +149,7 @@ D3DDISPLAYMODE DesktopMode() {
 D3DFORMAT SixteenBitModeFormat() { return State().sixteenBit; }
 bool EntryPointHidden() { return State().entryHidden; }
 bool PacingOn() { return State().pacing; }
+bool VideoSurfacesAllowed() { return State().videoSurfaces; }
 int RasterPathLimit() { return State().rasterPaths; }
 int &LiveObjectCount() { return State().live; }
 
@@ -184,6 +186,8 @@ void D3D9TestReset() {
 }
 
 void D3D9TestRecordCalls(bool on) { State().recording = on; }
+
+void D3D9TestAllowVideoSurfaces(bool on) { State().videoSurfaces = on; }
 
 std::vector<std::string> D3D9TestTakeCalls() {
     std::vector<std::string> out;

@@ -38,6 +38,17 @@ void DeleteCriticalSection(CRITICAL_SECTION *cs);
 
 [[noreturn]] void ExitProcess(UINT exitCode);
 
+// ---- code pages ---------------------------------------------------------------
+
+#define CP_ACP 0u       // the ANSI code page: Shift-JIS (932)
+#define CP_UTF8 65001u
+
+// A byte count of -1 takes the text with its terminating zero. An output size of 0 asks for the
+// size needed. 0 when the text does not convert or the output is too small.
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int bytes, LPWSTR out, int outChars);
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int chars, LPSTR out, int outBytes,
+                        LPCSTR defaultChar, BOOL *usedDefault);
+
 // ---- heap ---------------------------------------------------------------------
 
 #define HEAP_ZERO_MEMORY 0x00000008u

@@ -22,6 +22,9 @@ bool PlatformHostToWindowsPath(std::string_view hostPath, std::string *windowsPa
 // Name conversions at the boundary (false on bytes that do not convert).
 bool PlatformShiftJisToUtf8(std::string_view sjis, std::string *utf8);
 bool PlatformUtf8ToShiftJis(std::string_view utf8, std::string *sjis);
+// Wide text (one code point a WCHAR) and UTF-8.
+std::string PlatformWideToUtf8(std::wstring_view wide);
+bool PlatformUtf8ToWide(std::string_view utf8, std::wstring *wide);
 
 // True when the byte starts a two-byte Shift-JIS character.
 inline bool PlatformIsShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }

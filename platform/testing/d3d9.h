@@ -42,6 +42,12 @@ void D3D9TestSetDesktop(UINT width, UINT height, D3DFORMAT format, UINT refreshR
 // X1R5G5B5 makes GetAdapterModeCount(R5G6B5) 0).
 void D3D9TestSetSixteenBitModeFormat(D3DFORMAT format);
 
+// ---- video surfaces ---------------------------------------------------------------
+// While on, CreateOffscreenPlainSurface makes YV12, YUY2 and UYVY surfaces as lockable memory
+// (YV12: the luma rows, then the V plane and the U plane at half the pitch); by default it
+// refuses them. StretchRect reads them as BT.601 limited-range colour.
+void D3D9TestAllowVideoSurfaces(bool on);
+
 // ---- device loss ----------------------------------------------------------------
 // Lost: Present and TestCooperativeLevel return D3DERR_DEVICELOST. Resettable: the loss
 // is over, TestCooperativeLevel returns D3DERR_DEVICENOTRESET until Reset succeeds.

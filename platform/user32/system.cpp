@@ -2,6 +2,7 @@
 #include "platform/gdi32/gdi32.h"
 #include "platform/host/host.h"
 #include "platform/kernel32/kernel32.h"
+#include "platform/kernel32/paths.h"
 #include "platform/user32/internal.h"
 
 #include <iconv.h>
@@ -56,28 +57,6 @@ static void UpdateHostCursor() {
     host::Current().SetCursorVisible(shown);
 }
 
-static std::string Utf8FromWide(const wchar_t *text) {
-    std::string out;
-    for (; text && *text; ++text) {
-        uint32_t c = static_cast<uint32_t>(*text);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
 // Both message boxes: a test's answer when one is waiting, else the host's box.
 static int ShowBox(const std::string &recordText, const std::string &recordCaption,
@@ -288,7 +267,7 @@ int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
 }
 
 int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
-    std::string t = Utf8FromWide(text), c = Utf8FromWide(caption);
+    std::string t = PlatformWideToUtf8(text ? text : L""), c = PlatformWideToUtf8(caption ? caption : L"");
     return ShowBox(t, c, t, c, type);
 }
 

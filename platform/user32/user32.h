@@ -16,7 +16,6 @@ typedef LRESULT (*WNDPROC)(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 typedef void (*TIMERPROC)(HWND hwnd, UINT message, UINT_PTR id, DWORD time);
 struct HACCEL__;
 typedef HACCEL__ *HACCEL;
-typedef const wchar_t *LPCWSTR;
 
 #define MAKEINTRESOURCEA(i) ((LPSTR)(uintptr_t)(WORD)(i))
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)

@@ -21,10 +21,12 @@
 
 namespace movies {
 
-// A picture as 0xRRGGBB words, rows top first.
+// A picture as 0xRRGGBB words, rows top first; from the reference decode also its luma and the
+// chroma samples of each pixel (chroma at luma resolution).
 struct Picture {
     int width = 0, height = 0;
     std::vector<uint32_t> pixels;
+    std::vector<uint8_t> luma, cb, cr;
     uint32_t At(int x, int y) const { return pixels[(size_t)y * width + x]; }
     // The frame number its pattern shows.
     int Number() const {
@@ -93,14 +95,19 @@ inline std::vector<Picture> DecodeReference(const std::vector<uint8_t> &file) {
             Picture p;
             p.width = (int)info.pic_width;
             p.height = (int)info.pic_height;
-            p.pixels.resize((size_t)p.width * p.height);
+            const size_t count = (size_t)p.width * p.height;
+            p.pixels.resize(count);
+            p.luma.resize(count);
+            p.cb.resize(count);
+            p.cr.resize(count);
             for (int y = 0; y < p.height; y++)
                 for (int x = 0; x < p.width; x++) {
                     const int fx = (int)info.pic_x + x, fy = (int)info.pic_y + y;
-                    const int luma = yuv[0].data[fy * yuv[0].stride + fx];
-                    const int u = yuv[1].data[(fy >> sy) * yuv[1].stride + (fx >> sx)];
-                    const int v = yuv[2].data[(fy >> sy) * yuv[2].stride + (fx >> sx)];
-                    p.pixels[(size_t)y * p.width + x] = YuvToRgb(luma, u, v);
+                    const size_t at = (size_t)y * p.width + x;
+                    p.luma[at] = yuv[0].data[fy * yuv[0].stride + fx];
+                    p.cb[at] = yuv[1].data[(fy >> sy) * yuv[1].stride + (fx >> sx)];
+                    p.cr[at] = yuv[2].data[(fy >> sy) * yuv[2].stride + (fx >> sx)];
+                    p.pixels[at] = YuvToRgb(p.luma[at], p.cb[at], p.cr[at]);
                 }
             frames.push_back(std::move(p));
         }

@@ -1,22 +1,10 @@
 // A movie loaded as a graph in a started library, on the Direct3D stand-in and on the software
 // screen: the drawn graph follows the clock or the movie's own sound track, and the window's
 // activation pauses and resumes it.
-#include "base/library_fixture.h"
-#include "fixtures/memimg_pixel.h"
-#include "tests/movie/movie_fixture.h"
+#include "tests/movie/movie_library_fixture.h"
 
-#include "library/base/library.h"
-#include "library/base/window.h"
-#include "library/graphics/device.h"
-#include "library/graphics/draw2d.h"
-#include "library/graphics/draw_params.h"
-#include "library/graphics/graph.h"
-#include "library/graphics/screen.h"
-#include "library/graphics/vertex_batch.h"
-#include "library/movie/movie.h"
 #include "library/sound/sound.h"
 #include "library/sound/sound_state.h"
-#include "platform/testing/d3d9.h"
 #include "platform/testing/sound.h"
 
 #include <algorithm>
@@ -24,54 +12,7 @@
 
 namespace {
 
-class MovieGraphTest : public LibraryRun {
-protected:
-    void SetUp() override {
-        LibraryRun::SetUp();
-        savedBits_ = g_screenSetup.bits;
-    }
-    void TearDown() override {
-        EndLibrary();
-        SelectHardwareRendering(1);
-        g_screenSetup.bits = savedBits_;
-        LibraryRun::TearDown();
-    }
-
-    void Start(bool software, int bits = 16) {
-        ChangeWindowMode(1);
-        ASSERT_EQ(SelectHardwareRendering(software ? 0 : 1), 0);
-        g_screenSetup.bits = bits;
-        PlatformTestSetFakeClockAutoStepMs(1);  // start-up's timed waits end
-        ASSERT_EQ(InitLibrary(), 0);
-        ASSERT_EQ(g_screenSetup.direct3D, software ? 0 : 1);
-        // From here the clock moves only when the test says.
-        PlatformTestSetFakeClockAutoStepMs(0);
-        SetDrawTarget(BACK_PAGE);
-    }
-
-    // Brightness of a back-screen pixel, on either path.
-    static int Bright(int x, int y) {
-        uint32_t c;
-        if (g_screenSetup.direct3D) {
-            FlushVertexBatch();
-            c = D3D9TestReadPixel(g_deviceState.backBuffer, x, y);
-        } else {
-            c = MemImgPixelRGB(g_softScreen.screen, x, y);
-        }
-        return (int)(((c >> 16 & 255) + (c >> 8 & 255) + (c & 255)) / 3);
-    }
-
-    // Draws the graph at the top left and reads the frame number it shows.
-    static int DrawnFrame(int graph) {
-        ClearDrawTarget();
-        EXPECT_EQ(DrawGraphAt(0, 0, graph, 0), 0);
-        return ReadTheoraPatternNumber(100, 75, Bright);
-    }
-
-    static MOVIEREC *MovieOf(int graph) { return GetMovieRecord(GetGraphEntry(graph)->boundMovie); }
-
-    int savedBits_ = 0;
-};
+using MovieGraphTest = MovieLibraryTest;
 
 TEST_F(MovieGraphTest, DrawnGraphFollowsTheClockAndTheWindowsActivation) {
     TheoraSpec spec;
