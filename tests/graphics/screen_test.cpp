@@ -1,7 +1,7 @@
 // The screens on the Direct3D stand-in with graphics started for real: draw targets and their
 // area, clearing and showing frames, the 320 x 240 emulation, copying the screen back into a
 // graph, a lost device rebuilt with every graph restored from its file, the screen-mode
-// change under refused modes, and graphs drawn 1:1 on the software screen.
+// change under refused modes, and graphs drawn on the software screen.
 #include "fixtures/memimg_pixel.h"
 #include "device_fixture.h"
 #include "graph_fixture.h"
@@ -26,10 +26,12 @@
 #include "platform/kernel32/kernel32.h"
 #include "platform/testing.h"
 #include "softrender/oracle.h"
+#include "softrender/reference_triangle.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -762,6 +764,14 @@ std::vector<uint8_t> ScreenBytes() {
     const MEMIMG &m = g_softScreen.screen;
     return std::vector<uint8_t>(m.base->pixels, m.base->pixels + (size_t)m.base->pitch * m.base->height);
 }
+// The screen painted with the picture under a blend mode, bright colour and draw area; its bytes.
+std::vector<uint8_t> PaintUnder(int mode, int param, const int bright[3], const RECT &area) {
+    PaintSoftwareScreen();
+    EXPECT_EQ(SetBlendMode(mode, param), 0);
+    EXPECT_EQ(SetBrightnessRGB(bright[0], bright[1], bright[2]), 0);
+    EXPECT_EQ(SetDrawClipRect(area.left, area.top, area.right, area.bottom), 0);
+    return ScreenBytes();
+}
 template <typename Model>
 std::vector<uint8_t> Expected(const RECT &area, Model model) {
     const DRAWAREA saved = g_drawArea;
@@ -799,11 +809,7 @@ TEST_F(SoftwareScreenTest, StretchedMirroredPartAndFilledGraphsGiveTheModelsPixe
         };
         for (const Case &c : cases) {
             SCOPED_TRACE(c.name);
-            PaintSoftwareScreen();
-            const std::vector<uint8_t> painted = ScreenBytes();
-            ASSERT_EQ(SetBlendMode(c.mode, c.param), 0);
-            ASSERT_EQ(SetBrightnessRGB(c.bright[0], c.bright[1], c.bright[2]), 0);
-            ASSERT_EQ(SetDrawClipRect(c.area.left, c.area.top, c.area.right, c.area.bottom), 0);
+            const std::vector<uint8_t> painted = PaintUnder(c.mode, c.param, c.bright, c.area);
             const softtest::ORACLESETTINGS o = softtest::OracleSettings(c.transparent, nullptr, 128, 255);
             const MEMIMG &screen = g_softScreen.screen;
             std::vector<uint8_t> want;
@@ -915,6 +921,79 @@ TEST_F(SoftwareScreenTest, RotatedGraphsGiveTheModelsPixels) {
         EXPECT_EQ(DrawGraphRotated(200.0f, 100.0f, 0.0, 0.3, graph, 1, 0), 0);
         EXPECT_TRUE(ScreenBytes() == before);
         DestroyGraph(graph);
+    }
+}
+
+TEST_F(SoftwareScreenTest, FourCornerDrawsGiveTheModelsPixels) {
+    for (int bits : {16, 32}) {
+        SCOPED_TRACE(bits);
+        const int graph = StartWithKeyedSprite(bits);
+        // The blend graph, larger than the sprite: its blue channel is the weight byte.
+        WriteFile("ramp.bmp", Bmp24(16, 10, [](int x, int y) { return (uint32_t)(x * 15 + y * 11) & 0xFF; }));
+        const int ramp = LoadGraphFile("ramp.bmp", 0, 0, 0);
+        ASSERT_NE(graph, -1);
+        ASSERT_NE(ramp, -1);
+        MEMIMG *view = GraphMemImg(GetGraphEntry(graph)), *rampView = GraphMemImg(GetGraphEntry(ramp));
+        struct Case {
+            const char *name;
+            int mode, param, bright[3], transparent;
+            bool blendGraph;
+            RECT area;
+            float c[8];  // top-left, top-right, bottom-right, bottom-left
+        };
+        const RECT all{0, 0, 640, 480};
+        const Case cases[] = {
+            {"skewed keyed sprite with a blend graph", BLENDMODE_NONE, 255, {255, 255, 255}, 1, true, all,
+             {100.7f, 50.2f, 140.3f, 60.9f, 150.0f, 95.5f, 95.2f, 80.1f}},
+            {"tilted, added and tinted", BLENDMODE_ADD, 200, {200, 255, 128}, 1, false, all,
+             {300.0f, 20.0f, 330.0f, 40.0f, 310.0f, 70.0f, 280.0f, 50.0f}},
+            {"squashed half blend past the area", BLENDMODE_ALPHA, 128, {255, 255, 255}, 0, true, {0, 0, 205, 480},
+             {190.0f, 200.0f, 240.0f, 202.0f, 241.0f, 207.0f, 189.0f, 206.0f}},
+            {"mirrored, subtracted, off the screen's corner", BLENDMODE_SUB, 255, {255, 255, 255}, 1, false, all,
+             {650.0f, 470.0f, 610.0f, 475.0f, 612.0f, 500.0f, 648.0f, 490.0f}},
+        };
+        for (const Case &c : cases) {
+            SCOPED_TRACE(c.name);
+            const std::vector<uint8_t> painted = PaintUnder(c.mode, c.param, c.bright, c.area);
+            ASSERT_EQ(SetBlendGraph(c.blendGraph ? ramp : -1, 90, 200), 0);
+            // The model's two triangles, the second over the first's pixels, corners truncated.
+            int x[4], y[4];
+            for (int i = 0; i < 4; ++i) {
+                x[i] = (int)c.c[2 * i];
+                y[i] = (int)c.c[2 * i + 1];
+            }
+            const int32_t first[12] = {x[0], y[0], 0, 0, x[1], y[1], 12, 0, x[3], y[3], 0, 8};
+            const int32_t second[12] = {x[1], y[1], 12, 0, x[3], y[3], 0, 8, x[2], y[2], 12, 8};
+            const MEMIMG &screen = g_softScreen.screen;
+            const auto s = softtest::TriangleSettings(c.transparent, c.blendGraph ? rampView : nullptr, 90, 200);
+            std::vector<uint8_t> want = softtest::ReferenceTriangle(screen, view, first, s, 0);
+            std::memcpy(screen.base->pixels, want.data(), want.size());
+            want = softtest::ReferenceTriangle(screen, view, second, s, 0);
+            std::memcpy(screen.base->pixels, painted.data(), painted.size());
+            ASSERT_EQ(DrawGraphCorners(c.c[0], c.c[1], c.c[2], c.c[3], c.c[4], c.c[5], c.c[6], c.c[7], graph,
+                                       c.transparent),
+                      0);
+            EXPECT_TRUE(want != painted);
+            EXPECT_TRUE(ScreenBytes() == want);
+        }
+        // A corner that is no number, or past the int range, refuses both triangles it is part
+        // of: the top-right and the bottom-left corner are in both.
+        PaintSoftwareScreen();
+        const std::vector<uint8_t> painted = ScreenBytes();
+        ASSERT_EQ(SetBlendMode(BLENDMODE_NONE, 255), 0);
+        ASSERT_EQ(SetBlendGraph(-1, 0, 0), 0);
+        const float nan = std::nanf("");
+        EXPECT_EQ(DrawGraphCorners(10.0f, 10.0f, 40.0f, 10.0f, 40.0f, 40.0f, nan, 40.0f, graph, 1), 0);
+        EXPECT_EQ(DrawGraphCorners(10.0f, 10.0f, 3e9f, 10.0f, 40.0f, 40.0f, 10.0f, 40.0f, graph, 1), 0);
+        EXPECT_TRUE(ScreenBytes() == painted);
+        // A blend graph smaller than the graph fails the draw.
+        ASSERT_EQ(SetBlendGraph(graph, 90, 200), 0);
+        EXPECT_EQ(DrawGraphCorners(10.0f, 10.0f, 40.0f, 10.0f, 40.0f, 40.0f, 10.0f, 40.0f, ramp, 1), -1);
+        ASSERT_EQ(SetBlendGraph(-1, 0, 0), 0);
+        ASSERT_EQ(SetBrightnessRGB(255, 255, 255), 0);
+        ASSERT_EQ(SetDrawClipRect(0, 0, 640, 480), 0);
+        DestroyGraph(graph);
+        DestroyGraph(ramp);
     }
 }
 
