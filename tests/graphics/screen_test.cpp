@@ -965,7 +965,7 @@ TEST_F(SoftwareScreenTest, FourCornerDrawsGiveTheModelsPixels) {
             const int32_t first[12] = {x[0], y[0], 0, 0, x[1], y[1], 12, 0, x[3], y[3], 0, 8};
             const int32_t second[12] = {x[1], y[1], 12, 0, x[3], y[3], 0, 8, x[2], y[2], 12, 8};
             const MEMIMG &screen = g_softScreen.screen;
-            const auto s = softtest::TriangleSettings(c.transparent, c.blendGraph ? rampView : nullptr, 90, 200);
+            const auto s = softtest::OracleSettings(c.transparent, c.blendGraph ? rampView : nullptr, 90, 200);
             std::vector<uint8_t> want = softtest::ReferenceTriangle(screen, view, first, s, 0);
             std::memcpy(screen.base->pixels, want.data(), want.size());
             want = softtest::ReferenceTriangle(screen, view, second, s, 0);

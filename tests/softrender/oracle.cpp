@@ -68,6 +68,43 @@ uint32_t SubChannels(const FORMAT &f, const int64_t d[3], const int64_t t[3]) {
 
 bool DrawingMode(int mode) { return (mode >= 0 && mode <= 4) || mode == 10 || mode == 11; }
 
+// The blend graph's byte at (x, y): its one byte, or a colour image's blue widened to 8 bits.
+int GraphByte(const MEMIMG &g, int x, int y) {
+    const MEMIMGBASE *b = g.base;
+    const uint32_t v = ReadPixel(g, x, y);
+    if (b->paletteFlag || b->pixelType == MEMIMG_TYPE_CHAN8) return (int)(v & 0xFF);
+    if (b->pixelType == MEMIMG_TYPE_CHAN16) return (int)(v >> 8 & 0xFF);
+    if (b->pixelType == MEMIMG_TYPE_RGB32) return (int)(v & 0xFF);
+    return (int)((v & 31) << 3 | (v & 31) >> 2);
+}
+
+// One flat colour c (its channels, tinted; top: a 32-bit colour's fourth byte) onto d.
+uint32_t FlatPixel(const FORMAT &f, const int64_t c[3], uint32_t top, int mode, int p, uint32_t d) {
+    const bool wide = f.wide;
+    const uint32_t fourth = wide ? d & 0xFF000000u : 0;
+    int64_t dc[3], out[3];
+    for (int i = 0; i < 3; ++i) dc[i] = f.Get(d, i);
+    if (mode == 0) return f.Pack(c) | (wide ? top : 0);
+    if (mode == 2 || mode == 3) {
+        int64_t t[3];
+        for (int i = 0; i < 3; ++i) t[i] = c[i] * p / 255;
+        int carry = 0;
+        return mode == 2 ? AddChannels(f, dc, t, true, &carry) | (wide ? (uint32_t)carry << 24 : 0)
+                         : SubChannels(f, dc, t);
+    }
+    for (int i = 0; i < 3; ++i) {
+        int64_t target = c[i];
+        if (mode == 4) {
+            out[i] = dc[i] * c[i] / (f.Max(i) + 1);
+            continue;
+        }
+        if (mode == 10) target = f.Max(i) - c[i];
+        if (mode == 11) target = dc[i] * c[i] / (f.Max(i) + 1);
+        out[i] = wide ? FloorDiv(dc[i] * 256 + (target - dc[i]) * p, 256) : dc[i] + (target - dc[i]) * p / 255;
+    }
+    return f.Pack(out) | fourth;
+}
+
 }  // namespace
 
 ORACLESETTINGS OracleSettings(int transparent, const MEMIMG *graph, int border, int range) {
@@ -131,7 +168,7 @@ uint32_t OracleCopyPixel(ORACLEPOLICY policy, const ORACLESETTINGS &s, const MEM
         return wide ? raw : raw & 0xFFFF;
 
     std::vector<int64_t> factors;
-    if (graph) factors.push_back(s.weights[ReadPixel(*s.graph, sx, sy) & 0xFF]);
+    if (graph) factors.push_back(s.weights[GraphByte(*s.graph, sx, sy)]);
     if (a >= 0) factors.push_back(a);
     const int k = (int)factors.size();
     int64_t W = 1;
@@ -148,6 +185,7 @@ uint32_t OracleCopyPixel(ORACLEPOLICY policy, const ORACLESETTINGS &s, const MEM
     }
     const uint32_t fourth = wide ? d & 0xFF000000u : 0;
     const bool fastPaths = policy == POLICY_BLIT && noFactors;
+    const bool shape = policy == POLICY_ROTATED || policy == POLICY_TRIANGLE;
     switch (mode) {
     case 0:
         if (k == 0 && !tint) return wide ? colour : colour & 0xFFFF;
@@ -164,6 +202,12 @@ uint32_t OracleCopyPixel(ORACLEPOLICY policy, const ORACLESETTINGS &s, const MEM
             else if (!wide && k == 0) out[i] = dc[i] + (target - dc[i]) * p / 255;  // C++ division truncates
             else out[i] = FloorDiv(dc[i] * unit * 256 + (target - dc[i]) * W * p, unit * 256);
         }
+        // The triangle kernel's 16-bit mode 11 with the alpha as only weight at full brightness:
+        // green's product keeps five fraction bits.
+        if (policy == POLICY_TRIANGLE && !wide && mode == 11 && !graph && !tint && a >= 0) {
+            const int64_t product32 = dc[1] * f.Get(colour, 1) / 2;
+            out[1] = FloorDiv(dc[1] * 2097152 + (product32 - 32 * dc[1]) * a * p, 2097152);
+        }
         return f.Pack(out) | fourth;
     case 2:
     case 3: {
@@ -178,15 +222,15 @@ uint32_t OracleCopyPixel(ORACLEPOLICY policy, const ORACLESETTINGS &s, const MEM
             const int64_t bright = s.bright >> 8 * i & 0xFF;
             if (p255Path) t[i] = sc[i];
             else if (wide) t[i] = k == 0 ? sc[i] * p / 255 : sc[i] * W * p / (unit * 256);
-            // The rotated kernel weighs a 16-bit texel by its alpha alone before the tint.
-            else if (policy == POLICY_ROTATED && !graph && a >= 0 && tint)
+            // The shape kernels weigh a 16-bit texel by its alpha alone before the tint.
+            else if (shape && !graph && a >= 0 && tint)
                 t[i] = (f.Get(colour, i) * a / 256) * bright / 255 * p / 255;
             else t[i] = sc[i] * W / unit * p / 255;
         }
         int carry = 0;
         const uint32_t r = mode == 2 ? AddChannels(f, dc, t, !p255Path, &carry) : SubChannels(f, dc, t);
         // The shape kernels write the whole word: red's carry, or 0, in the fourth byte.
-        if (policy == POLICY_ROTATED) return wide && mode == 2 ? r | (uint32_t)carry << 24 : r;
+        if (shape) return wide && mode == 2 ? r | (uint32_t)carry << 24 : r;
         return r | fourth;
     }
     default:  // 4
@@ -312,35 +356,25 @@ std::vector<uint8_t> OracleFill(const MEMIMG &dst, const RECT *rect, uint32_t co
     }
     for (int y = r.top; y < r.bottom; ++y)
         for (int x = r.left; x < r.right; ++x) {
-            const uint32_t d = ReadPixel(dst, x, y);
-            const uint32_t fourth = wide ? d & 0xFF000000u : 0;
-            int64_t dc[3], out[3];
-            for (int i = 0; i < 3; ++i) dc[i] = f.Get(d, i);
-            uint32_t v;
-            if (mode == 0) {
-                v = f.Pack(c) | (wide ? colour & 0xFF000000u : 0);
-            } else if (mode == 2 || mode == 3) {
-                int64_t t[3];
-                for (int i = 0; i < 3; ++i) t[i] = c[i] * p / 255;
-                int carry = 0;
-                v = mode == 2 ? AddChannels(f, dc, t, true, &carry) | (wide ? (uint32_t)carry << 24 : 0)
-                              : SubChannels(f, dc, t);
-            } else {
-                for (int i = 0; i < 3; ++i) {
-                    int64_t target = c[i];
-                    if (mode == 4) {
-                        out[i] = dc[i] * c[i] / (f.Max(i) + 1);
-                        continue;
-                    }
-                    if (mode == 10) target = f.Max(i) - c[i];
-                    if (mode == 11) target = dc[i] * c[i] / (f.Max(i) + 1);
-                    out[i] = wide ? FloorDiv(dc[i] * 256 + (target - dc[i]) * p, 256) : dc[i] + (target - dc[i]) * p / 255;
-                }
-                v = f.Pack(out) | fourth;
-            }
+            const uint32_t v = FlatPixel(f, c, colour & 0xFF000000u, mode, p, ReadPixel(dst, x, y));
             WritePixel(body, dst, x, y, v);
         }
     return body;
+}
+
+uint32_t OracleFlatPixel(const ORACLESETTINGS &s, bool wide, uint32_t colour, uint32_t d) {
+    int mode = s.mode;
+    if (!DrawingMode(mode)) return d;
+    if (mode == 1 && s.p == 255) mode = 0;
+    if ((mode == 1 || mode == 2 || mode == 3) && s.p == 0) return d;
+    const FORMAT &f = wide ? kFormat32 : kFormat16;
+    if (!wide) colour &= 0xFFFF;
+    int64_t c[3];
+    for (int i = 0; i < 3; ++i) {
+        c[i] = f.Get(colour, i);
+        if (s.bright != 0xFFFFFF) c[i] = c[i] * (int64_t)(s.bright >> 8 * i & 0xFF) / 255;
+    }
+    return FlatPixel(f, c, colour & 0xFF000000u, mode, s.p, d);
 }
 
 }  // namespace softtest

@@ -16,7 +16,8 @@ enum ORACLEPOLICY {
     POLICY_BLIT,       // 1:1, per-pixel loops: its fast paths
     POLICY_BLIT_RUNS,  // 1:1 through the run-length table: no fast paths
     POLICY_STRETCH,    // stretched: only the subtract at p = 255 has a path of its own
-    POLICY_ROTATED,    // rotated: the triangle kernel's rules
+    POLICY_ROTATED,    // rotated: the shape kernels' rules
+    POLICY_TRIANGLE,   // triangle: the shape kernels' rules and 16-bit mode 11's green fraction
 };
 
 // The draw settings of a call, read from the globals (mode, parameter, bright colour, MMX flag)
@@ -43,6 +44,8 @@ uint32_t OracleCopyPixel(ORACLEPOLICY policy, const ORACLESETTINGS &s, const MEM
 std::vector<uint8_t> OracleBlit(const MEMIMG &dst, const MEMIMG &src, int x, int y, const ORACLESETTINGS &s);
 std::vector<uint8_t> OracleStretch(const MEMIMG &dst, const MEMIMG &src, const RECT &rect, const ORACLESETTINGS &s);
 std::vector<uint8_t> OracleFill(const MEMIMG &dst, const RECT *rect, uint32_t colour);
+// The destination pixel d under a flat triangle's colour (of its format, tinted through / 255).
+uint32_t OracleFlatPixel(const ORACLESETTINGS &s, bool wide, uint32_t colour, uint32_t d);
 // The rotated kernel at the quarter turns, where its fixed-point map is exact: cosine and sine
 // of the angle as -1, 0 or 1, and a scale of 1, 2 or 0.5.
 std::vector<uint8_t> OracleRotated(const MEMIMG &dst, const MEMIMG &src, int x, int y, int cosine, int sine,

@@ -18,7 +18,7 @@ namespace {
 
 using softtest::ReferenceTriangle;
 using softtest::TestImage;
-using softtest::TriangleSettings;
+using softtest::OracleSettings;
 
 // Source kinds: pixel type, alpha, palette; no source at all draws a flat colour.
 struct KIND {
@@ -106,7 +106,7 @@ protected:
     // One triangle through the kernel and through the model; the whole padded body must agree.
     static void DrawAndCompare(TestImage &dst, const KIND &k, TestImage *src, const std::vector<int32_t> &v, int trans,
                                TestImage *graph, int border, int range, uint32_t colour, const std::string &what) {
-        const auto s = TriangleSettings(trans, graph ? graph->img() : nullptr, border, range);
+        const auto s = OracleSettings(trans, graph ? graph->img() : nullptr, border, range);
         const std::vector<uint8_t> want =
             ReferenceTriangle(*dst.img(), k.flat ? nullptr : src->img(), v.data(), s, colour);
         RasterizeMemImgTriangle(dst.img(), k.flat ? nullptr : src->img(), v.data(), trans,
@@ -353,7 +353,7 @@ TEST_F(QuadTest, SourceOntoItsOwnRectangleIsTheOneToOneCopy) {
         added.Randomise(rng);
         const std::vector<uint8_t> was = added.Bytes();
         Settings(2, 200, 0xFFFFFF);
-        const auto s = TriangleSettings(0, nullptr, 128, 255);
+        const auto s = OracleSettings(0, nullptr, 128, 255);
         RasterizeMemImgQuad(added.img(), src.img(), corners, 0, nullptr);
         TestImage original(type, 20, 14, 2);
         std::memcpy(original.base()->pixels, was.data(), was.size());
@@ -361,7 +361,7 @@ TEST_F(QuadTest, SourceOntoItsOwnRectangleIsTheOneToOneCopy) {
             for (int x = 0; x < 20; ++x) {
                 const bool inside = x >= 3 && x < 14 && y >= 2 && y < 9;
                 const uint32_t d = original.Get(x, y);
-                const uint32_t want = inside ? softtest::ReferenceTexel(s, *src.img(), x - 3, y - 2, d) : d;
+                const uint32_t want = inside ? softtest::OracleCopyPixel(softtest::POLICY_TRIANGLE, s, *src.img(), x - 3, y - 2, d) : d;
                 ASSERT_EQ(added.Get(x, y), want) << type << ": " << x << "," << y;
             }
     }
@@ -391,7 +391,7 @@ TEST_F(QuadTest, BoxTestFoldedAndHalfDegenerateQuads) {
     EXPECT_TRUE(dst.Bytes() == before);
     // Corners 0, 1 and 2 on a line: the second triangle alone is drawn.
     const int32_t half[8] = {12, 2, 16, 6, 20, 10, 26, 3};
-    const auto s = TriangleSettings(0, nullptr, 128, 255);
+    const auto s = OracleSettings(0, nullptr, 128, 255);
     const int32_t second[12] = {16, 6, 8, 0, 20, 10, 0, 8, 26, 3, 8, 8};
     const std::vector<uint8_t> want = ReferenceTriangle(*dst.img(), src.img(), second, s, 0);
     RasterizeMemImgQuad(dst.img(), src.img(), half, 0, nullptr);
