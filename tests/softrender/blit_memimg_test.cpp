@@ -105,8 +105,15 @@ TEST_F(Blit, RefusalsAndModesThatDrawNothing) {
     // Outside the draw area entirely.
     Draw(0, 255, 0xFFFFFF);
     g_drawArea = MakeDrawArea(4, 4, 8, 8);
+    dst.m.base->runTableValid = 1;
     BlitMemImg(&dst.m, &src.m, 0, 0, 0, nullptr);
     EXPECT_EQ(dst.Get(0, 0), 0u);
+    EXPECT_EQ(dst.m.base->runTableValid, 1);
+    // A drawn image's run table no longer describes it.
+    g_drawArea = MakeDrawArea(0, 0, 2, 2);
+    BlitMemImg(&dst.m, &src.m, 0, 0, 0, nullptr);
+    EXPECT_EQ(dst.Get(0, 0), 0x00FFFFFFu);
+    EXPECT_EQ(dst.m.base->runTableValid, 0);
 }
 
 TEST_F(Blit, ClippingToTheAreaReadsTheSourceAndBlendGraphAtTheOffset) {

@@ -167,10 +167,15 @@ TEST_F(Rotated, BadInputLeavesTheDestinationAsItWas) {
     for (Case &c : cases) {
         SCOPED_TRACE(c.name);
         c.d->Randomise(rng);
+        c.d->base()->runTableValid = 1;
         const std::vector<uint8_t> before = c.d->Bytes();
         BlitMemImgRotated(c.d->img(), c.s->img(), 8, 8, c.angle, c.scale, 0, c.turn, nullptr);
         EXPECT_EQ(c.d->Bytes(), before);
+        EXPECT_EQ(c.d->base()->runTableValid, 1);
     }
+    // A drawn image's run table no longer describes it.
+    BlitMemImgRotated(dst.img(), src32.img(), 8, 8, 0.3f, 1, 0, 0, nullptr);
+    EXPECT_EQ(dst.base()->runTableValid, 0);
 }
 
 TEST_F(Rotated, TallSourcesAndSmallBlendGraphsDrawWithinBounds) {
