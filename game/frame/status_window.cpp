@@ -42,7 +42,8 @@ int StatusBarWidth(int value, int maximum)
     // Before a new game the maxima are 0: no bar rather than a division by zero.
     if (maximum <= 0) return 0;
     const float w = (float)value / (float)maximum * 16.0f;
-    return w <= 0 ? 0 : (int)w;
+    // A value over its maximum fills the bar and no more (the bar's cell is 16 wide).
+    return w <= 0 ? 0 : w >= 16 ? 16 : (int)w;
 }
 
 void StepStatusTimers(StatusWindow &status)

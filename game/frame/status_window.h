@@ -32,7 +32,8 @@ void ClearStoryFlag(int n, StatusWindow &status);
 // 1 set, -1 clear.
 int TestStoryFlag(int n, StatusWindow &status);
 
-// Width in pixels of a 16-pixel bar for value of maximum: 0 when the maximum is 0 or below.
+// Width in pixels of a 16-pixel bar for value of maximum: 0 when the maximum is 0 or below, 16
+// at most.
 int StatusBarWidth(int value, int maximum);
 // The two countdown timers' play-frame step: both cleared while HP is 0 or below, then each
 // non-zero one counts down.

@@ -203,7 +203,8 @@ TEST_F(HudTest, BarsFlagsAndTimers) {
     EXPECT_EQ(TakeCalls().back(), Part(80, 33, 0, 32, 18, 16, bar, 1));
     const struct {
         int value, maximum, width;
-    } widths[] = {{5, 20, 4}, {20, 20, 16}, {1, 20, 0}, {-3, 20, 0}, {7, 0, 0}, {7, -5, 0}, {19, 20, 15}};
+    } widths[] = {{5, 20, 4}, {20, 20, 16}, {1, 20, 0}, {-3, 20, 0}, {7, 0, 0}, {7, -5, 0}, {19, 20, 15},
+                  {40, 20, 16}, {2147483647, 1, 16}};
     for (const auto &w : widths) EXPECT_EQ(StatusBarWidth(w.value, w.maximum), w.width) << w.value << "/" << w.maximum;
 
     SetStoryFlag(9, status);
