@@ -20,7 +20,14 @@ python3 - "$work/DataForWork" <<'PY'
 import struct, sys
 sizes = {"title.bmp": (256, 256), "font_sjis1.bmp": (128, 1024), "font_sjis3.bmp": (128, 2048),
          "font_sjis32.bmp": (128, 2048), "asci.bmp": (128, 128), "numberonly.bmp": (80, 8),
-         "win.dds": (64, 64), "cursor.dds": (64, 16)}
+         "win.dds": (64, 64), "cursor.dds": (64, 16),
+         # The field's sheets and pictures, as large as the rectangles drawn from them.
+         "map/ero.bmp": (256, 272), "map/kaku.bmp": (256, 272), "map/dou.bmp": (256, 272),
+         "map/mmap.bmp": (256, 272), "map/umisora.bmp": (960, 752), "map/cloud.bmp": (640, 840),
+         "map/back1.bmp": (64, 64), "map/kakubakuhatu.bmp": (640, 720), "map/getu.bmp": (512, 512),
+         "map/getu2.bmp": (512, 512), "map/rev.bmp": (512, 512), "mad.dds": (512, 512),
+         "fade.bmp": (96, 16), "life.bmp": (40, 48), "map/subti.bmp": (320, 192),
+         "map/cast.bmp": (128, 1410)}
 for name, want in sizes.items():
     head = open(f"{sys.argv[1]}/{name}", "rb").read(26)
     got = struct.unpack("<ii", head[18:26])
