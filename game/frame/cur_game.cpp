@@ -13,9 +13,21 @@ CurGame::CurGame()
     backdrop.transition = &transition;
     fullScreen.tileView = &tileView;
     mapChange.grid = &grid;
+    LinkFieldRecords(fieldObjects, physics, effects, grid, companion);
+    fieldObjects.enemies = &enemies;
+    fieldObjects.arms = &arms;
+    physics.player = &player;
+    mapChange.effects = &effects;
+    mapChange.fieldObjects = &fieldObjects;
+    mapChange.physics = &physics;
+    SetGamePhysics(&physics);
+    SetGameFieldObjects(&fieldObjects);
     LinkHeroRecords(player, companion, arms);
     arms.enemies = &enemies;
     arms.overlay = &overlay;
+    arms.effects = &effects;
+    arms.fieldObjects = &fieldObjects;
+    arms.physics = &physics;
     InitPlayer(player);
     InitArms(arms);
     playerContact.arms = &arms;
@@ -33,6 +45,8 @@ CurGame::CurGame()
 
 CurGame::~CurGame()
 {
+    SetGameFieldObjects(nullptr);
+    SetGamePhysics(nullptr);
     FreeShotList(arms);
     overlay.FreeEntries();
     overlay.FreeOverlayFonts();
@@ -46,8 +60,9 @@ void CurGame::OnLoad()
     LoadTileSheets(tileView);
     overlay.LoadOverlayFonts();
     LoadHudImages(hud);
+    fieldObjects.LoadObjectSheets();
     LoadStatusWindowImages(status);
-    LoadWipeImages(wipe);
+    effects.LoadEffectSheets();
     LoadBackdropImages(backdrop);
     title.titleGraph = g.openImageAsGraph("DataForWork\\title.bmp", 0);
     LoadScreenEffectImage(screenEffect);
@@ -77,9 +92,11 @@ void CurGame::OnUpdate()
         player.darkness = 0;
         player.invulnerable = 0;
         status.requestedTalk = 2;
+        effects.fullScreenPicture = 0;
         control.endingRequest = 0;
         switch (title.UpdateTitleMenu()) {
         case 1: // NEW GAME: the play state's modules start the game when they are wired in
+            effects.fullScreenPicture = 1;
             topState = TOP_PLAY;
             break;
         case 2: // CONTINUE
@@ -96,7 +113,10 @@ void CurGame::OnUpdate()
     }
     case TOP_PLAY:
         if (control.playFreeze == 0) UpdatePlay();
+        if (control.effectsFreeze == 0) effects.UpdateEffects();
         UpdateCamera(tileView);
+        effects.PlaceEffects();
+        fieldObjects.UpdateObjectScreenPositions();
         break;
     case TOP_KEY_CONFIG:
         if (keyConfig.UpdateKeyConfig() == -1) topState = TOP_TITLE;
@@ -114,6 +134,8 @@ void CurGame::OnDraw()
         break;
     case TOP_PLAY:
         if (control.worldDrawingOff == 0) DrawWorld();
+        effects.DrawEffects();
+        effects.DrawFullScreenPicture();
         overlay.Flush();
         break;
     case TOP_KEY_CONFIG:
@@ -128,6 +150,8 @@ void CurGame::OnDraw()
 
 void CurGame::UpdatePlay()
 {
+    physics.StepPhysicsWorld();
+    fieldObjects.UpdateFieldObjects();
     StepStatusTimers(status);
 }
 
@@ -136,7 +160,9 @@ void CurGame::DrawWorld()
     DrawBackdrop(backdrop);
     DrawTileLayer(tileView, 1);
     RunScreenEffect(fullScreen);
-    // The enemies, gimmicks, player, field objects and shots go here, behind tile layer 2.
+    // The enemies, gimmicks, player and weapon go here.
+    fieldObjects.DrawFieldObjects();
+    // The shots go here, behind tile layer 2.
     DrawTileLayer(tileView, 2);
     // The companion, the enemies' speech and the light mask go here, under the screen effect.
     UpdateScreenWaveRows(screenEffect);
@@ -147,6 +173,13 @@ void CurGame::DrawWorld()
         DrawMiniMap(tileView);
     }
     DrawNotifications(hud);
+}
+
+void CurGame::ClearFieldLists()
+{
+    effects.FreeEffects();
+    fieldObjects.FreeFieldObjects();
+    physics.DestroyAllBodies();
 }
 
 void CurGame::PresentScaledFrame()

@@ -13,11 +13,13 @@
 #include "game/frame/title_menu.h"
 #include "game/world/area_transition.h"
 #include "game/world/backdrop.h"
+#include "game/world/effects.h"
+#include "game/world/field_objects.h"
 #include "game/world/full_screen_effect.h"
 #include "game/world/map_grid.h"
+#include "game/world/physics_manager.h"
 #include "game/world/screen_effect.h"
 #include "game/world/tile_view.h"
-#include "game/world/wipe.h"
 
 enum TopState { TOP_TITLE = 0, TOP_PLAY = 2, TOP_KEY_CONFIG = 3 };
 
@@ -46,13 +48,18 @@ public:
     void DrawWorld();
     // Copies the 320 x 240 work area into a graph and shows it doubled on the whole screen.
     void PresentScaledFrame();
+    // Frees the field's lists (effects, field objects) and destroys every object body.
+    void ClearFieldLists();
 
     MapGrid grid;
     TileView tileView;
     Player player;
     TextOverlay overlay;
     Hud hud;
+    FieldObjects fieldObjects; // with the world-state store
     StatusWindow status;
+    Effects effects;           // with the wipes and the full-screen picture flag
+    PhysicsManager physics;
     Companion companion;
     Arms arms;
     PlayerContact playerContact;
@@ -63,7 +70,6 @@ public:
     ControlBytes control;
     TitleMenu title;
     ScreenEffect screenEffect;
-    Wipe wipe; // until the effects record holds it
     KeyConfigScreen keyConfig;
     FullScreenEffect fullScreen;
     int topState = TOP_TITLE;

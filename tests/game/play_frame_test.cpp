@@ -55,6 +55,10 @@ protected:
         if (graph == game.fullScreen.fades[5] || graph == game.fullScreen.fades[0]) return "fade";
         if (graph == game.screenEffect.image) return "haze";
         if (graph == game.captureGraph) return "present";
+        if (graph == game.effects.sheets[0]) return "effects";
+        if (graph == game.effects.wipe.cover) return "picture";
+        for (int image : game.fieldObjects.images)
+            if (graph == image) return "objects";
         for (int i = 0; i < kGlyphCount; i++)
             if (graph == game.overlay.Glyph(i)) return "text";
         return "graph " + std::to_string(graph);
@@ -118,6 +122,54 @@ TEST_F(PlayFrameTest, LatchTimersAndFreeze) {
     game.status.requestedTalk = 0;
     Frame(game);
     EXPECT_EQ(game.status.requestedTalk, 2);
+}
+
+TEST_F(PlayFrameTest, FieldObjectsAndEffectsStepAndDrawInTheirPlaces) {
+    CurGame game;
+    Play(game);
+    game.physics.CreatePhysicsWorld();
+    game.physics.BuildMapStaticBodies();
+    int crate = CreateFieldObject(100, 100, 1, 0, 0, 0, 0, 0, 0, 0); // the game's own objects
+    ASSERT_GE(crate, 0);
+    AddPopupNumber(game.effects, 120, 100, 7);
+    const FieldObjectNode &node = game.fieldObjects.nodes.front();
+    const EffectNode &popup = game.effects.nodes.front();
+    // Objects between the layers, effects over the world and under the texts.
+    EXPECT_EQ(Frame(game), (std::vector<std::string>{"pattern", "layer1", "objects", "layer2", "bars", "minimap",
+                                                      "notes", "effects", "text", "present"}));
+    EXPECT_GT(node.y, 100.0f); // stepped and read back
+    EXPECT_EQ(popup.y, 99.0f);
+    EXPECT_EQ(node.screenX, 100.0f);
+    // Frozen effects stay where they are and are still drawn; the full-screen picture goes last.
+    game.control.effectsFreeze = 1;
+    game.effects.fullScreenPicture = 1;
+    EXPECT_EQ(Frame(game), (std::vector<std::string>{"pattern", "layer1", "objects", "layer2", "bars", "minimap",
+                                                      "notes", "effects", "picture", "text", "present"}));
+    EXPECT_EQ(popup.y, 99.0f);
+    // A frozen play holds the world still.
+    game.control.playFreeze = 1;
+    float y = node.y;
+    Frame(game);
+    EXPECT_EQ(node.y, y);
+    // Leaving play clears the field's lists and bodies.
+    game.ClearFieldLists();
+    EXPECT_TRUE(game.fieldObjects.nodes.empty());
+    EXPECT_TRUE(game.effects.nodes.empty());
+    EXPECT_EQ(game.physics.GetBodyPositionById(crate, nullptr, nullptr), -1);
+}
+
+TEST_F(PlayFrameTest, TheTitleTakesThePictureAwayAndNewGameShowsIt) {
+    CurGame game;
+    game.OnLoad();
+    game.effects.fullScreenPicture = 1;
+    Frame(game);
+    EXPECT_EQ(game.effects.fullScreenPicture, 0);
+    char keys[kKeyCounterCount] = {};
+    keys[GAMEKEY_X] = 1; // confirm on NEW GAME
+    GetGameInput().UpdateKeyCountersFrom(keys);
+    Frame(game);
+    EXPECT_EQ(game.topState, TOP_PLAY);
+    EXPECT_EQ(game.effects.fullScreenPicture, 1);
 }
 
 } // namespace
