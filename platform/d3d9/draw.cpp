@@ -7,49 +7,6 @@ namespace d3d9 {
 
 namespace {
 
-struct FvfLayout {
-    bool pretransformed = false;
-    int position = 0;
-    int diffuse = -1;
-    int specular = -1;
-    int texCount = 0;
-    int tex[8] = {};
-    int size = 0;
-};
-
-bool ParseFvf(DWORD fvf, FvfLayout &out) {
-    int offset = 0;
-    switch (fvf & D3DFVF_POSITION_MASK) {
-    case D3DFVF_XYZRHW: out.pretransformed = true; offset = 16; break;
-    case D3DFVF_XYZ: offset = 12; break;
-    case D3DFVF_XYZB1: offset = 16; break;
-    case D3DFVF_XYZB2: offset = 20; break;
-    case D3DFVF_XYZB3: offset = 24; break;
-    case D3DFVF_XYZB4: offset = 28; break;
-    case D3DFVF_XYZB5: offset = 32; break;
-    default: return false;
-    }
-    if (fvf & D3DFVF_NORMAL) offset += 12;
-    if (fvf & D3DFVF_PSIZE) offset += 4;
-    if (fvf & D3DFVF_DIFFUSE) {
-        out.diffuse = offset;
-        offset += 4;
-    }
-    if (fvf & D3DFVF_SPECULAR) {
-        out.specular = offset;
-        offset += 4;
-    }
-    out.texCount = (int)((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT);
-    if (out.texCount > 8) return false;
-    for (int i = 0; i < out.texCount; ++i) {
-        out.tex[i] = offset;
-        static const int kFloats[4] = {2, 3, 4, 1};
-        offset += 4 * kFloats[(fvf >> (16 + 2 * i)) & 3];
-    }
-    out.size = offset;
-    return true;
-}
-
 UINT VerticesFor(D3DPRIMITIVETYPE type, UINT count) {
     switch (type) {
     case D3DPT_POINTLIST: return count;
@@ -73,7 +30,8 @@ inline float LoadF(const uint8_t *p) {
     return v;
 }
 
-// Texture coordinates through the stage's texture transform, where one is enabled.
+}  // namespace
+
 void ApplyTextureTransforms(const DeviceState &s, RasterVertex *v, size_t count) {
     for (int stage = 0; stage < 8; ++stage) {
         DWORD flags = s.tss[stage][D3DTSS_TEXTURETRANSFORMFLAGS] & 0xFF;
@@ -93,23 +51,100 @@ void ApplyTextureTransforms(const DeviceState &s, RasterVertex *v, size_t count)
     }
 }
 
-}  // namespace
+bool ParseFvf(DWORD fvf, FvfLayout &out) {
+    int offset = 0;
+    switch (fvf & D3DFVF_POSITION_MASK) {
+    case D3DFVF_XYZRHW: out.pretransformed = true; offset = 16; break;
+    case D3DFVF_XYZ: offset = 12; break;
+    case D3DFVF_XYZB1: offset = 16; break;
+    case D3DFVF_XYZB2: offset = 20; break;
+    case D3DFVF_XYZB3: offset = 24; break;
+    case D3DFVF_XYZB4: offset = 28; break;
+    case D3DFVF_XYZB5: offset = 32; break;
+    default: return false;
+    }
+    if (fvf & D3DFVF_NORMAL) {
+        out.normal = offset;
+        offset += 12;
+    }
+    if (fvf & D3DFVF_PSIZE) offset += 4;
+    if (fvf & D3DFVF_DIFFUSE) {
+        out.diffuse = offset;
+        offset += 4;
+    }
+    if (fvf & D3DFVF_SPECULAR) {
+        out.specular = offset;
+        offset += 4;
+    }
+    out.texCount = (int)((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT);
+    if (out.texCount > 8) return false;
+    for (int i = 0; i < out.texCount; ++i) {
+        out.tex[i] = offset;
+        static const int kFloats[4] = {2, 3, 4, 1};
+        offset += 4 * kFloats[(fvf >> (16 + 2 * i)) & 3];
+    }
+    out.size = offset;
+    return true;
+}
 
-HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT count, const uint8_t *data, UINT vertexCount, UINT stride,
-                     const void *indices, D3DFORMAT indexFormat, INT baseVertex) {
+bool AssembleTriangles(D3DPRIMITIVETYPE type, UINT count, const uint32_t *order, std::vector<uint32_t> &list) {
+    list.clear();
+    list.reserve((size_t)count * 3);
+    switch (type) {
+    case D3DPT_TRIANGLELIST:
+        list.assign(order, order + (size_t)count * 3);
+        return true;
+    case D3DPT_TRIANGLESTRIP:
+        for (UINT i = 0; i < count; ++i) {
+            // Odd triangles swap their last two so that every triangle keeps the strip's winding.
+            list.push_back(order[i]);
+            list.push_back(order[i + 1 + (i & 1)]);
+            list.push_back(order[i + 2 - (i & 1)]);
+        }
+        return true;
+    case D3DPT_TRIANGLEFAN:
+        for (UINT i = 0; i < count; ++i) {
+            list.push_back(order[i + 1]);
+            list.push_back(order[i + 2]);
+            list.push_back(order[0]);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT count, const uint8_t *data, UINT first, UINT vertexCount,
+                     UINT stride, const void *indices, D3DFORMAT indexFormat, INT baseVertex) {
     if (!inScene) return D3DERR_INVALIDCALL;
     if (count == 0 || loss != LossState::Operational) return D3D_OK;
     // Programmable drawing is not emulated: with a shader set nothing is drawn.
     if (state.vs || state.ps) return D3D_OK;
     FvfLayout layout;
     if (!state.fvf || !ParseFvf(state.fvf, layout) || stride < (UINT)layout.size) return D3DERR_INVALIDCALL;
-    // Fixed-function transform and lighting is not emulated; only screen-space geometry draws.
-    if (!layout.pretransformed) return D3D_OK;
+
+    // Vertex numbers relative to the named range; one outside it is an invalid call.
+    UINT n = VerticesFor(type, count);
+    std::vector<uint32_t> &order = scratchOrder;
+    order.resize(n);
+    for (UINT i = 0; i < n; ++i) {
+        int64_t index = indices ? (indexFormat == D3DFMT_INDEX16 ? static_cast<const uint16_t *>(indices)[i]
+                                                                 : static_cast<const uint32_t *>(indices)[i])
+                                : (int64_t)i + first;
+        index += baseVertex;
+        if (index < (int64_t)first || index >= (int64_t)first + vertexCount) return D3DERR_INVALIDCALL;
+        order[i] = (uint32_t)(index - first);
+    }
+    const uint8_t *range = data + (size_t)first * stride;
+    if (!layout.pretransformed) {
+        TransformAndRaster(*this, type, count, layout, range, vertexCount, stride, order.data());
+        return D3D_OK;
+    }
 
     std::vector<RasterVertex> &vertices = scratchVertices;
     vertices.resize(vertexCount);
     for (UINT i = 0; i < vertexCount; ++i) {
-        const uint8_t *p = data + (size_t)i * stride;
+        const uint8_t *p = range + (size_t)i * stride;
         RasterVertex &v = vertices[i];
         v.x = LoadF(p);
         v.y = LoadF(p + 4);
@@ -126,20 +161,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT count, const uint8_t *data, UIN
     }
     ApplyTextureTransforms(state, vertices.data(), vertices.size());
 
-    UINT n = VerticesFor(type, count);
-    std::vector<uint32_t> &order = scratchOrder;
-    order.resize(n);
-    for (UINT i = 0; i < n; ++i) {
-        int64_t index = indices ? (indexFormat == D3DFMT_INDEX16 ? static_cast<const uint16_t *>(indices)[i]
-                                                                 : static_cast<const uint32_t *>(indices)[i])
-                                : i;
-        index += baseVertex;
-        if (index < 0 || index >= (int64_t)vertexCount) return D3DERR_INVALIDCALL;
-        order[i] = (uint32_t)index;
-    }
-
     std::vector<uint32_t> &list = scratchList;
-    list.clear();
     switch (type) {
     case D3DPT_POINTLIST: {
         std::vector<RasterVertex> points;
@@ -151,44 +173,26 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT count, const uint8_t *data, UIN
         RasterLines(*this, vertices.data(), order.data(), count);
         return D3D_OK;
     case D3DPT_LINESTRIP:
+        list.clear();
         for (UINT i = 0; i < count; ++i) {
             list.push_back(order[i]);
             list.push_back(order[i + 1]);
         }
         RasterLines(*this, vertices.data(), list.data(), count);
         return D3D_OK;
-    case D3DPT_TRIANGLELIST:
-        RasterTriangles(*this, vertices.data(), order.data(), count, true);
-        return D3D_OK;
-    case D3DPT_TRIANGLESTRIP:
-        list.reserve((size_t)count * 3);
-        for (UINT i = 0; i < count; ++i) {
-            // Odd triangles swap their last two so that every triangle keeps the strip's winding.
-            list.push_back(order[i]);
-            list.push_back(order[i + 1 + (i & 1)]);
-            list.push_back(order[i + 2 - (i & 1)]);
-        }
-        break;
-    case D3DPT_TRIANGLEFAN:
-        list.reserve((size_t)count * 3);
-        for (UINT i = 0; i < count; ++i) {
-            list.push_back(order[i + 1]);
-            list.push_back(order[i + 2]);
-            list.push_back(order[0]);
-        }
-        break;
     default:
-        return D3DERR_INVALIDCALL;
+        if (!AssembleTriangles(type, count, order.data(), list)) return D3DERR_INVALIDCALL;
+        RasterTriangles(*this, vertices.data(), list.data(), count, true);
+        return D3D_OK;
     }
-    RasterTriangles(*this, vertices.data(), list.data(), count, true);
-    return D3D_OK;
 }
 
 HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, const void *vertices, UINT stride) {
     Record("DrawPrimitiveUP", type, count, (const void *)vertices, stride);
     if (!vertices || (count && VerticesFor(type, count) == 0)) return D3DERR_INVALIDCALL;
     Rebind(state.stream, (VertexBuffer *)nullptr);
-    return Draw(type, count, static_cast<const uint8_t *>(vertices), VerticesFor(type, count), stride, nullptr, 0, 0);
+    return Draw(type, count, static_cast<const uint8_t *>(vertices), 0, VerticesFor(type, count), stride, nullptr, 0,
+                0);
 }
 
 HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount, UINT count,
@@ -200,7 +204,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UIN
         return D3DERR_INVALIDCALL;
     Rebind(state.stream, (VertexBuffer *)nullptr);
     Rebind(state.indices, (IndexBuffer *)nullptr);
-    return Draw(type, count, static_cast<const uint8_t *>(vertices), minIndex + vertexCount, stride, indices,
+    return Draw(type, count, static_cast<const uint8_t *>(vertices), minIndex, vertexCount, stride, indices,
                 indexFormat, 0);
 }
 
@@ -211,8 +215,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT start, UINT count) {
     if (!vb || !state.streamStride || (count && n == 0)) return D3DERR_INVALIDCALL;
     uint64_t end = state.streamOffset + ((uint64_t)start + n) * state.streamStride;
     if (end > vb->data.size()) return D3DERR_INVALIDCALL;
-    const uint8_t *data = vb->data.data() + state.streamOffset + (size_t)start * state.streamStride;
-    return Draw(type, count, data, n, state.streamStride, nullptr, 0, 0);
+    return Draw(type, count, vb->data.data() + state.streamOffset, start, n, state.streamStride, nullptr, 0, 0);
 }
 
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertexCount,
@@ -225,8 +228,11 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT
     size_t indexBytes = ib->format == D3DFMT_INDEX16 ? 2 : 4;
     if (((uint64_t)startIndex + n) * indexBytes > ib->data.size()) return D3DERR_INVALIDCALL;
     if (state.streamOffset > vb->data.size()) return D3DERR_INVALIDCALL;
-    UINT available = (UINT)((vb->data.size() - state.streamOffset) / state.streamStride);
-    return Draw(type, count, vb->data.data() + state.streamOffset, available, state.streamStride,
+    // The named range [base + min, base + min + count) must lie in the stream.
+    const int64_t first = (int64_t)baseVertex + minIndex;
+    const uint64_t available = (vb->data.size() - state.streamOffset) / state.streamStride;
+    if (first < 0 || (uint64_t)first + vertexCount > available) return D3DERR_INVALIDCALL;
+    return Draw(type, count, vb->data.data() + state.streamOffset, (UINT)first, vertexCount, state.streamStride,
                 ib->data.data() + startIndex * indexBytes, ib->format, baseVertex);
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/d3d9/d3d9.h"
 #include "platform/d3d9/present.h"
+#include "platform/testing/d3d9.h"
 
 #include <cstdint>
 #include <cstring>
@@ -206,7 +207,11 @@ public:
     ULONG Release() override { return TrackedRelease(); }
     HRESULT GetDevice(IDirect3DDevice9 **out) override;
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
-    HRESULT Lock(UINT offset, UINT size, void **out, DWORD) override { return LockBytes(offset, size, out); }
+    // Discarding is for dynamic buffers only.
+    HRESULT Lock(UINT offset, UINT size, void **out, DWORD flags) override {
+        if ((flags & D3DLOCK_DISCARD) && !(usage & D3DUSAGE_DYNAMIC)) return D3DERR_INVALIDCALL;
+        return LockBytes(offset, size, out);
+    }
     HRESULT Unlock() override { return UnlockBytes(); }
     HRESULT GetDesc(D3DVERTEXBUFFER_DESC *desc) override;
 
@@ -304,6 +309,21 @@ public:
 };
 
 // ---- the device -------------------------------------------------------------------
+
+// Where a flexible vertex format puts each attribute (-1: absent).
+struct FvfLayout {
+    bool pretransformed = false;
+    int position = 0;
+    int normal = -1;
+    int diffuse = -1;
+    int specular = -1;
+    int texCount = 0;
+    int tex[8] = {};
+    int size = 0;
+};
+bool ParseFvf(DWORD fvf, FvfLayout &out);
+// Triangles (three vertex numbers each) of a list, strip or fan; false for other types.
+bool AssembleTriangles(D3DPRIMITIVETYPE type, UINT count, const uint32_t *order, std::vector<uint32_t> &list);
 
 // Fixed-function vertex after fetch, in screen space.
 struct RasterVertex {
@@ -458,9 +478,10 @@ public:
     }
     static Tracked *OwnerOf(Surface *s) { return s->Owner(); }
     static Tracked *OwnerOf(Tracked *t) { return t; }
-    // Draws through the rasteriser; vertices in the current FVF.
-    HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t *vertices, UINT vertexCount,
-                 UINT stride, const void *indices, D3DFORMAT indexFormat, INT baseVertex);
+    // Draws through the rasteriser; vertices in the current FVF from vertex 0 at `vertices`, of
+    // which only [first, first + vertexCount) may be named (and are read).
+    HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t *vertices, UINT first,
+                 UINT vertexCount, UINT stride, const void *indices, D3DFORMAT indexFormat, INT baseVertex);
 
     ULONG refs = 1;
     Direct3D9 *d3d;
@@ -479,6 +500,19 @@ public:
     std::vector<RasterVertex> scratchVertices;
     std::vector<uint32_t> scratchOrder, scratchList;
 };
+
+// Untransformed vertices: the range's vertices transformed, lit and fogged, the primitives
+// assembled from `order` (indices into the range), clipped against the near and far planes and
+// rasterised.
+void TransformAndRaster(Device &device, D3DPRIMITIVETYPE type, UINT count, const FvfLayout &layout,
+                        const uint8_t *vertices, UINT vertexCount, UINT stride, const uint32_t *order);
+
+// The test face's copy of the last draw's processed vertices.
+using ProcessedVertex = D3D9TestProcessedVertex;
+void NoteProcessedVertices(const std::vector<ProcessedVertex> &vertices);
+
+// Texture coordinates through each stage's texture transform, where one is enabled.
+void ApplyTextureTransforms(const DeviceState &s, RasterVertex *v, size_t count);
 
 // Draws triangles (three vertices each) with the device's current state.
 void RasterTriangles(Device &device, const RasterVertex *vertices, const uint32_t *indices, size_t triangles,

@@ -74,6 +74,7 @@ struct TestState {
     int rasterPaths = kRasterAvx2;
     int presents = 0;
     D3D9TestFrame last;
+    std::vector<D3D9TestProcessedVertex> processed;
     int live = 0;
 };
 
@@ -158,6 +159,8 @@ D3D9PresentHook hook = nullptr;
 }
 
 D3D9PresentHook PresentHook() { return hook; }
+
+void NoteProcessedVertices(const std::vector<ProcessedVertex> &vertices) { State().processed = vertices; }
 
 void NotePresented(const D3D9PresentedFrame &frame) {
     TestState &s = State();
@@ -246,6 +249,8 @@ float D3D9TestReadDepth(IDirect3DSurface9 *surface, int x, int y) {
 }
 
 int D3D9TestLiveObjects() { return State().live; }
+
+std::vector<D3D9TestProcessedVertex> D3D9TestLastProcessedVertices() { return State().processed; }
 
 std::vector<float> D3D9TestShaderConstantsF(IDirect3DDevice9 *device, bool pixel, UINT start, UINT count) {
     if (!device) return {};

@@ -89,3 +89,14 @@ std::vector<float> D3D9TestShaderConstantsF(IDirect3DDevice9 *device, bool pixel
 std::vector<BOOL> D3D9TestShaderConstantsB(IDirect3DDevice9 *device, bool pixel, UINT start, UINT count);
 // Objects of the stand-in alive now (devices, surfaces, textures, buffers, ...).
 int D3D9TestLiveObjects();
+
+// ---- fixed-function vertex processing -----------------------------------------------
+// The vertices of the last draw of untransformed vertices, one per vertex of the range it
+// named, after transform, lighting and fog (before clipping).
+struct D3D9TestProcessedVertex {
+    float clip[4];    // x, y, z, w after world x view x projection
+    float screen[4];  // x, y, z, rhw after the divide and the viewport (zero where w <= 0)
+    uint32_t diffuse, specular;  // ARGB; the specular alpha carries vertex fog
+    float tex[8][2];
+};
+std::vector<D3D9TestProcessedVertex> D3D9TestLastProcessedVertices();
