@@ -26,6 +26,7 @@
 LIBSTATE g_library;
 SOUNDLINK g_soundLink;
 MOVIELINK g_movieLink;
+MODELLINK g_modelLink;
 
 namespace {
 
@@ -138,7 +139,7 @@ int EndLibrarySystems() {
     MarkWindowEnding();
 
     EndScreenLog();
-    // models: DeleteAllModels.
+    if (g_modelLink.end) g_modelLink.end();
     ShutdownGraphics();
     if (g_library.inputStarted) {
         g_library.inputStarted = 0;

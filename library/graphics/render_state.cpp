@@ -232,6 +232,15 @@ void SendFixedFunction(IDirect3DDevice9 *d) {
     C.fvf = 0;
 }
 
+int SetVertexFormat(DWORD fvf) {
+    IDirect3DDevice9 *d = GetRenderDevice();
+    if (!d) return -1;
+    if (C.fvf == fvf && !C.forceAll) return 0;
+    if (FAILED(d->SetFVF(fvf))) return -1;
+    C.fvf = fvf;
+    return 0;
+}
+
 void ClearRenderStateShaderWords() {
     C.vertexShader = nullptr;
     C.pixelShader = nullptr;

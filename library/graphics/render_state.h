@@ -209,3 +209,5 @@ int RestoreBasicDrawStates();
 void ClearRenderStateShaderWords();
 // Sends the fixed-function pipeline (no shaders, no declaration) and notes it in the cache.
 void SendFixedFunction(IDirect3DDevice9 *d);
+// The flexible vertex format of the next draws, sent when it differs from the cached one.
+int SetVertexFormat(DWORD fvf);

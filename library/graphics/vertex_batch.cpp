@@ -23,13 +23,6 @@ uint8_t *BufferOf(int kind) {
     }
 }
 
-int SendFvf(IDirect3DDevice9 *d, DWORD fvf) {
-    if (g_renderState.fvf == fvf && !g_renderState.forceAll) return 0;
-    if (FAILED(d->SetFVF(fvf))) return -1;
-    g_renderState.fvf = fvf;
-    return 0;
-}
-
 }  // namespace
 
 UINT PrimitiveCountOf(DWORD type, int n) {
@@ -52,7 +45,7 @@ int FlushVertexBatch() {
         EnterDeviceScene();
         UINT primitives = PrimitiveCountOf(B.primitiveType, B.count);
         if (!g_renderState.skipDrawing && primitives > 0) {
-            SendFvf(d, kVertexKindFvf[B.kind]);
+            SetVertexFormat(kVertexKindFvf[B.kind]);
             d->DrawPrimitiveUP(B.primitiveType, primitives, BufferOf(B.kind), kVertexKindSize[B.kind]);
         }
     }
@@ -124,7 +117,7 @@ int DrawVertexGrid(int columns, int rows, const VERTEX2DTEX *vertices) {
     if (!d) return -1;
     FlushVertexBatch();
     EnterDeviceScene();
-    SendFvf(d, kVertexKindFvf[VERTEXKIND_TEX1]);
+    SetVertexFormat(kVertexKindFvf[VERTEXKIND_TEX1]);
     constexpr size_t kChunk = 1000;
     std::vector<uint16_t> indices;
     indices.reserve(kChunk + 2 * (size_t)columns + 2);
