@@ -128,8 +128,10 @@ int IsBoxOutsideView(const VEC3 corners[8]) {
         if (x > 1.0f) code |= 1;
         if (y < -1.0f) code |= 8;
         if (y > 1.0f) code |= 4;
-        if (z < 0.0f) code |= 32;
-        if (z > 1.0f) code |= 16;
+        // Behind the eye is the near side, whatever the divided depth says (it can exceed 1
+        // there, which would put the corner beyond the far plane).
+        if (w < 0.0f || z < 0.0f) code |= 32;
+        else if (z > 1.0f) code |= 16;
         if (code == 0) return 0;
         common &= code;
     }
