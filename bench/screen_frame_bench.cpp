@@ -3,6 +3,7 @@
 // frame shown. Reported as frames per second and as a multiple of the time one memcpy of the
 // 640 x 480 frame takes.
 #include "bench/memcpy_yardstick.h"
+#include "bench/standin_graphics.h"
 #include "library/base/library.h"
 #include "library/base/window.h"
 #include "library/graphics/device.h"
@@ -58,17 +59,7 @@ void BM_GameFrameRoad(benchmark::State &state) {
     const std::string spritePath = (dir / "sprite.bmp").string();
     WriteSprite(spritePath.c_str());
 
-    PlatformTestResetWindowManager();
-    PlatformTestSetDesktop(1280, 1024, 32);
-    D3D9TestReset();
-    D3D9TestSetPacing(false);
-    D3D9TestSetDesktop(1280, 1024, D3DFMT_X8R8G8B8, 60);
-    g_window = WINDOWSTATE{};
-    g_window.settings.windowMode = 1;
-    g_window.active = 1;
-    g_library.initialised = 1;
-    g_screenSetup = SCREENSETUP{};
-    if (StartGraphics() != 0 || SetDrawTarget(BACK_PAGE) != 0) {
+    if (!StartStandInGraphics()) {
         state.SkipWithError("graphics did not start");
         return;
     }
@@ -100,9 +91,7 @@ void BM_GameFrameRoad(benchmark::State &state) {
         benchmark::Counter((double)state.iterations() * memcpySeconds, benchmark::Counter::kIsRate |
                                                                            benchmark::Counter::kInvert);
 
-    ShutdownGraphics();
-    g_library.initialised = 0;
-    PlatformTestResetWindowManager();
+    EndStandInGraphics();
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
 }

@@ -259,14 +259,19 @@ struct MV1MATERIAL {
     int32_t blendMode, blendParam;
 };
 
-struct MV1TEXTURE {
-    const char *name;
+// The image files a texture entry keeps (a restore composes the texture from them again).
+struct MV1TEXTUREFILES {
     char *alphaPath;
-    void *alphaImage;
+    void *alphaImage;       // the whole alpha image file, or null
     int32_t alphaImageSize;
     char *colourPath;
-    void *colourImage;
+    void *colourImage;      // the whole colour image file (the fall-back image for a missing one)
     int32_t colourImageSize;
+};
+
+struct MV1TEXTURE {
+    const char *name;
+    MV1TEXTUREFILES files;
     int32_t width, height;
     int32_t usesAlpha;
     int32_t bump;
@@ -412,12 +417,7 @@ struct MV1LISTSTATE {
 
 struct MV1TEXTURESTATE {
     const MV1TEXTURE *base;
-    char *alphaPath;
-    void *alphaImage;
-    int32_t alphaImageSize;
-    char *colourPath;
-    void *colourImage;
-    int32_t colourImageSize;
+    MV1TEXTUREFILES files;  // the paths copied from the base entry; the images the model's own
     int32_t bump;
     float bumpHeight;
     int32_t ownTexture, ownGraph;

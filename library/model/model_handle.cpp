@@ -29,6 +29,16 @@ void FreeSlot(MODELTABLE *t, int slot) {
     --t->used;
 }
 
+// The slot of a handle that names a record; a merely reserved slot is freed on the way.
+enum : int { kBadHandle = -1, kReservedFreed = -2 };
+int RecordSlot(MODELTABLE *t, int handle, int typeBit) {
+    const int slot = ModelTableSlot(t, handle, typeBit);
+    if (slot < 0) return kBadHandle;
+    if (t->entries[slot] != MODEL_SLOT_RESERVED) return slot;
+    FreeSlot(t, slot);
+    return kReservedFreed;
+}
+
 // Places regions one after the other in one block, each on an alignment boundary.
 struct BLOCKLAYOUT {
     size_t size = 0;
@@ -208,8 +218,8 @@ int CreateModelFromBase(int modelHandle, int baseHandle) {
         const MV1TEXTURE &t = base->textures[i];
         MV1TEXTURESTATE &s = model->textures[i];
         s.base = &t;
-        s.alphaPath = t.alphaPath;
-        s.colourPath = t.colourPath;
+        s.files.alphaPath = t.files.alphaPath;
+        s.files.colourPath = t.files.colourPath;
         s.bump = t.bump;
         s.bumpHeight = t.bumpHeight;
         s.ownTexture = 0;
@@ -321,12 +331,8 @@ int CreateModelFromBase(int modelHandle, int baseHandle) {
 
 int DeleteModel(int modelHandle) {
     MODELTABLE &models = g_modelSystem.models;
-    const int slot = ModelTableSlot(&models, modelHandle, MODEL_HANDLE_BIT);
-    if (slot < 0) return -1;
-    if (models.entries[slot] == MODEL_SLOT_RESERVED) {
-        FreeSlot(&models, slot);
-        return 0;
-    }
+    const int slot = RecordSlot(&models, modelHandle, MODEL_HANDLE_BIT);
+    if (slot < 0) return slot == kReservedFreed ? 0 : -1;
     MV1INSTANCE *model = reinterpret_cast<MV1INSTANCE *>(models.entries[slot]);
     for (int i = 0; i < model->animationCapacity; ++i) DetachModelAnimation(model, i);
     ReleaseModelDeviceResources(modelHandle);
@@ -335,9 +341,9 @@ int DeleteModel(int modelHandle) {
     for (int i = 0; i < model->base->textureCount; ++i) {
         MV1TEXTURESTATE &t = model->textures[i];
         if (!t.ownTexture) continue;
-        FreeMemBlock(t.colourImage);
-        FreeMemBlock(t.alphaImage);
-        t.colourImage = t.alphaImage = nullptr;
+        FreeMemBlock(t.files.colourImage);
+        FreeMemBlock(t.files.alphaImage);
+        t.files.colourImage = t.files.alphaImage = nullptr;
         DestroyGraph(t.ownGraph);
         t.ownGraph = -1;
         t.ownTexture = 0;
@@ -356,21 +362,17 @@ int DeleteModel(int modelHandle) {
 
 int ReleaseModelBase(int baseHandle) {
     MODELTABLE &bases = g_modelSystem.bases;
-    const int slot = ModelTableSlot(&bases, baseHandle, MODELBASE_HANDLE_BIT);
-    if (slot < 0) return -1;
-    if (bases.entries[slot] == MODEL_SLOT_RESERVED) {
-        FreeSlot(&bases, slot);
-        return 0;
-    }
+    const int slot = RecordSlot(&bases, baseHandle, MODELBASE_HANDLE_BIT);
+    if (slot < 0) return slot == kReservedFreed ? 0 : -1;
     MV1BASE *base = reinterpret_cast<MV1BASE *>(bases.entries[slot]);
     if (--base->refCount > 0) return 0;
     ReleaseModelBaseDeviceResources(baseHandle);
     for (int i = 0; i < base->textureCount; ++i) {
         MV1TEXTURE &t = base->textures[i];
-        FreeMemBlock(t.colourImage);
-        FreeMemBlock(t.alphaImage);
-        FreeMemBlock(t.colourPath);
-        FreeMemBlock(t.alphaPath);
+        FreeMemBlock(t.files.colourImage);
+        FreeMemBlock(t.files.alphaImage);
+        FreeMemBlock(t.files.colourPath);
+        FreeMemBlock(t.files.alphaPath);
         // The graph goes with its texture entry; nothing else names it.
         if (t.graph > 0) DestroyGraph(t.graph);
         t = MV1TEXTURE{};

@@ -143,33 +143,41 @@ void SkinTriangleList(const MV1TRIANGLELIST *list, const uint8_t *source, MAT34 
                       int stride) {
     const int bytes = ListVertexBytes(list);
     if (list->kind == MV1_KIND_FOUR) {
-        // The common case, kept tight: four weights, their slots, position and normal.
-        const MAT34 *palette[MODEL_PALETTE_BONES];
-        static const MAT34 kZero{};
+        // The common case, kept tight: the palette's rows as four-float vectors, four weights
+        // blended without a branch (an unused weight is 0 with slot 0), position and normal.
+        typedef float F4 __attribute__((vector_size(16)));
+        struct ROWS {
+            F4 r[3];
+        };
+        ROWS palette[MODEL_PALETTE_BONES];
         for (int i = 0; i < MODEL_PALETTE_BONES; ++i) {
             const MAT34 *s = PaletteMatrix(list, skin, i);
-            palette[i] = s ? s : &kZero;
+            for (int r = 0; r < 3; ++r)
+                palette[i].r[r] = s ? F4{s->m[4 * r], s->m[4 * r + 1], s->m[4 * r + 2], s->m[4 * r + 3]} : F4{};
         }
         for (int i = 0; i < list->vertexCount; ++i) {
             const uint8_t *v = source + (size_t)i * bytes;
-            float w[4];
+            float w[4], f[8];
             std::memcpy(w, v, 16);
-            float m[12];
-            const MAT34 *s0 = palette[v[44] < MODEL_PALETTE_BONES ? v[44] : 0];
-            for (int k = 0; k < 12; ++k) m[k] = s0->m[k] * w[0];
-            for (int j = 1; j < 4; ++j) {
-                if (w[j] == 0.0f) continue;
-                const uint8_t slot = v[44 + j];
-                AddScaled(m, palette[slot < MODEL_PALETTE_BONES ? slot : 0], w[j]);
-            }
-            float f[7];
             std::memcpy(f, v + 16, 12);
-            std::memcpy(f + 3, v + 32, 12);
-            VEC3 p, n;
-            Apply(m, f[0], f[1], f[2], f[3], f[4], f[5], &p, &n);
-            uint8_t *o = out + (size_t)i * stride;
-            std::memcpy(o, &p, 12);
-            std::memcpy(o + 12, &n, 12);
+            std::memcpy(f + 4, v + 32, 12);
+            F4 m[3] = {};
+            for (int j = 0; j < 4; ++j) {
+                const uint8_t slot = v[44 + j];
+                const ROWS &b = palette[slot < MODEL_PALETTE_BONES ? slot : 0];
+                const F4 wj = F4{w[j], w[j], w[j], w[j]};
+                m[0] += b.r[0] * wj;
+                m[1] += b.r[1] * wj;
+                m[2] += b.r[2] * wj;
+            }
+            const F4 position{f[0], f[1], f[2], 1.0f}, normal{f[4], f[5], f[6], 0.0f};
+            float o[6];
+            for (int r = 0; r < 3; ++r) {
+                const F4 a = m[r] * position, c = m[r] * normal;
+                o[r] = (a[0] + a[1]) + (a[2] + a[3]);
+                o[3 + r] = (c[0] + c[1]) + (c[2] + c[3]);
+            }
+            std::memcpy(out + (size_t)i * stride, o, 24);
         }
         return;
     }

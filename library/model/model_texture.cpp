@@ -98,13 +98,14 @@ int LoadOrFallback(const char *name, void **image, int *size, const char *messag
     return 0;
 }
 
-void ReloadTexture(int graph, const void *colour, int colourSize, const void *alpha, int alphaSize, int bump,
-                   float bumpHeight) {
+void ReloadTexture(int graph, const MV1TEXTUREFILES &f, int bump, float bumpHeight) {
     BASEIMAGE c{}, a{};
-    if (ComposeModelTextureImages(&c, &a, colour, colourSize, alpha, alphaSize, bump, bumpHeight) != 0) return;
-    ReloadGraphFromBaseImage(&c, alpha ? &a : nullptr, graph, 1, 0, 1);
+    if (ComposeModelTextureImages(&c, &a, f.colourImage, f.colourImageSize, f.alphaImage, f.alphaImageSize, bump,
+                                  bumpHeight) != 0)
+        return;
+    ReloadGraphFromBaseImage(&c, f.alphaImage ? &a : nullptr, graph, 1, 0, 1);
     FreeBaseImage(&c);
-    if (alpha) FreeBaseImage(&a);
+    if (f.alphaImage) FreeBaseImage(&a);
 }
 
 }  // namespace
@@ -262,8 +263,7 @@ int RebuildAllModelTextures() {
         const MV1BASE *base = reinterpret_cast<const MV1BASE *>(S.bases.entries[i]);
         for (int t = 0; t < base->textureCount; ++t) {
             const MV1TEXTURE &e = base->textures[t];
-            ReloadTexture(e.graph, e.colourImage, e.colourImageSize, e.alphaImage, e.alphaImageSize, e.bump,
-                          e.bumpHeight);
+            ReloadTexture(e.graph, e.files, e.bump, e.bumpHeight);
         }
     }
     for (int i = 0; i < S.models.capacity; ++i) {
@@ -272,8 +272,7 @@ int RebuildAllModelTextures() {
         for (int t = 0; t < model->base->textureCount; ++t) {
             const MV1TEXTURESTATE &e = model->textures[t];
             if (!e.ownTexture) continue;
-            ReloadTexture(e.ownGraph, e.colourImage, e.colourImageSize, e.alphaImage, e.alphaImageSize, e.bump,
-                          e.bumpHeight);
+            ReloadTexture(e.ownGraph, e.files, e.bump, e.bumpHeight);
         }
     }
     return 0;

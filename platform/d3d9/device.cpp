@@ -12,12 +12,6 @@ inline DWORD FloatBits(float f) {
     return d;
 }
 
-D3DMATRIX Identity() {
-    D3DMATRIX m{};
-    m._11 = m._22 = m._33 = m._44 = 1.0f;
-    return m;
-}
-
 // A bound object handed out with a reference of its own (none when nothing is bound).
 template <class T, class Interface>
 HRESULT GiveBound(T *bound, Interface **out) {
@@ -430,7 +424,7 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX *matrix
 HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX *matrix) {
     if (!matrix) return D3DERR_INVALIDCALL;
     auto it = state.transforms.find(type);
-    *matrix = it == state.transforms.end() ? Identity() : it->second;
+    *matrix = it == state.transforms.end() ? IdentityMatrix() : it->second;
     return D3D_OK;
 }
 

@@ -18,18 +18,6 @@ UINT VerticesFor(D3DPRIMITIVETYPE type, UINT count) {
     }
 }
 
-inline uint32_t Load32(const uint8_t *p) {
-    uint32_t v;
-    memcpy(&v, p, 4);
-    return v;
-}
-
-inline float LoadF(const uint8_t *p) {
-    float v;
-    memcpy(&v, p, 4);
-    return v;
-}
-
 }  // namespace
 
 void ApplyTextureTransforms(const DeviceState &s, RasterVertex *v, size_t count) {
@@ -150,8 +138,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT count, const uint8_t *data, UIN
         v.y = LoadF(p + 4);
         v.z = LoadF(p + 8);
         v.rhw = LoadF(p + 12);
-        v.diffuse = layout.diffuse >= 0 ? Load32(p + layout.diffuse) : 0xFFFFFFFFu;
-        v.specular = layout.specular >= 0 ? Load32(p + layout.specular) : 0u;
+        v.diffuse = layout.diffuse >= 0 ? LoadWord(p + layout.diffuse) : 0xFFFFFFFFu;
+        v.specular = layout.specular >= 0 ? LoadWord(p + layout.specular) : 0u;
         int t = 0;
         for (; t < layout.texCount; ++t) {
             v.tex[t][0] = LoadF(p + layout.tex[t]);

@@ -15,6 +15,31 @@
 
 namespace d3d9 {
 
+// ---- small shared helpers -----------------------------------------------------------
+
+// A float or a 32-bit word from unaligned vertex bytes.
+inline float LoadF(const uint8_t *p) {
+    float v;
+    memcpy(&v, p, 4);
+    return v;
+}
+inline uint32_t LoadWord(const uint8_t *p) {
+    uint32_t v;
+    memcpy(&v, p, 4);
+    return v;
+}
+// A render state's float, from its bits.
+inline float FloatOf(DWORD d) {
+    float f;
+    memcpy(&f, &d, 4);
+    return f;
+}
+inline D3DMATRIX IdentityMatrix() {
+    D3DMATRIX m{};
+    m._11 = m._22 = m._33 = m._44 = 1.0f;
+    return m;
+}
+
 // ---- formats --------------------------------------------------------------------
 
 struct FormatInfo {
@@ -507,9 +532,9 @@ public:
 void TransformAndRaster(Device &device, D3DPRIMITIVETYPE type, UINT count, const FvfLayout &layout,
                         const uint8_t *vertices, UINT vertexCount, UINT stride, const uint32_t *order);
 
-// The test face's copy of the last draw's processed vertices.
+// The last draw's processed vertices, kept where the test face reads them.
 using ProcessedVertex = D3D9TestProcessedVertex;
-void NoteProcessedVertices(const std::vector<ProcessedVertex> &vertices);
+std::vector<ProcessedVertex> &ProcessedVertexStore();
 
 // Texture coordinates through each stage's texture transform, where one is enabled.
 void ApplyTextureTransforms(const DeviceState &s, RasterVertex *v, size_t count);

@@ -21,12 +21,6 @@ inline int Div255(int x) { return (x + 127) / 255; }
 inline int Mul(int a, int b) { return Div255(a * b); }
 inline int Clamp255(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
 
-inline float FloatOf(DWORD d) {
-    float f;
-    memcpy(&f, &d, 4);
-    return f;
-}
-
 inline bool Compare(DWORD func, int a, int b) {
     switch (func) {
     case D3DCMP_NEVER: return false;
@@ -140,6 +134,7 @@ struct Pipeline {
     float fogStart, fogEnd, fogDensity;
     uint32_t fogColour;
     bool specularAdd;
+    bool specularRead;  // the specular colour reaches the pixel (added, fogged or a stage argument)
     bool gouraud;
     bool targetAlpha;
     bool fastTarget;  // A8R8G8B8 or X8R8G8B8
@@ -221,6 +216,13 @@ bool BuildPipeline(Device &device, Pipeline &p) {
     p.fogDensity = FloatOf(rs[D3DRS_FOGDENSITY]);
     p.fogColour = rs[D3DRS_FOGCOLOR];
     p.specularAdd = rs[D3DRS_SPECULARENABLE] != 0;
+    p.specularRead = p.specularAdd || (p.fog && p.fogTable == D3DFOG_NONE);
+    auto readsSpecular = [](DWORD arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_SPECULAR; };
+    for (int i = 0; i < p.stageCount; ++i) {
+        const StageSetup &st = p.stages[i];
+        for (DWORD arg : {st.colourArg1, st.colourArg2, st.colourArg0, st.alphaArg1, st.alphaArg2, st.alphaArg0})
+            if (readsSpecular(arg)) p.specularRead = true;
+    }
     p.gouraud = rs[D3DRS_SHADEMODE] != D3DSHADE_FLAT;
     FormatInfo info;
     GetFormatInfo(p.target->format, &info);
@@ -276,8 +278,9 @@ void ChooseLevels(const Pipeline &p, Triangle &t, const RasterVertex *v[3]) {
         int last = (int)tex->levels.size() - 1;
         int first = st.maxMip;
         auto linearFilter = [](DWORD f) { return f == D3DTEXF_LINEAR || f == D3DTEXF_ANISOTROPIC; };
-        if (first == last && linearFilter(st.min) == linearFilter(st.mag)) {
-            // One level within reach and one filter either way: the level of detail decides nothing.
+        if ((first == last || st.mip == D3DTEXF_NONE) && linearFilter(st.min) == linearFilter(st.mag)) {
+            // One level within reach (or no mip filter) and one filter either way: the level of
+            // detail decides nothing.
             lv.linear = linearFilter(st.mag);
             lv.mipWeight = 0;
             lv.texels[0] = lv.texels[1] = tex->Texels(first);
@@ -357,13 +360,17 @@ bool SetupTriangle(const Pipeline &p, const RasterVertex *in[3], Triangle &t) {
     double x1 = X[1] / 256.0 - x0, y1 = Y[1] / 256.0 - y0;
     double x2 = X[2] / 256.0 - x0, y2 = Y[2] / 256.0 - y0;
     double det = x1 * y2 - x2 * y1;
+    const double invDet = 1.0 / det;
     t.perspective = !(v[0]->rhw == v[1]->rhw && v[1]->rhw == v[2]->rhw);
     std::fill(t.used, t.used + kSlots, false);
     t.used[kZ] = p.zTest || p.zWrite || p.fogTable != D3DFOG_NONE;
     t.used[kRhw] = t.perspective;
     bool gouraud = p.gouraud && !(v[0]->diffuse == v[1]->diffuse && v[1]->diffuse == v[2]->diffuse &&
                                   v[0]->specular == v[1]->specular && v[1]->specular == v[2]->specular);
-    for (int k = 0; k < 4; ++k) t.used[kDiffuse + k] = t.used[kSpecular + k] = gouraud;
+    for (int k = 0; k < 4; ++k) {
+        t.used[kDiffuse + k] = gouraud;
+        t.used[kSpecular + k] = gouraud && p.specularRead;
+    }
     for (int i = 0; i < p.stageCount; ++i) {
         if (!p.stages[i].sampled) continue;
         t.used[kTex + 2 * p.stages[i].set] = t.used[kTex + 2 * p.stages[i].set + 1] = true;
@@ -372,25 +379,26 @@ bool SetupTriangle(const Pipeline &p, const RasterVertex *in[3], Triangle &t) {
     t.flatDiffuse = Unpack(in[0]->diffuse);
     t.flatSpecular = Unpack(in[0]->specular);
     t.usedCount = 0;
+    // Each corner's attribute values (times its rhw in perspective), then a plane per used slot.
+    double a[3][kSlots];
+    for (int i = 0; i < 3; ++i) {
+        const RasterVertex &r = *v[i];
+        const double m = t.perspective ? (double)r.rhw : 1.0;
+        a[i][kZ] = r.z;
+        a[i][kRhw] = r.rhw;
+        for (int k = 0; k < 4; ++k) {
+            a[i][kDiffuse + k] = (double)((r.diffuse >> (8 * k)) & 255) * m;
+            a[i][kSpecular + k] = (double)((r.specular >> (8 * k)) & 255) * m;
+        }
+        for (int slot = kTex; slot < kSlots; ++slot) a[i][slot] = (double)r.tex[(slot - kTex) / 2][(slot - kTex) & 1] * m;
+    }
     for (int slot = 0; slot < kSlots; ++slot) {
         if (!t.used[slot]) continue;
-        double a[3];
-        for (int i = 0; i < 3; ++i) {
-            const RasterVertex &r = *v[i];
-            double value;
-            if (slot == kZ) value = r.z;
-            else if (slot == kRhw) value = r.rhw;
-            else if (slot < kSpecular) value = (double)((r.diffuse >> (8 * (slot - kDiffuse))) & 255);
-            else if (slot < kTex) value = (double)((r.specular >> (8 * (slot - kSpecular))) & 255);
-            else value = r.tex[(slot - kTex) / 2][(slot - kTex) & 1];
-            if (t.perspective && slot != kZ && slot != kRhw) value *= r.rhw;
-            a[i] = value;
-        }
         Plane &pl = t.planes[slot];
-        double d1 = a[1] - a[0], d2 = a[2] - a[0];
-        pl.dx = (d1 * y2 - d2 * y1) / det;
-        pl.dy = (d2 * x1 - d1 * x2) / det;
-        pl.origin = a[0] - pl.dx * x0 - pl.dy * y0;
+        double d1 = a[1][slot] - a[0][slot], d2 = a[2][slot] - a[0][slot];
+        pl.dx = (d1 * y2 - d2 * y1) * invDet;
+        pl.dy = (d2 * x1 - d1 * x2) * invDet;
+        pl.origin = a[0][slot] - pl.dx * x0 - pl.dy * y0;
         t.usedList[t.usedCount++] = slot;
     }
     ChooseLevels(p, t, v);
@@ -550,12 +558,15 @@ void GeneralSpan(const Pipeline &p, const Triangle &t, int y, int x0, int x1) {
         if (visible && p.zTest && !CompareF(p.zFunc, z, depthRow[x])) visible = false;
         if (visible) {
             if (t.used[kDiffuse]) {
-                for (int k = 0; k < 4; ++k) {
+                for (int k = 0; k < 4; ++k)
                     f.diffuse.c[k] = Clamp255((int)std::floor(values[kDiffuse + k] * invW + 0.5));
-                    f.specular.c[k] = Clamp255((int)std::floor(values[kSpecular + k] * invW + 0.5));
-                }
             } else {
                 f.diffuse = t.flatDiffuse;
+            }
+            if (t.used[kSpecular]) {
+                for (int k = 0; k < 4; ++k)
+                    f.specular.c[k] = Clamp255((int)std::floor(values[kSpecular + k] * invW + 0.5));
+            } else {
                 f.specular = t.flatSpecular;
             }
             f.current = f.diffuse;
@@ -614,6 +625,117 @@ void GeneralSpan(const Pipeline &p, const Triangle &t, int y, int x0, int x1) {
             }
         }
         for (int i = 0; i < t.usedCount; ++i) values[t.usedList[i]] += steps[t.usedList[i]];
+    }
+}
+
+// ---- the depth-tested span ---------------------------------------------------------------
+
+// What a depth-tested 3D draw mostly is: one stage that takes the vertex colour, the texel or
+// their product for colour and alpha, a 32-bit target, no blending, alpha test, fog or specular.
+// The same arithmetic as the general pipeline, without its per-pixel switches.
+struct DepthSpan {
+    enum Source { kDiffuse, kTexel, kProduct };
+    Source colour, alpha;
+    bool sampled;
+    bool lessEqual;
+};
+
+bool SourceOf(DWORD op, DWORD arg1, DWORD arg2, DepthSpan::Source &out) {
+    auto plain = [](DWORD a) { return (a & ~D3DTA_SELECTMASK) == 0; };
+    if (!plain(arg1) || !plain(arg2)) return false;
+    const DWORD a1 = arg1 & D3DTA_SELECTMASK, a2 = arg2 & D3DTA_SELECTMASK;
+    if (op == D3DTOP_SELECTARG1 && (a1 == D3DTA_DIFFUSE || a1 == D3DTA_CURRENT)) out = DepthSpan::kDiffuse;
+    else if (op == D3DTOP_SELECTARG1 && a1 == D3DTA_TEXTURE) out = DepthSpan::kTexel;
+    else if (op == D3DTOP_MODULATE && ((a1 == D3DTA_TEXTURE && a2 == D3DTA_DIFFUSE) ||
+                                       (a1 == D3DTA_DIFFUSE && a2 == D3DTA_TEXTURE)))
+        out = DepthSpan::kProduct;
+    else return false;
+    return true;
+}
+
+// Whether the draw's state suits the span; a triangle then needs one point-sampled level.
+bool ChooseDepthSpan(const Pipeline &p, DepthSpan &d) {
+    if (RasterPathLimit() == kRasterGeneral) return false;
+    if (!p.fastTarget || p.stageCount != 1 || p.alphaTest || p.blend || p.fog || p.specularRead) return false;
+    if (p.zTest && p.zFunc != D3DCMP_LESSEQUAL && p.zFunc != D3DCMP_LESS) return false;
+    const StageSetup &st = p.stages[0];
+    if (st.result != D3DTA_CURRENT) return false;
+    if (!SourceOf(st.colourOp, st.colourArg1, st.colourArg2, d.colour)) return false;
+    if (!SourceOf(st.alphaOp, st.alphaArg1, st.alphaArg2, d.alpha)) return false;
+    d.sampled = st.sampled;
+    d.lessEqual = p.zFunc == D3DCMP_LESSEQUAL;
+    return true;
+}
+
+bool DepthSpanFits(const DepthSpan &d, const Triangle &t) {
+    return !d.sampled || (!t.levels[0].linear && t.levels[0].mipWeight == 0);
+}
+
+template <bool Perspective, bool Gouraud, bool Sampled>
+void DepthTestedSpanOf(const Pipeline &p, const Triangle &t, const DepthSpan &d, int y, int x0, int x1) {
+    // The planes' values at the span's start and their steps, in locals.
+    auto start = [&](int slot, double &value, double &step) {
+        value = t.planes[slot].At(x0, y);
+        step = t.planes[slot].dx;
+    };
+    double z = 0, dz = 0, w = 1, dw = 0, c[4] = {}, dc[4] = {}, u = 0, du = 0, v = 0, dv = 0;
+    const bool depthValues = t.used[kZ];
+    if (depthValues) start(kZ, z, dz);
+    if (Perspective) start(kRhw, w, dw);
+    if (Gouraud)
+        for (int k = 0; k < 4; ++k) start(kDiffuse + k, c[k], dc[k]);
+    const StageSetup &st = p.stages[0];
+    const StageLevels &lv = t.levels[0];
+    if (Sampled) {
+        start(kTex + 2 * st.set, u, du);
+        start(kTex + 2 * st.set + 1, v, dv);
+    }
+    uint32_t *row = reinterpret_cast<uint32_t *>(p.target->Row(y));
+    float *depthRow = p.depth ? p.depth->DepthRow(y) : nullptr;
+    const uint32_t alphaFill = p.target->format == D3DFMT_A8R8G8B8 ? 0u : 0xFF000000u;
+    const bool clipDepth = depthValues && p.depth, test = p.zTest, write = p.zWrite, lessEqual = d.lessEqual;
+    const Rgba flat = t.flatDiffuse;
+    const float bias = p.depthBias;
+    for (int x = x0; x < x1; ++x, z += dz, w += dw, u += du, v += dv) {
+        if (Gouraud)
+            for (int k = 0; k < 4; ++k) c[k] += x > x0 ? dc[k] : 0.0;
+        const float zf = depthValues ? (float)z + bias : 0.0f;
+        if (clipDepth && (zf < 0.0f || zf > 1.0f)) continue;
+        if (test && !(lessEqual ? zf <= depthRow[x] : zf < depthRow[x])) continue;
+        const double invW = Perspective && w != 0 ? 1.0 / w : 1.0;
+        Rgba diffuse;
+        if (Gouraud) {
+            for (int k = 0; k < 4; ++k) diffuse.c[k] = Clamp255((int)std::floor(c[k] * invW + 0.5));
+        } else {
+            diffuse = flat;
+        }
+        Rgba texel{{255, 255, 255, 255}};
+        if (Sampled)
+            texel = Unpack(Fetch(lv.texels[0], lv.width[0], lv.height[0], FloorToInt(u * invW * lv.width[0]),
+                                 FloorToInt(v * invW * lv.height[0]), st.addressU, st.addressV));
+        Rgba out;
+        for (int k = 0; k < 4; ++k) {
+            const DepthSpan::Source s = k == 3 ? d.alpha : d.colour;
+            out.c[k] = s == DepthSpan::kDiffuse ? diffuse.c[k] : s == DepthSpan::kTexel ? texel.c[k]
+                                                                                     : Mul(texel.c[k], diffuse.c[k]);
+        }
+        row[x] = Pack(out) | alphaFill;
+        if (write) depthRow[x] = zf;
+    }
+}
+
+void DepthTestedSpan(const Pipeline &p, const Triangle &t, const DepthSpan &d, int y, int x0, int x1) {
+    const bool gouraud = t.used[kDiffuse];
+    if (t.perspective) {
+        if (gouraud) d.sampled ? DepthTestedSpanOf<true, true, true>(p, t, d, y, x0, x1)
+                               : DepthTestedSpanOf<true, true, false>(p, t, d, y, x0, x1);
+        else d.sampled ? DepthTestedSpanOf<true, false, true>(p, t, d, y, x0, x1)
+                       : DepthTestedSpanOf<true, false, false>(p, t, d, y, x0, x1);
+    } else {
+        if (gouraud) d.sampled ? DepthTestedSpanOf<false, true, true>(p, t, d, y, x0, x1)
+                               : DepthTestedSpanOf<false, true, false>(p, t, d, y, x0, x1);
+        else d.sampled ? DepthTestedSpanOf<false, false, true>(p, t, d, y, x0, x1)
+                       : DepthTestedSpanOf<false, false, false>(p, t, d, y, x0, x1);
     }
 }
 
@@ -883,9 +1005,10 @@ inline void StepEdge(EdgeWalk &w) {
 
 // Rows top..bottom of a triangle, bounded by its edges; or, with `rect`, the columns
 // rect[0]..rect[1] of every row (two triangles merged into one rectangle).
-void WalkTriangle(const Pipeline &p, const Triangle &t, const int *rect = nullptr) {
+void WalkTriangle(const Pipeline &p, const Triangle &t, const DepthSpan *depthSpan, const int *rect = nullptr) {
     FastSetup fast;
     const bool fastFn = ChooseFast(p, t, fast);
+    const bool depthFn = !fastFn && depthSpan && DepthSpanFits(*depthSpan, t);
     EdgeWalk walks[3];
     if (!rect)
         for (int i = 0; i < 3; ++i) StartEdge(t.edges[i], t.top, walks[i]);
@@ -911,6 +1034,8 @@ void WalkTriangle(const Pipeline &p, const Triangle &t, const int *rect = nullpt
         int x0 = (int)left, x1 = (int)right;
         if (fastFn) {
             FastSpan(fast, reinterpret_cast<uint32_t *>(p.target->Row(y)) + x0, y, x0, x1 - x0);
+        } else if (depthFn) {
+            DepthTestedSpan(p, t, *depthSpan, y, x0, x1);
         } else {
             GeneralSpan(p, t, y, x0, x1);
         }
@@ -982,6 +1107,8 @@ void RasterTriangles(Device &device, const RasterVertex *vertices, const uint32_
                      bool) {
     Pipeline p;
     if (!BuildPipeline(device, p)) return;
+    DepthSpan depthSpan;
+    const DepthSpan *depth = ChooseDepthSpan(p, depthSpan) ? &depthSpan : nullptr;
     DWORD cull = device.state.rs[D3DRS_CULLMODE];
     auto culled = [&](const RasterVertex *const v[3]) {
         if (cull == D3DCULL_NONE) return false;
@@ -1006,16 +1133,16 @@ void RasterTriangles(Device &device, const RasterVertex *vertices, const uint32_
             if (MergeRectangle(p, *t, *next, rect, top, bottom)) {
                 t->top = top;
                 t->bottom = bottom;
-                if (top < bottom) WalkTriangle(p, *t, rect);
+                if (top < bottom) WalkTriangle(p, *t, depth, rect);
                 ++i;
                 continue;
             }
-            WalkTriangle(p, *t);
+            WalkTriangle(p, *t, depth);
             std::swap(t, next);
             ready = true;
             continue;
         }
-        WalkTriangle(p, *t);
+        WalkTriangle(p, *t, depth);
         if (i + 1 < triangles) ++i;  // the next one was culled or empty
     }
     ++p.target->version;

@@ -160,7 +160,7 @@ D3D9PresentHook hook = nullptr;
 
 D3D9PresentHook PresentHook() { return hook; }
 
-void NoteProcessedVertices(const std::vector<ProcessedVertex> &vertices) { State().processed = vertices; }
+std::vector<ProcessedVertex> &ProcessedVertexStore() { return State().processed; }
 
 void NotePresented(const D3D9PresentedFrame &frame) {
     TestState &s = State();

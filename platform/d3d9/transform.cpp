@@ -45,28 +45,6 @@ inline uint32_t ToArgb(RGBA c) {
     return (uint32_t)ToByte(c.a) << 24 | (uint32_t)ToByte(c.r) << 16 | (uint32_t)ToByte(c.g) << 8 | (uint32_t)ToByte(c.b);
 }
 
-inline float LoadF(const uint8_t *p) {
-    float v;
-    memcpy(&v, p, 4);
-    return v;
-}
-inline uint32_t Load32(const uint8_t *p) {
-    uint32_t v;
-    memcpy(&v, p, 4);
-    return v;
-}
-inline float FloatOf(DWORD d) {
-    float f;
-    memcpy(&f, &d, 4);
-    return f;
-}
-
-D3DMATRIX Identity() {
-    D3DMATRIX m{};
-    m._11 = m._22 = m._33 = m._44 = 1.0f;
-    return m;
-}
-
 D3DMATRIX Multiply(const D3DMATRIX &a, const D3DMATRIX &b) {
     D3DMATRIX r{};
     for (int i = 0; i < 4; ++i)
@@ -80,7 +58,7 @@ D3DMATRIX Multiply(const D3DMATRIX &a, const D3DMATRIX &b) {
 
 D3DMATRIX Transform(const DeviceState &s, DWORD type) {
     auto it = s.transforms.find(type);
-    return it == s.transforms.end() ? Identity() : it->second;
+    return it == s.transforms.end() ? IdentityMatrix() : it->second;
 }
 
 // Row vector (x, y, z, w) times m.
@@ -307,7 +285,8 @@ RasterVertex ToScreen(const CLIPVERTEX &c, const D3DVIEWPORT9 &vp) {
     r.y = (float)vp.Y + (1.0f - c.v[1] * rhw) * (float)vp.Height * 0.5f;
     r.z = vp.MinZ + c.v[2] * rhw * (vp.MaxZ - vp.MinZ);
     r.rhw = rhw;
-    auto byte = [](float v) { return (uint32_t)std::clamp((int)std::lround(v), 0, 255); };
+    // Channels are interpolated between bytes, so never negative: adding a half rounds them.
+    auto byte = [](float v) { return (uint32_t)std::min((int)(v + 0.5f), 255); };
     r.diffuse = byte(c.colour[0]) | byte(c.colour[1]) << 8 | byte(c.colour[2]) << 16 | byte(c.colour[3]) << 24;
     r.specular = byte(c.colour[4]) | byte(c.colour[5]) << 8 | byte(c.colour[6]) << 16 | byte(c.colour[7]) << 24;
     memcpy(r.tex, c.tex, sizeof r.tex);
@@ -324,13 +303,18 @@ void TransformAndRaster(Device &device, D3DPRIMITIVETYPE type, UINT count, const
     // Screen coordinates within +-2^20 keep the rasteriser's fixed point exact.
     const float guard = 1048576.0f / (float)std::max<DWORD>(1, std::max(vp.Width, vp.Height));
 
-    std::vector<ProcessedVertex> processed(vertexCount);
-    std::vector<CLIPVERTEX> clip(vertexCount);
+    // Work arrays kept from draw to draw (the stand-in draws on one thread).
+    static std::vector<CLIPVERTEX> clip;
+    static std::vector<uint8_t> inside;
+    static std::vector<uint32_t> indices;
+    std::vector<ProcessedVertex> &processed = ProcessedVertexStore();
+    processed.resize(vertexCount);
+    clip.resize(vertexCount);
     for (UINT i = 0; i < vertexCount; ++i) {
         const uint8_t *v = data + (size_t)i * stride;
         const V3 position{LoadF(v + layout.position), LoadF(v + layout.position + 4), LoadF(v + layout.position + 8)};
-        const uint32_t diffuse = layout.diffuse >= 0 ? Load32(v + layout.diffuse) : 0xFFFFFFFFu;
-        const uint32_t specular = layout.specular >= 0 ? Load32(v + layout.specular) : 0u;
+        const uint32_t diffuse = layout.diffuse >= 0 ? LoadWord(v + layout.diffuse) : 0xFFFFFFFFu;
+        const uint32_t specular = layout.specular >= 0 ? LoadWord(v + layout.specular) : 0u;
         const V3 eye = ApplyPoint(p.worldView, position);
         ProcessedVertex &out = processed[i];
         const float view[4] = {eye.x, eye.y, eye.z, 1.0f};
@@ -368,7 +352,6 @@ void TransformAndRaster(Device &device, D3DPRIMITIVETYPE type, UINT count, const
             out.screen[0] = out.screen[1] = out.screen[2] = out.screen[3] = 0.0f;
         }
     }
-    NoteProcessedVertices(processed);
 
     std::vector<RasterVertex> &screen = device.scratchVertices;
     screen.clear();
@@ -395,28 +378,26 @@ void TransformAndRaster(Device &device, D3DPRIMITIVETYPE type, UINT count, const
 
     std::vector<uint32_t> &triangles = device.scratchList;
     if (!AssembleTriangles(type, count, order, triangles)) return;
-    std::vector<uint32_t> indices;
+    // Vertices inside every plane reach the screen once; a clipped triangle adds its own corners.
+    inside.resize(vertexCount);
+    screen.resize(vertexCount);
+    for (UINT i = 0; i < vertexCount; ++i)
+        if ((inside[i] = Inside(clip[i], guard))) screen[i] = ToScreen(clip[i], vp);
+    indices.clear();
     indices.reserve(triangles.size());
     for (size_t t = 0; t + 2 < triangles.size(); t += 3) {
-        const CLIPVERTEX *c[3] = {&clip[triangles[t]], &clip[triangles[t + 1]], &clip[triangles[t + 2]]};
-        if (Inside(*c[0], guard) && Inside(*c[1], guard) && Inside(*c[2], guard)) {
-            for (int k = 0; k < 3; ++k) {
-                indices.push_back((uint32_t)screen.size());
-                screen.push_back(ToScreen(*c[k], vp));
-            }
+        const uint32_t a = triangles[t], b = triangles[t + 1], c = triangles[t + 2];
+        if (inside[a] && inside[b] && inside[c]) {
+            indices.insert(indices.end(), {a, b, c});
             continue;
         }
-        CLIPVERTEX poly[3 + kPlanes] = {*c[0], *c[1], *c[2]};
+        CLIPVERTEX poly[3 + kPlanes] = {clip[a], clip[b], clip[c]};
         const int n = ClipPolygon(poly, 3, guard);
         if (n < 3) continue;
         const uint32_t first = (uint32_t)screen.size();
         for (int k = 0; k < n; ++k) screen.push_back(ToScreen(poly[k], vp));
         // A fan keeps the triangle's winding.
-        for (int k = 1; k + 1 < n; ++k) {
-            indices.push_back(first);
-            indices.push_back(first + k);
-            indices.push_back(first + k + 1);
-        }
+        for (int k = 1; k + 1 < n; ++k) indices.insert(indices.end(), {first, first + k, first + k + 1});
     }
     ApplyTextureTransforms(s, screen.data(), screen.size());
     RasterTriangles(device, screen.data(), indices.data(), indices.size() / 3, true);

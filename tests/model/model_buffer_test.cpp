@@ -31,24 +31,7 @@ float F32(const uint8_t *p) {
     return v;
 }
 
-class BufferTest : public ModelBufferTest {
-protected:
-    std::vector<std::string> Render(int model) {
-        FlushVertexBatch();
-        D3D9TestRecordCalls(true);
-        D3D9TestTakeCalls();
-        EXPECT_EQ(RenderModel(model), 0);
-        FlushVertexBatch();
-        std::vector<std::string> calls = D3D9TestTakeCalls();
-        D3D9TestRecordCalls(false);
-        return calls;
-    }
-    static int Count(const std::vector<std::string> &calls, const std::string &prefix) {
-        int n = 0;
-        for (const std::string &c : calls) n += c.rfind(prefix, 0) == 0;
-        return n;
-    }
-};
+using BufferTest = ModelBufferTest;
 
 TEST_F(BufferTest, RigidListsShareOnePairLaidOutForTheVertexFormat) {
     ASSERT_EQ(g_deviceState.shaderCapable, 1);
@@ -131,9 +114,9 @@ TEST_F(BufferTest, AFailedCreationLeavesNoListPointingAtABuffer) {
     ASSERT_EQ(CreateModelFromBase(model, base), 0);
     SetModelScale(model, 30, 30, 30);
     SetModelPosition(model, 160, 120, 0);
-    const std::vector<std::string> calls = Render(model);
-    EXPECT_EQ(Count(calls, "DrawIndexedPrimitiveUP"), 2);
-    EXPECT_EQ(Count(calls, "DrawIndexedPrimitive("), 0);
+    const std::vector<std::string> calls = RecordRender(model);
+    EXPECT_EQ(CountCalls(calls, "DrawIndexedPrimitiveUP"), 2);
+    EXPECT_EQ(CountCalls(calls, "DrawIndexedPrimitive("), 0);
 }
 
 TEST_F(BufferTest, TheStreamIsSetOnceForListsThatShareIt) {
@@ -142,12 +125,12 @@ TEST_F(BufferTest, TheStreamIsSetOnceForListsThatShareIt) {
     SetModelScale(model, 30, 30, 30);
     SetModelPosition(model, 150, 120, 0);
     for (int round = 0; round < 2; ++round) {
-        const std::vector<std::string> calls = Render(model);
-        EXPECT_EQ(Count(calls, "SetStreamSource"), 1) << round;
-        EXPECT_EQ(Count(calls, "SetIndices"), 1) << round;
-        EXPECT_EQ(Count(calls, "DrawIndexedPrimitive(4, 0, 0, 24, 0, 12)"), 1) << "the cube" << round;
-        EXPECT_EQ(Count(calls, "DrawIndexedPrimitive(4, 24, 0, 3, 36, 1)"), 1) << "the triangle after it";
-        EXPECT_EQ(Count(calls, "SetFVF"), round == 0 ? 1 : 0) << "the format stays as it was";
+        const std::vector<std::string> calls = RecordRender(model);
+        EXPECT_EQ(CountCalls(calls, "SetStreamSource"), 1) << round;
+        EXPECT_EQ(CountCalls(calls, "SetIndices"), 1) << round;
+        EXPECT_EQ(CountCalls(calls, "DrawIndexedPrimitive(4, 0, 0, 24, 0, 12)"), 1) << "the cube" << round;
+        EXPECT_EQ(CountCalls(calls, "DrawIndexedPrimitive(4, 24, 0, 3, 36, 1)"), 1) << "the triangle after it";
+        EXPECT_EQ(CountCalls(calls, "SetFVF"), round == 0 ? 1 : 0) << "the format stays as it was";
     }
 }
 
@@ -163,13 +146,11 @@ TEST_F(BufferTest, AShapedListDrawsFromTheModelsOwnDynamicBuffer) {
     const int base = b.Build();
     const int model = Model(base);
     const VEC3 r{0.4f, 0.3f, 0}, s{40, 40, 40}, t{160.2f, 110.4f, 0};
-    SetModelRotation(model, r.x, r.y, r.z);
-    SetModelScale(model, s.x, s.y, s.z);
-    SetModelPosition(model, t.x, t.y, t.z);
+    PlaceModel(model, r, s, t);
     GetModelInstance(model)->shapeWeights[0] = 1.0f;
-    const std::vector<std::string> calls = Render(model);
-    EXPECT_EQ(Count(calls, "CreateVertexBuffer(1152, 520, "), 1) << "24 vertices of 48 bytes, dynamic, write-only";
-    EXPECT_EQ(Count(calls, "DrawIndexedPrimitive(4, 0, 0, 24, 0, 12)"), 1) << "from its own buffer: base vertex 0";
+    const std::vector<std::string> calls = RecordRender(model);
+    EXPECT_EQ(CountCalls(calls, "CreateVertexBuffer(1152, 520, "), 1) << "24 vertices of 48 bytes, dynamic, write-only";
+    EXPECT_EQ(CountCalls(calls, "DrawIndexedPrimitive(4, 0, 0, 24, 0, 12)"), 1) << "from its own buffer: base vertex 0";
     const std::vector<uint32_t> got = Screen();
     SavePicture("shaped-cube.png", got);
 
@@ -189,15 +170,7 @@ TEST_F(BufferTest, AShapedListDrawsFromTheModelsOwnDynamicBuffer) {
 
 TEST_F(BufferTest, ALostDeviceTakesEveryModelObjectAndTheRestoreDrawsTheSamePicture) {
     WriteFile("checks.png", ColourPng(16, 16, [](int x, int y) { return ((x + y) & 1) ? 0xFFE0C040u : 0xFF2060A0u; }));
-    ModelBuilder b;
-    const int frame = b.AddFrame("cube");
-    ModelBuilder::Texture tex;
-    tex.colour = (dir_ / "checks.png").string();
-    ModelBuilder::Material m;
-    m.texture = b.AddTexture(tex);
-    const uint32_t white[6] = {~0u, ~0u, ~0u, ~0u, ~0u, ~0u};
-    b.AddCube(frame, b.AddMaterial(m), 1.0f, white);
-    const int base = b.Build();
+    const int base = BuildTexturedCubeBase((dir_ / "checks.png").string());
     const int model = Model(base);
     SetModelRotation(model, 0.3f, 0.8f, 0);
     SetModelScale(model, 50, 50, 50);

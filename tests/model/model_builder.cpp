@@ -310,8 +310,9 @@ int ModelBuilder::Build() {
         e.addressU = t.addressU;
         e.addressV = t.addressV;
         e.filterMode = t.filter;
-        if (LoadModelTexture(&e.colourImage, &e.colourImageSize, &e.alphaImage, &e.alphaImageSize, &e.graph,
-                             &e.usesAlpha, &e.colourPath, &e.alphaPath, t.colour.empty() ? nullptr : t.colour.c_str(),
+        MV1TEXTUREFILES &f = e.files;
+        if (LoadModelTexture(&f.colourImage, &f.colourImageSize, &f.alphaImage, &f.alphaImageSize, &e.graph,
+                             &e.usesAlpha, &f.colourPath, &f.alphaPath, t.colour.empty() ? nullptr : t.colour.c_str(),
                              t.alpha.empty() ? nullptr : t.alpha.c_str(), "", t.bump, t.bumpHeight) != 0) {
             ReleaseModelBase(handle);
             return -1;

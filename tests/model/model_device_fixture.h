@@ -133,6 +133,23 @@ protected:
         }
     }
 
+    // The calls one RenderModel makes.
+    static std::vector<std::string> RecordRender(int model) {
+        FlushVertexBatch();
+        D3D9TestRecordCalls(true);
+        D3D9TestTakeCalls();
+        EXPECT_EQ(RenderModel(model), 0);
+        FlushVertexBatch();
+        std::vector<std::string> calls = D3D9TestTakeCalls();
+        D3D9TestRecordCalls(false);
+        return calls;
+    }
+    static int CountCalls(const std::vector<std::string> &calls, const std::string &prefix) {
+        int n = 0;
+        for (const std::string &c : calls) n += c.rfind(prefix, 0) == 0;
+        return n;
+    }
+
     static int Mismatches(const std::vector<uint32_t> &a, const std::vector<uint32_t> &b) {
         int n = 0;
         for (size_t i = 0; i < a.size() && i < b.size(); ++i) n += a[i] != b[i];

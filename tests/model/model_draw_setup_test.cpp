@@ -122,16 +122,7 @@ using StageTest = ModelScreenTest;
 
 TEST_F(StageTest, FixedFunctionStagesFadeWithTheOpacityAndFiltersFollowTheMode) {
     WriteFile("t.png", ColourPng(8, 8, [](int, int) { return 0xFFFFFFFFu; }));
-    ModelBuilder b;
-    const int frame = b.AddFrame("f");
-    ModelBuilder::Texture tex;
-    tex.colour = (dir_ / "t.png").string();
-    ModelBuilder::Material m;
-    m.texture = b.AddTexture(tex);
-    m.blendMode = 11;
-    const uint32_t white[6] = {~0u, ~0u, ~0u, ~0u, ~0u, ~0u};
-    b.AddCube(frame, b.AddMaterial(m), 1.0f, white);
-    const int model = Model(b.Build());
+    const int model = Model(BuildTexturedCubeBase((dir_ / "t.png").string(), 11));
     SetModelScale(model, 30, 30, 30);
     SetModelPosition(model, 160, 120, 0);
     IDirect3DDevice9 *d = g_deviceState.device;

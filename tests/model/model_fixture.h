@@ -33,6 +33,13 @@ protected:
     std::string Log() { return PlatformTestTakeDebugOutput(); }
 };
 
+// Rotation, scale and position of a model in one call.
+inline void PlaceModel(int model, VEC3 rotation, VEC3 scale, VEC3 position) {
+    SetModelRotation(model, rotation.x, rotation.y, rotation.z);
+    SetModelScale(model, scale.x, scale.y, scale.z);
+    SetModelPosition(model, position.x, position.y, position.z);
+}
+
 // One frame with a cube of the given half size and face colours (default: six distinct ones).
 inline int BuildCubeBase(float half = 1.0f, const uint32_t *colours = nullptr) {
     static const uint32_t kColours[6] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu,
@@ -60,4 +67,19 @@ std::vector<uint8_t> ColourPng(int w, int h, F colour, bool alpha = false) {
             if (alpha) spec.pixels.push_back((uint8_t)(c >> 24));
         }
     return EncodePng(spec);
+}
+
+// One frame with a white cube whose material takes the texture file at `path` (blend mode as
+// given); the base handle, or -1.
+inline int BuildTexturedCubeBase(const std::string &path, int blendMode = 0) {
+    ModelBuilder b;
+    const int frame = b.AddFrame("cube");
+    ModelBuilder::Texture tex;
+    tex.colour = path;
+    ModelBuilder::Material m;
+    m.texture = b.AddTexture(tex);
+    m.blendMode = blendMode;
+    const uint32_t white[6] = {~0u, ~0u, ~0u, ~0u, ~0u, ~0u};
+    b.AddCube(frame, b.AddMaterial(m), 1.0f, white);
+    return b.Build();
 }

@@ -21,9 +21,7 @@ TEST_F(RenderTest, ACubeOfSixColoursDrawsAsTheFormulasSay) {
     const int base = BuildCubeBase();
     const int model = Model(base);
     const VEC3 r{0.5f, 0.7f, 0.1f}, s{40, 40, 40}, t{160.3f, 119.6f, 0};
-    SetModelRotation(model, r.x, r.y, r.z);
-    SetModelScale(model, s.x, s.y, s.z);
-    SetModelPosition(model, t.x, t.y, t.z);
+    PlaceModel(model, r, s, t);
     ASSERT_EQ(RenderModel(model), 0);
     const std::vector<uint32_t> got = Screen();
     std::vector<REFTRIANGLE> ref;
@@ -43,12 +41,8 @@ TEST_F(RenderTest, OverlappingCubesResolveByDepth) {
     const int a = Model(base), b = Model(base);
     const VEC3 ra{0.3f, 0.4f, 0}, rb{-0.6f, 0.2f, 0.5f}, sa{45, 45, 45}, sb{30, 30, 30};
     const VEC3 ta{150, 120, 0}, tb{185.5f, 135.25f, -25};
-    SetModelRotation(a, ra.x, ra.y, ra.z);
-    SetModelScale(a, sa.x, sa.y, sa.z);
-    SetModelPosition(a, ta.x, ta.y, ta.z);
-    SetModelRotation(b, rb.x, rb.y, rb.z);
-    SetModelScale(b, sb.x, sb.y, sb.z);
-    SetModelPosition(b, tb.x, tb.y, tb.z);
+    PlaceModel(a, ra, sa, ta);
+    PlaceModel(b, rb, sb, tb);
     // The nearer cube drawn first: the depth test, not the order, decides.
     ASSERT_EQ(RenderModel(b), 0);
     ASSERT_EQ(RenderModel(a), 0);
@@ -214,21 +208,11 @@ TEST_F(RenderTest, ATexturedCubeShowsItsTexels) {
     // 64 x 64 in blocks of 8: a colour per block.
     auto texel = [](int x, int y) { return (uint32_t)((x / 8) * 32 + 16) << 16 | (uint32_t)((y / 8) * 32 + 16) << 8 | 0x80; };
     WriteFile("blocks.png", ColourPng(64, 64, texel));
-    ModelBuilder b;
-    const int frame = b.AddFrame("cube");
-    ModelBuilder::Texture tex;
-    tex.colour = (dir_ / "blocks.png").string();
-    ModelBuilder::Material m;
-    m.texture = b.AddTexture(tex);
-    const uint32_t white[6] = {~0u, ~0u, ~0u, ~0u, ~0u, ~0u};
-    b.AddCube(frame, b.AddMaterial(m), 1.0f, white);
-    const int base = b.Build();
+    const int base = BuildTexturedCubeBase((dir_ / "blocks.png").string());
     ASSERT_NE(base, -1);
     const int model = Model(base);
     const VEC3 r{0.35f, 0.6f, 0}, s{60, 60, 60}, t{160, 120, 0};
-    SetModelRotation(model, r.x, r.y, r.z);
-    SetModelScale(model, s.x, s.y, s.z);
-    SetModelPosition(model, t.x, t.y, t.z);
+    PlaceModel(model, r, s, t);
     ASSERT_EQ(RenderModel(model), 0);
     const std::vector<uint32_t> got = Screen();
     SavePicture("textured-cube.png", got);
@@ -281,41 +265,24 @@ TEST_F(RenderTest, ATexturedCubeShowsItsTexels) {
 
 // ---- calls -------------------------------------------------------------------------------
 
-class RenderCallsTest : public ModelScreenTest {
-protected:
-    std::vector<std::string> Render(int model) {
-        FlushVertexBatch();
-        D3D9TestRecordCalls(true);
-        D3D9TestTakeCalls();
-        EXPECT_EQ(RenderModel(model), 0);
-        FlushVertexBatch();
-        std::vector<std::string> calls = D3D9TestTakeCalls();
-        D3D9TestRecordCalls(false);
-        return calls;
-    }
-    static int Count(const std::vector<std::string> &calls, const std::string &prefix) {
-        int n = 0;
-        for (const std::string &c : calls) n += c.rfind(prefix, 0) == 0;
-        return n;
-    }
-};
+using RenderCallsTest = ModelScreenTest;
 
 TEST_F(RenderCallsTest, AHiddenModelAndAFrameOutOfViewDrawNothing) {
     const int model = Model(BuildCubeBase());
     SetModelScale(model, 30, 30, 30);
     SetModelPosition(model, 160, 120, 0);
-    EXPECT_EQ(Count(Render(model), "DrawIndexedPrimitiveUP"), 1);
+    EXPECT_EQ(CountCalls(RecordRender(model), "DrawIndexedPrimitiveUP"), 1);
     GetModelInstance(model)->visible = 0;
-    EXPECT_EQ(Render(model).size(), 0u) << "a hidden model makes no call at all";
+    EXPECT_EQ(RecordRender(model).size(), 0u) << "a hidden model makes no call at all";
     GetModelInstance(model)->visible = 1;
     SetModelPosition(model, -500, 120, 0);
-    std::vector<std::string> calls = Render(model);
-    EXPECT_EQ(Count(calls, "DrawIndexedPrimitive"), 0) << "left of the view";
+    std::vector<std::string> calls = RecordRender(model);
+    EXPECT_EQ(CountCalls(calls, "DrawIndexedPrimitive"), 0) << "left of the view";
     SetModelPosition(model, 160, 120, 50000);
-    EXPECT_EQ(Count(Render(model), "DrawIndexedPrimitive"), 0) << "beyond the far plane";
+    EXPECT_EQ(CountCalls(RecordRender(model), "DrawIndexedPrimitive"), 0) << "beyond the far plane";
     // The frame that opts out of the test draws wherever it is.
     BuiltBase(GetModelInstance(model)->baseHandle)->frames[0].noCull = 1;
-    EXPECT_EQ(Count(Render(model), "DrawIndexedPrimitiveUP"), 1);
+    EXPECT_EQ(CountCalls(RecordRender(model), "DrawIndexedPrimitiveUP"), 1);
 }
 
 TEST_F(RenderCallsTest, OpacityMultipliesDownTheTreeIntoTheTextureFactor) {
@@ -333,13 +300,13 @@ TEST_F(RenderCallsTest, OpacityMultipliesDownTheTreeIntoTheTextureFactor) {
     MV1INSTANCE *inst = GetModelInstance(model);
     inst->frames[1].opacity = 0.5f;
     SetModelAlphaRate(model, 0.5f);
-    const std::vector<std::string> calls = Render(model);
+    const std::vector<std::string> calls = RecordRender(model);
     // 0.5 x 0.5 x 255 = 63.75: alpha 63.
-    EXPECT_EQ(Count(calls, "SetRenderState(60, " + std::to_string(0x3FFFFFFFu) + ")"), 1);
-    EXPECT_EQ(Count(calls, "SetRenderState(27, 1)"), 1) << "alpha blending on";
+    EXPECT_EQ(CountCalls(calls, "SetRenderState(60, " + std::to_string(0x3FFFFFFFu) + ")"), 1);
+    EXPECT_EQ(CountCalls(calls, "SetRenderState(27, 1)"), 1) << "alpha blending on";
     EXPECT_FLOAT_EQ(inst->meshes[0].effectiveOpacity, 0.25f);
     // The factor stage scales the alpha: (current, factor, modulate).
-    EXPECT_EQ(Count(calls, "SetTextureStageState(1, 4, 4)"), 1);
+    EXPECT_EQ(CountCalls(calls, "SetTextureStageState(1, 4, 4)"), 1);
 }
 
 }  // namespace

@@ -119,6 +119,38 @@ TEST_F(TransformTest, TrianglesLandWhereTheFormulasPutThemAndTheNearerWins) {
     EXPECT_NEAR(p[6].clip[3], 6.0f, 1e-5f);
 }
 
+TEST_F(TransformTest, EveryRasterPathGivesTheSamePixels) {
+    // Gouraud colours, a texture of texels that differ, depth tested: the shape of a model's draw.
+    IDirect3DTexture9 *t = MakeTexture(16, 16, [](int x, int y) { return 0xFF000000u | (uint32_t)(x * 16) << 16 | (uint32_t)(y * 16) << 8 | 0x55; });
+    dev->SetTexture(0, t);
+    dev->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    dev->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    dev->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    dev->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    dev->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    dev->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    dev->SetFVF(kXyzFvf | D3DFVF_TEX1);
+    struct TexturedVertex {
+        XyzVertex v;
+        float u, w;
+    };
+    const TexturedVertex tri[6] = {{{-3, 2, 6, 0, 0, -1, 0xFFFF8040u, 0}, 0, 0},  {{3, 2.5f, 12, 0, 0, -1, 0xFF40FF80u, 0}, 1, 0},
+                                   {{-2, -2, 8, 0, 0, -1, 0xC08040FFu, 0}, 0, 1},  {{-3, -1, 9, 0, 0, -1, 0xFFFFFFFFu, 0}, 0, 0},
+                                   {{3, 0, 5, 0, 0, -1, 0xFF202020u, 0}, 2, 0.5f}, {{1, -2.5f, 7, 0, 0, -1, 0xFF808080u, 0}, 1, 2}};
+    std::vector<uint32_t> pictures[2];
+    for (int path = 0; path < 2; ++path) {
+        D3D9TestLimitRasterPaths(path == 0 ? D3D9_RASTER_GENERAL : D3D9_RASTER_AVX2);
+        dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, tri, sizeof(TexturedVertex)), D3D_OK);
+        pictures[path] = D3D9TestReadSurface(back);
+    }
+    EXPECT_EQ(pictures[0], pictures[1]);
+    int drawn = 0;
+    for (uint32_t c : pictures[0]) drawn += (c & 0xFFFFFF) != 0;
+    EXPECT_GT(drawn, 500);
+    dev->SetTexture(0, nullptr);
+}
+
 TEST_F(TransformTest, CullingFollowsTheWindingOnScreen) {
     std::vector<XyzVertex> clockwise = {{-1, 1, 5, 0, 0, -1, 0xFFFFFFFF, 0},
                                         {1, 1, 5, 0, 0, -1, 0xFFFFFFFF, 0},
