@@ -2,11 +2,14 @@
 // a buffer pair and its bytes, a split after the limits, a failed creation that leaves no list
 // pointing anywhere, stream bindings set once, the model's own shape buffer, and the round trip
 // through a lost device.
+#include "library/graphics/shader_pack.h"
 #include "library/model/model_render.h"
 #include "model/model_device_fixture.h"
 #include "model/model_fixture.h"
 
 #include <cstring>
+
+#include "tools/shaderpack/shader_pack_writer.h"
 
 namespace {
 
@@ -196,3 +199,83 @@ TEST_F(BufferTest, ALostDeviceTakesEveryModelObjectAndTheRestoreDrawsTheSamePict
 }
 
 }  // namespace
+
+// ---- the programmable path, with a pack of placeholder shaders ----------------------------
+
+class ShaderPathTest : public ModelBufferTest {
+protected:
+    void BeforeStart() override { Use({32774}, {2454}); }  // the device's trial shaders
+    void TearDown() override {
+        FreeShaderPack();
+        SetEmbeddedShaderPack(nullptr, 0);
+        ModelBufferTest::TearDown();
+    }
+    void Use(std::initializer_list<int> vertex, std::initializer_list<int> pixel) {
+        std::vector<PackShader> vs, ps;
+        for (int n : vertex) vs.push_back(PackShader{n, SyntheticShaderCode(false, n)});
+        for (int n : pixel) ps.push_back(PackShader{n, SyntheticShaderCode(true, n)});
+        block_ = BuildEmbeddedShaderPack(BuildShaderPackEntry(vs, ps));
+        FreeShaderPack();
+        SetEmbeddedShaderPack(block_.data(), block_.size());
+    }
+    std::vector<uint8_t> block_;
+};
+
+TEST_F(ShaderPathTest, ListsDrawFromTheirBuffersWithTheirMatricesInConstants) {
+    ASSERT_EQ(g_deviceState.programmableShaders, 1);
+    // A rigid triangle of two UV sets, and a skinned one (four weights) on two bones.
+    ModelBuilder b;
+    const int root = b.AddFrame("root");
+    const int bone = b.AddFrame("bone", root);
+    b.FrameAt(bone).translation = VEC3{1, 0, 0};
+    const int r0 = b.AddSkinRef(root, root), r1 = b.AddSkinRef(root, bone);
+    const int n = b.AddNormal(root, VEC3{0, 0, -1});
+    const int rigid = b.AddMesh(root, b.AddMaterial(), 2), skinned = b.AddMesh(root, 0);
+    for (int mesh : {rigid, skinned}) {
+        int v[3];
+        for (int i = 0; i < 3; ++i) {
+            std::vector<std::pair<int, float>> w;
+            if (mesh == skinned) w = {{r0, 0.5f}, {r1, 0.5f}};
+            v[i] = b.AddVertex(mesh, b.AddPosition(root, VEC3{(float)i, (float)(i == 2), 0}, w), n);
+        }
+        b.AddTriangle(mesh, v[0], v[1], v[2]);
+    }
+    const int base = b.Build();
+    ASSERT_EQ(BuildModelBaseVertexBuffers(base), 0);
+    MV1BASE *mb = BuiltBase(base);
+    ASSERT_NE(mb->triangleLists[1].node, nullptr) << "with shaders in use skinned lists get buffers";
+    EXPECT_EQ(mb->triangleLists[1].node->vertexSize, 52 + 16);
+    const int model = Model(base);
+    PlaceModel(model, VEC3{0, 0, 0.3f}, VEC3{40, 40, 40}, VEC3{150, 120, 0});
+    // The shader numbers this draw asks for: the light and fog base plus vertex diffuse (+4).
+    RefreshLights();
+    ComputeShaderSelection();
+    const int vs = g_state3D.vertexShaderBase + 4, ps = g_state3D.pixelShaderBase + 4;
+    Use({32774, vs, vs + 8192}, {2454, ps});
+    ASSERT_EQ(LoadShaderPack(), 1);
+
+    const std::vector<std::string> calls = RecordRender(model);
+    EXPECT_EQ(CountCalls(calls, "DrawIndexedPrimitive(4, 0, 0, 3, 0, 1)"), 2) << "each list from its own pair";
+    EXPECT_EQ(CountCalls(calls, "DrawIndexedPrimitiveUP"), 0);
+    // The last list drawn is the skinned one: the four-weight declaration of one UV set.
+    IDirect3DDevice9 *d = g_deviceState.device;
+    IDirect3DVertexDeclaration9 *decl = nullptr;
+    d->GetVertexDeclaration(&decl);
+    EXPECT_EQ(decl, g_deviceState.vertexDecls[1 * 9 + 1]);
+    if (decl) decl->Release();
+    // Its bones' skin matrices in registers 94 and 97.
+    MV1INSTANCE *m = GetModelInstance(model);
+    const std::vector<float> bones = D3D9TestShaderConstantsF(d, false, 94, 6);
+    EXPECT_EQ(std::memcmp(bones.data(), m->skinMatrices[0].m, 48), 0);
+    EXPECT_EQ(std::memcmp(bones.data() + 12, m->skinMatrices[1].m, 48), 0);
+
+    // The rigid list alone: the declaration of its two UV sets, the frame's world in 94-96.
+    m->meshes[1].visible = 0;
+    SetModelAlphaRate(model, 0.999f);  // marks the draw states, so that the hidden mesh is seen
+    RecordRender(model);
+    d->GetVertexDeclaration(&decl);
+    EXPECT_EQ(decl, g_deviceState.vertexDecls[2]);
+    if (decl) decl->Release();
+    const std::vector<float> world = D3D9TestShaderConstantsF(d, false, 94, 3);
+    EXPECT_EQ(std::memcmp(world.data(), m->frames[0].localToWorld.m, 48), 0);
+}

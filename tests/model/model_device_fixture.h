@@ -31,6 +31,8 @@ protected:
     static constexpr uint32_t kBackground = 0x203040;
 
     virtual bool ShaderCaps() const { return false; }
+    // Runs right before graphics start.
+    virtual void BeforeStart() {}
 
     void SetUp() override {
         DeviceTest::SetUp();
@@ -48,6 +50,7 @@ protected:
         g_screenSetup.width = kW;
         g_screenSetup.height = kH;
         g_screenSetup.bits = 32;
+        BeforeStart();
         ASSERT_EQ(StartGraphics(), 0);
         ASSERT_EQ(g_screenSetup.direct3D, 1);
         ASSERT_EQ(SetDrawTarget(BACK_PAGE), 0);
