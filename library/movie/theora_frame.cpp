@@ -36,46 +36,19 @@ void Unpin(THEORADEC *d, THEORAFRAME *e) {
     SetEvent(d->wake);
 }
 
-inline uint32_t RgbPixel(const uint8_t *clamp, int32_t luma, int32_t r, int32_t g, int32_t b) {
-    // The unused top byte set, as made pixels have it.
-    return 0xFF000000u | (uint32_t)clamp[(luma + r) >> 14] << 16 | (uint32_t)clamp[(luma + g) >> 14] << 8 |
-           clamp[(luma + b) >> 14];
-}
-
-// One row into XRGB8; shift and phase place each pixel's chroma sample.
-template <int Shift>
-void ConvertRow(uint32_t *dst, const uint8_t *y, const uint8_t *u, const uint8_t *v, int width, int phase) {
-    const YUVTABLES &t = g_yuvTables;
-    const uint8_t *clamp = t.clamp + 512;
-    for (int x = 0; x < width; x++) {
-        const int c = (x + phase) >> Shift;
-        dst[x] = RgbPixel(clamp, t.y[y[x]], t.rv[v[c]], t.gu[u[c]] + t.gv[v[c]], t.bu[u[c]]);
-    }
-}
-
-// Chroma halved across, the picture on an even column: each chroma sample serves a pair of pixels.
-void ConvertRowPairs(uint32_t *dst, const uint8_t *y, const uint8_t *u, const uint8_t *v, int width) {
-    const YUVTABLES &t = g_yuvTables;
-    const uint8_t *clamp = t.clamp + 512;
-    int x = 0;
-    for (; x + 1 < width; x += 2) {
-        const int cu = u[x >> 1], cv = v[x >> 1];
-        const int32_t r = t.rv[cv], g = t.gu[cu] + t.gv[cv], b = t.bu[cu];
-        dst[x] = RgbPixel(clamp, t.y[y[x]], r, g, b);
-        dst[x + 1] = RgbPixel(clamp, t.y[y[x + 1]], r, g, b);
-    }
-    if (x < width) ConvertRow<1>(dst + x, y + x, u + (x >> 1), v + (x >> 1), 1, 0);
-}
-
 void ConvertToRgb(const THEORADEC *d, const THEORAFRAME *e, BASEIMAGE *out) {
     for (int row = 0; row < e->yHeight; row++) {
         const int c = (row + d->chromaPhaseY) >> d->chromaShiftY;
         uint32_t *dst = reinterpret_cast<uint32_t *>(out->pixels + (size_t)row * out->pitch);
         const uint8_t *y = e->y + (size_t)row * e->yStride;
         const uint8_t *u = e->u + (size_t)c * e->uvStride, *v = e->v + (size_t)c * e->uvStride;
-        if (d->chromaShiftX && !d->chromaPhaseX) ConvertRowPairs(dst, y, u, v, e->yWidth);
-        else if (d->chromaShiftX) ConvertRow<1>(dst, y, u, v, e->yWidth, d->chromaPhaseX);
-        else ConvertRow<0>(dst, y, u, v, e->yWidth, 0);
+        if (d->chromaShiftX && !d->chromaPhaseX) {
+            const int pairs = e->yWidth / 2;
+            ConvertYuvRowPairs(dst, y, u, v, pairs);
+            if (e->yWidth & 1) ConvertYuvRow(dst + 2 * pairs, y + 2 * pairs, u + pairs, v + pairs, 1, 1, 0);
+        } else {
+            ConvertYuvRow(dst, y, u, v, e->yWidth, d->chromaShiftX, d->chromaPhaseX);
+        }
     }
 }
 

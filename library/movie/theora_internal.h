@@ -31,6 +31,14 @@ void RewindTheoraStream(THEORADEC *d, int64_t offset);
 // A header packet (Theora's headers have the top bit of their first byte set).
 inline bool IsTheoraHeaderPacket(const ogg_packet &p) { return p.bytes > 0 && (p.packet[0] & 0x80); }
 
+// The conversion's coefficients (14 fractional bits) and rows (yuv_tables.cpp). A row takes the
+// chroma sample of pixel x at (x + phase) >> shift; the pair row is the common layout (chroma
+// halved across, the picture on an even column) for `pairs` pairs of pixels.
+constexpr int32_t kYuvY = 19070, kYuvRv = 26148, kYuvGu = -6406, kYuvGv = -13320, kYuvBu = 33062;
+void ConvertYuvRow(uint32_t *dst, const uint8_t *y, const uint8_t *u, const uint8_t *v, int width, int shift,
+                   int phase);
+void ConvertYuvRowPairs(uint32_t *dst, const uint8_t *y, const uint8_t *u, const uint8_t *v, int pairs);
+
 // The decode thread (theora_thread.cpp).
 DWORD TheoraDecodeThread(LPVOID decoder);
 // Wakes the thread and waits until it reports idle.
