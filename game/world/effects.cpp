@@ -22,6 +22,16 @@ constexpr const char *kEffectSheetFiles[kEffectSheetCount] = {
 
 int RandomSign() { return GameRand() % 2 ? 1 : -1; }
 
+// A coordinate made whole, toward zero or down, held inside int (far past any map or screen);
+// not-a-number gives a place off every map.
+int Whole(double v, bool down)
+{
+    if (v != v) return -1000000;
+    if (v > 1e6) return 1000000;
+    if (v < -1e6) return -1000000;
+    return (int)(down ? std::floor(v) : v);
+}
+
 void SetRect(EffectNode &n, int left, int top, int width, int height, int offsetX, int offsetY)
 {
     n.left = left;
@@ -89,7 +99,7 @@ void Effects::AddPopupNumber(float x, float y, int value, int digitRow)
 uint32_t Effects::CellUnder(const EffectNode &n) const
 {
     if (!grid) return 0;
-    return CellAt(*grid, (int)std::floor(n.x / kMapTileSize), (int)std::floor(n.y / kMapTileSize));
+    return CellAt(*grid, Whole(n.x / kMapTileSize, true), Whole(n.y / kMapTileSize, true));
 }
 
 void Effects::UpdateEffects()
@@ -216,8 +226,8 @@ void Effects::PlaceEffects()
     if (!grid) return;
     CameraPoint camera = ClampCamera(*grid, focus ? focus->x : 0.0f, focus ? focus->y : 0.0f);
     for (EffectNode &n : nodes) {
-        n.screenX = (float)(int)ScreenX(camera, n.x);
-        n.screenY = (float)(int)ScreenY(camera, n.y);
+        n.screenX = (float)Whole(ScreenX(camera, n.x), false);
+        n.screenY = (float)Whole(ScreenY(camera, n.y), false);
     }
 }
 

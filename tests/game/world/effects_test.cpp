@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
+#include <string>
 
 #include "game/actors/actors.h"
 #include "game/frame/game_random.h"
@@ -252,6 +254,57 @@ TEST_F(EffectsTest, ScreenPositionsFollowTheClampedCamera) {
         EXPECT_EQ(effects.nodes.front().screenX, (float)c.sx);
         EXPECT_EQ(effects.nodes.front().screenY, (float)c.sy);
     }
+    // Places no map has stay off screen and read no cell.
+    effects.FreeEffects();
+    SpawnEffect(effects, NAN, 1e30f, 2);
+    SpawnEffect(effects, -1e30f, NAN, 14);
+    Frame();
+    for (const EffectNode &n : effects.nodes) {
+        EXPECT_TRUE(std::abs(n.screenX) >= 1e5f || std::abs(n.screenY) >= 1e5f);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The effect table as the game gives it: vx, vy, life, sheet, interval, frames, width, height,
+// sheet x, sheet y, step x, sound.
+TEST(EffectKinds, EqualTheGivenNumbers) {
+    const char *given =
+        "0 -1 75 0 0 0 0 0 0 0 0 0|0 0 19 0 5 4 64 64 0 128 1 0|0 2 250 0 0 0 0 0 0 0 0 0|0 0 20 0 0 0 0 0 0 0 0 0|"
+        "0 0 30 0 0 0 0 0 0 0 0 0|0 0 24 0 0 0 0 0 0 0 0 0|0 0 40 0 0 0 0 0 0 0 0 0|0 0 19 0 0 0 0 0 0 0 0 0|"
+        "0 0 19 0 0 0 0 0 0 0 0 0|0 0 39 0 0 0 0 0 0 0 0 0|0 0 100 0 0 0 0 0 0 0 0 0|0 0 100 0 0 0 0 0 0 0 0 0|"
+        "0 0 2 0 0 0 0 0 0 0 0 0|0 0 30 0 0 0 0 0 0 0 0 0|0.1 -1.5 50 0 0 0 0 0 0 0 0 0|"
+        "0 0 19 0 5 4 128 128 256 0 0 0|0 0 19 0 0 0 0 0 0 0 0 0|-6 0 30 3 0 0 0 0 0 0 0 0|"
+        "0 -1 300 1 0 1 256 1024 0 0 0 0|0 -5 300 1 0 1 256 1024 256 0 0 0|0 0 300 0 6 4 64 64 640 512 1 0|"
+        "0 0 20 0 4 2 32 32 480 0 0 0|0 0 20 0 4 2 32 32 448 0 0 0|0 0 19 0 5 4 32 32 0 8 1 0|"
+        "0 1 100 0 6 4 32 32 384 128 1 0|0 0 300 0 0 0 128 128 512 0 0 0|0 0 15 0 4 4 16 16 0 64 1 0|"
+        "0 -0.5 20 0 0 0 8 8 80 40 1 4|1 -0.2 35 0 6 6 16 16 112 48 1 0|-1 -0.2 35 0 6 6 16 16 112 48 1 0|"
+        "0 0 34 0 5 7 32 32 0 216 1 0|0 0 29 2 6 5 512 256 0 0 0 33|0 -0.5 20 0 0 0 8 8 104 40 1 68|"
+        "-3 0 10 0 0 0 16 16 64 64 1 21|3 0 10 0 0 0 16 16 80 64 1 21|0 0 18 0 3 6 8 8 0 40 1 0|"
+        "-3 0 50 0 0 0 16 16 64 64 1 21|3 0 50 0 0 0 16 16 80 64 1 21|0 0 23 0 4 6 64 32 0 248 0 0|"
+        "0 0 23 0 4 6 64 32 160 248 0 0|0 0 5 0 0 0 96 96 64 248 0 0|0.1 -0.2 20 0 5 4 8 8 128 0 1 0|"
+        "0 0 100 0 5 2 32 32 80 80 1 0|0 0 25 0 0 0 256 256 768 639 1 27|0 0 150 0 0 0 64 64 448 64 0 79|"
+        "0 0 21 0 7 3 8 8 160 0 1 0|0 -0.5 100 0 0 0 8 8 112 40 1 0|0 -0.5 100 0 0 0 8 8 120 40 1 0|"
+        "0 -0.5 100 0 0 0 8 8 128 40 1 0|0 -0.5 100 0 0 0 8 8 136 40 1 0|0 -0.5 100 0 0 0 8 8 144 40 1 0";
+    std::istringstream in(given);
+    std::string row;
+    int type = 0;
+    while (std::getline(in, row, '|')) {
+        std::istringstream f(row);
+        float vx, vy;
+        int life, sheet, interval, frames, w, h, sx, sy, step, sound;
+        ASSERT_TRUE(f >> vx >> vy >> life >> sheet >> interval >> frames >> w >> h >> sx >> sy >> step >> sound) << type;
+        const EffectKind &k = kEffectKinds[type];
+        EXPECT_EQ((std::vector<float>{k.vx, k.vy}), (std::vector<float>{vx, vy})) << type;
+        EXPECT_EQ((std::vector<int>{k.life, k.sheet, k.interval, k.frames, k.width, k.height, k.sheetX, k.sheetY,
+                                    k.stepX, k.sound, k.value}),
+                  (std::vector<int>{life, sheet, interval, frames, w, h, sx, sy, step, sound, 0}))
+            << type;
+        type++;
+    }
+    EXPECT_EQ(type, kEffectKindCount);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstring>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -501,7 +502,7 @@ TEST_F(FieldObjectsTest, OfThreeHundredPersistentObjetsTheFirst256AreStored) {
     EXPECT_EQ(objects->CountStoredObjects(3, 1) + objects->CountStoredObjects(3, 2), kWorldBlockEntries);
 }
 
-TEST_F(FieldObjectsTest, BadBlockNumbersAreRefusedWithALogLine) {
+TEST_F(FieldObjectsTest, BadBlockNumbersAndDamagedBlocksAreRefused) {
     for (int block : {-1, 200, 100000}) {
         SCOPED_TRACE(block);
         EXPECT_EQ(objects->StoreMapObjects(block), -1);
@@ -509,6 +510,14 @@ TEST_F(FieldObjectsTest, BadBlockNumbersAreRefusedWithALogLine) {
         EXPECT_EQ(objects->CountStoredObjects(block, 1), -1);
     }
     EXPECT_NE(LogBytes().find("ワールド状態のブロック番号 200 が範囲外です in StoreMapObjects"), std::string::npos);
+    // A damaged block (from a save file) restores only what can be made.
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    std::vector<uint8_t> bad = AssembleBlock(
+        {{100, 100, 9999, 0}, {100, 100, -50, 0}, {nan, 100, 1, 0}, {100, 100, 1, inf}, {120, 100, 1, 0.5f}});
+    std::memcpy(objects->Block(9), bad.data(), bad.size());
+    ASSERT_EQ(objects->RestoreMapObjects(9), 0);
+    ASSERT_EQ(objects->nodes.size(), 1u);
+    EXPECT_EQ(objects->nodes.front().x, 120.0f);
     // A fresh store: every header byte 1, every entry empty.
     FieldObjects fresh;
     for (int n = 0; n < kWorldBlockCount; n++) {

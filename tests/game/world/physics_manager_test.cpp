@@ -395,6 +395,24 @@ TEST_F(MapPhysicsTest, ABarrelRollsDownASlopeAndTheMapStaysPutWhenAllIsMadeDynam
     EXPECT_EQ(after, before);
 }
 
+TEST_F(MapPhysicsTest, NothingIsGrabbedOutOfASolidBlock) {
+    Build({
+        "......",
+        "..1...",
+        "......",
+    });
+    grid.cells[1 * 6 + 4] = 0x1100; // attribute 1 with a spawn slot: its second byte is not 1
+    int stuck = physics.CreateObjectBody(40, 24, 2, 2, 0, 0, 0, 0, 0);
+    int slotted = physics.CreateObjectBody(72, 24, 2, 2, 0, 0, 0, 0, 0);
+    int free = physics.CreateObjectBody(8, 8, 2, 2, 0, 0, 0, 0, 0);
+    EXPECT_EQ(physics.ToggleGrabBody(stuck), -1);
+    EXPECT_FALSE(physics.Grabbing());
+    EXPECT_EQ(physics.ToggleGrabBody(slotted), 1);
+    EXPECT_EQ(physics.ToggleGrabBody(slotted), -1); // let go
+    EXPECT_EQ(physics.ToggleGrabBody(free), 1);
+    EXPECT_EQ(physics.GrabbedId(), free);
+}
+
 // ---- static shapes of a map ----
 
 TEST(StaticPieces, SolidRunsMergeIntoBoxesAndOtherCellsGiveOnePolygonEach) {
