@@ -50,6 +50,9 @@ struct Arms {
 
 // Start values; the pointers and sheets are left as they are. The shot list must be empty.
 void InitArms(Arms &arms);
+// The shot sheet "DataForWork\\eq\\tama.dds", the icons "DataForWork\\eq\\ArmsImage.bmp" and the
+// weapon in hand "DataForWork\\eq\\arms.bmp".
+void LoadArmsImages(Arms &arms);
 void FreeShotList(Arms &arms);
 void AppendShotNode(Arms &arms, ShotNode *node);
 // Unlinks and frees the node; returns the node after it.

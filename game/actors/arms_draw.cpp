@@ -34,6 +34,14 @@ void ShotSize(const ShotNode &s, int *w, int *h)
 
 } // namespace
 
+void LoadArmsImages(Arms &arms)
+{
+    GameGraphicsCalls &g = GameGraphics();
+    arms.shotSheet = g.openImageAsGraph("DataForWork\\eq\\tama.dds", 0);
+    arms.iconSheet = g.openImageAsGraph("DataForWork\\eq\\ArmsImage.bmp", 0);
+    arms.handSheet = g.openImageAsGraph("DataForWork\\eq\\arms.bmp", 0);
+}
+
 void DrawWeaponInHand(Arms &arms)
 {
     if (!arms.player) return;

@@ -90,6 +90,8 @@ void LookToward(Companion &c, float sign)
 
 } // namespace
 
+void LoadCompanionImage(Companion &c) { c.sheet = GameGraphics().openImageAsGraph("DataForWork\\sp.bmp", 0); }
+
 void UpdateCompanion(Companion &c)
 {
     c.animationCounter++;

@@ -39,6 +39,8 @@ struct Companion {
     uint8_t sight = 0;
 };
 
+// "DataForWork\\sp.bmp".
+void LoadCompanionImage(Companion &companion);
 // One frame of following or steered flight, then the clamp to the map.
 void UpdateCompanion(Companion &companion);
 // One frame of the look offset that UP and DOWN give (only while the companion follows).

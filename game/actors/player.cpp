@@ -8,6 +8,7 @@ void InitPlayer(Player &player)
     Player fresh;
     fresh.sheet = player.sheet;
     fresh.lightMask = player.lightMask;
+    fresh.secondSheet = player.secondSheet;
     fresh.grid = player.grid;
     fresh.companion = player.companion;
     fresh.effects = player.effects;

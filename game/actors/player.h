@@ -25,8 +25,9 @@ struct PlayerHistoryEntry {
 };
 
 struct Player {
-    int sheet = -1;     // sprite sheet, 16 x 16 cells
-    int lightMask = -1; // 1024 x 1024 darkness mask
+    int sheet = -1;       // sprite sheet, 16 x 16 cells
+    int lightMask = -1;   // 1024 x 1024 darkness mask
+    int secondSheet = -1; // the second sprite set, loaded with the others and drawn by nothing
     int sourceRect[4] = {0, 0, 16, 16}; // left, top, right, bottom of the cell last drawn
     float x = 40, y = 24;               // centre of the box, map pixels
     float carriedX = 0, carriedY = 0;   // handed in by the contact pass; 0 = none
@@ -77,6 +78,8 @@ struct Player {
 
 // Start values; the pointers and sheets are left as they are.
 void InitPlayer(Player &player);
+// "DataForWork\\MyChar.bmp", "DataForWork\\mychar2.bmp" and "DataForWork\\sasshadow.bmp".
+void LoadPlayerImages(Player &player);
 // One frame of walking, looking, jumping and integration from the buttons.
 void UpdatePlayerMovement(Player &player);
 // The water byte (13, 14 or 15) under one of the box's corners, or 0; sets inWater, and on

@@ -6,6 +6,14 @@
 #include "game/frame/game_graphics.h"
 #include "game/world/world_services.h"
 
+void LoadPlayerImages(Player &p)
+{
+    GameGraphicsCalls &g = GameGraphics();
+    p.sheet = g.openImageAsGraph("DataForWork\\MyChar.bmp", 0);
+    p.secondSheet = g.openImageAsGraph("DataForWork\\mychar2.bmp", 0);
+    p.lightMask = g.openImageAsGraph("DataForWork\\sasshadow.bmp", 0);
+}
+
 void UpdatePlayerScreenPosition(Player &p)
 {
     CameraPoint camera = p.companion ? ActorCamera(*p.companion) : CameraPoint{160, 120};

@@ -23,6 +23,10 @@ CurGame::CurGame()
     SetGamePhysics(&physics);
     SetGameFieldObjects(&fieldObjects);
     LinkHeroRecords(player, companion, arms);
+    player.grid = companion.grid = arms.grid = &grid;
+    player.effects = &effects;
+    companion.status = arms.status = &status;
+    arms.screenEffect = &fullScreen;
     arms.enemies = &enemies;
     arms.overlay = &overlay;
     arms.effects = &effects;
@@ -58,11 +62,14 @@ void CurGame::OnLoad()
 {
     GameGraphicsCalls &g = GameGraphics();
     LoadTileSheets(tileView);
+    LoadPlayerImages(player);
     overlay.LoadOverlayFonts();
     LoadHudImages(hud);
     fieldObjects.LoadObjectSheets();
     LoadStatusWindowImages(status);
     effects.LoadEffectSheets();
+    LoadCompanionImage(companion);
+    LoadArmsImages(arms);
     LoadBackdropImages(backdrop);
     title.titleGraph = g.openImageAsGraph("DataForWork\\title.bmp", 0);
     LoadScreenEffectImage(screenEffect);
@@ -86,8 +93,7 @@ void CurGame::OnUpdate()
     case TOP_TITLE: {
         SoundLists &sounds = GetSoundLists();
         if (sounds.currentTrack != kTitleMusicTrack) sounds.SwitchMusicTrack(kTitleMusicTrack);
-        companion.mode = 0;
-        companion.offsetX = companion.offsetY = companion.lookSpeed = companion.swaySpeed = 0;
+        StopCompanion(companion);
         enemies.hudIndicator = 0;
         player.darkness = 0;
         player.invulnerable = 0;
@@ -115,6 +121,9 @@ void CurGame::OnUpdate()
         if (control.playFreeze == 0) UpdatePlay();
         if (control.effectsFreeze == 0) effects.UpdateEffects();
         UpdateCamera(tileView);
+        UpdateCompanionScreenPosition(companion);
+        UpdatePlayerScreenPosition(player);
+        UpdateShotScreenPositions(arms);
         effects.PlaceEffects();
         fieldObjects.UpdateObjectScreenPositions();
         break;
@@ -150,9 +159,18 @@ void CurGame::OnDraw()
 
 void CurGame::UpdatePlay()
 {
+    if (companion.mode == COMPANION_FOLLOW) {
+        UpdatePlayerMovement(player);
+        UpdateLookOffset(companion);
+    }
     physics.StepPhysicsWorld();
+    // The player-enemy contact comes here.
+    CollidePlayerWithMap(player);
+    UpdateCompanion(companion);
+    // The enemies' programs and motion come here.
     fieldObjects.UpdateFieldObjects();
     StepStatusTimers(status);
+    RemoveShotsOffMap(arms);
 }
 
 void CurGame::DrawWorld()
@@ -160,16 +178,22 @@ void CurGame::DrawWorld()
     DrawBackdrop(backdrop);
     DrawTileLayer(tileView, 1);
     RunScreenEffect(fullScreen);
-    // The enemies, gimmicks, player and weapon go here.
+    // The enemies and gimmicks go here.
+    if (control.playerHidden == 0) {
+        DrawPlayer(player);
+        DrawWeaponInHand(arms);
+    }
     fieldObjects.DrawFieldObjects();
-    // The shots go here, behind tile layer 2.
+    DrawShots(arms);
     DrawTileLayer(tileView, 2);
-    // The companion, the enemies' speech and the light mask go here, under the screen effect.
+    DrawCompanion(companion);
+    // The enemies' speech goes here.
+    DrawLightMask(player);
     UpdateScreenWaveRows(screenEffect);
     DrawScreenEffect(screenEffect);
     if (control.hudOff == 0) {
         DrawStatusBars(status, enemies.hudIndicator);
-        // The weapon HUD goes between the bars and the minimap.
+        DrawArmsHud(arms);
         DrawMiniMap(tileView);
     }
     DrawNotifications(hud);

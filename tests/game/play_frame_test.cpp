@@ -1,11 +1,13 @@
 // The play state's frame through recorded draws: the world drawn back to front, the switches
-// that hide the world or the HUD, the HUD's one-frame latch, the status timers, and the start
-// grid loaded by the game object.
+// that hide the world, the HUD or the hero, the HUD's one-frame latch, the status timers, the
+// hero moving over the start grid loaded by the game object.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "game/actors/actor_map.h"
 #include "game/frame/cur_game.h"
+#include "game/world/world_services.h"
 #include "tests/game/draw_recorder.h"
 #include "tests/game/game_fixture.h"
 
@@ -54,6 +56,12 @@ protected:
         if (graph == game.hud.windowFill) return "notes";
         if (graph == game.fullScreen.fades[5] || graph == game.fullScreen.fades[0]) return "fade";
         if (graph == game.screenEffect.image) return "haze";
+        if (graph == game.player.sheet) return "hero";
+        if (graph == game.player.lightMask) return "mask";
+        if (graph == game.arms.handSheet) return "weapon";
+        if (graph == game.arms.iconSheet) return "icon";
+        if (graph == game.arms.shotSheet) return "shots";
+        if (graph == game.companion.sheet) return "companion";
         if (graph == game.captureGraph) return "present";
         if (graph == game.effects.sheets[0]) return "effects";
         if (graph == game.effects.wipe.cover) return "picture";
@@ -80,21 +88,78 @@ TEST_F(PlayFrameTest, WorldBackToFrontAndItsSwitches) {
     ASSERT_EQ(game.grid.width, 30);
     ASSERT_EQ(game.transition.localHour, 12);
     Play(game);
-    EXPECT_EQ(Frame(game),
-              (std::vector<std::string>{"pattern", "layer1", "layer2", "bars", "minimap", "notes", "text", "present"}));
+    EXPECT_EQ(Frame(game), (std::vector<std::string>{"pattern", "layer1", "hero", "layer2", "bars", "minimap", "notes",
+                                                      "text", "present"}));
     EXPECT_FLOAT_EQ(game.tileView.camera.x, 160);
     // A running fade: its picture over layer 1, layer 2 black; the wave over everything.
     StartScreenEffect(game.fullScreen, 1);
     game.screenEffect.wave = 1;
     game.transition.currentArea = 89;
-    EXPECT_EQ(Frame(game), (std::vector<std::string>{"cloud", "layer1", "fade", "dark", "layer2", "light", "haze",
-                                                      "bars", "minimap", "notes", "text", "present"}));
+    EXPECT_EQ(Frame(game), (std::vector<std::string>{"cloud", "layer1", "fade", "hero", "dark", "layer2", "light",
+                                                      "haze", "bars", "minimap", "notes", "text", "present"}));
     game.screenEffect.wave = 0;
     game.fullScreen.active = 0;
     game.control.hudOff = 1;
-    EXPECT_EQ(Frame(game), (std::vector<std::string>{"cloud", "layer1", "layer2", "notes", "text", "present"}));
+    EXPECT_EQ(Frame(game), (std::vector<std::string>{"cloud", "layer1", "hero", "layer2", "notes", "text", "present"}));
     game.control.worldDrawingOff = 1;
     EXPECT_EQ(Frame(game), (std::vector<std::string>{"present"}));
+}
+
+// A weapon of hand class 5 with its icon, in place of the item table.
+const ItemKind *Sword(int id)
+{
+    static const ItemKind kSword = [] {
+        ItemKind k;
+        k.kind = ITEM_WEAPON;
+        k.handClass = 5;
+        k.name = "SWORD";
+        return k;
+    }();
+    return id == 5 ? &kSword : DefaultWorldServices().itemKind(id);
+}
+
+TEST_F(PlayFrameTest, TheHerosDrawsInTheirPlaces) {
+    WorldServices().itemKind = Sword;
+    CurGame game;
+    Play(game);
+    game.arms.weapon = 5;
+    game.player.darkness = 1;
+    game.companion.mode = COMPANION_STEERED;
+    ShotNode *shot = new ShotNode;
+    shot->x = shot->y = 50;
+    AppendShotNode(game.arms, shot);
+    EXPECT_EQ(Frame(game), (std::vector<std::string>{"pattern", "layer1", "hero", "weapon", "shots", "layer2",
+                                                      "companion", "mask", "bars", "icon", "minimap", "notes", "text",
+                                                      "present"}));
+    // Hidden: neither the hero nor its weapon, and the blink after a hit does not count down.
+    game.control.playerHidden = 1;
+    game.player.invulnerable = 40;
+    EXPECT_EQ(Frame(game), (std::vector<std::string>{"pattern", "layer1", "shots", "layer2", "companion", "mask",
+                                                      "bars", "icon", "minimap", "notes", "text", "present"}));
+    EXPECT_EQ(game.player.invulnerable, 40);
+    game.control.playerHidden = 0;
+    Frame(game);
+    EXPECT_EQ(game.player.invulnerable, 39);
+    WorldServices() = DefaultWorldServices();
+}
+
+TEST_F(PlayFrameTest, TheHeroFallsOntoTheStartGridsFloorAndTheCameraFollows) {
+    CurGame game;
+    Play(game);
+    GameInput &input = GetGameInput();
+    input.padAssign[BUTTON_RIGHT] = 2;
+    for (int i = 0; i < 100; i++) Frame(game);
+    EXPECT_EQ(game.player.y, (float)(160 - 6) - 0.1f) << "on the floor of row 10";
+    EXPECT_EQ(game.player.x, 40.0f);
+    for (int i = 0; i < 200; i++) {
+        input.padCounters[2]++;
+        Frame(game);
+    }
+    EXPECT_GT(game.player.x, 300.0f);
+    EXPECT_EQ(game.player.facing, 1);
+    EXPECT_GT(game.tileView.camera.x, 160.0f) << "the companion passed x 160: the map scrolls";
+    EXPECT_EQ(game.tileView.camera.x, ActorCamera(game.companion).x);
+    EXPECT_EQ(game.player.screenX, (float)(int)(game.player.x - game.tileView.camera.x + 160));
 }
 
 TEST_F(PlayFrameTest, LatchTimersAndFreeze) {
