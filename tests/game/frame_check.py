@@ -85,4 +85,5 @@ def main():
     print(f"{sys.argv[1]}: title drawn, cursor at entry {cursor}")
 
 
-main()
+if __name__ == "__main__":
+    main()

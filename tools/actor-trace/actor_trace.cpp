@@ -8,7 +8,8 @@
 // --buttons holds runs of held buttons: letters L U R D S J (or - for none) and a frame count,
 // e.g. "-10 R40 RJ12 R20". --keys reads the headless host's key script ("<frame> down <key>",
 // "<frame> up <key>", DirectInput codes; '#' comments); its frame FRAME (default 1) is the trace's
-// first frame. Keys reach the buttons through the default key bindings, as in the game.
+// first frame, and lines are numbered by the script's frames. Keys reach the buttons through the
+// default key bindings, as in the game.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -154,7 +155,7 @@ int main(int argc, char **argv)
         input.UpdateKeyCountersFrom(states);
         input.UpdatePadCountersFrom(0);
         RunHeroFrame(player, companion);
-        std::printf("%s\n", HeroTraceLine(frame, player, companion).c_str());
+        std::printf("%s\n", HeroTraceLine(keys ? frame + from - 1 : frame, player, companion).c_str());
     }
     return 0;
 }
