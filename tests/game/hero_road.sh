@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# The hero in the real game under the headless host with a key script: NEW GAME, the hero falls
-# to the floor of the start grid (the new-game room), walks right while the map scrolls after the
-# companion, drops into the hole onto the ledge under it and jumps up and right onto the floor
-# beyond. tools/actor-trace runs the same keys over the same grid; each saved frame must show the
-# hero's cell exactly where the trace puts it (hero_frame_check.py), first with the map still,
-# then scrolled. The play state starts on the grid loaded at start, DataForWork\doust.bin, with
-# the hero at its start values.
+# The hero in the real game under the headless host with a key script: the play state starts,
+# the hero falls to the floor of the start grid (the new-game room), walks right while the map
+# scrolls after the companion, drops into the hole onto the ledge under it and jumps up and right
+# onto the floor beyond. tools/actor-trace runs the same keys over the same grid; each saved frame
+# must show the hero's cell exactly where the trace puts it (hero_frame_check.py), first with the
+# map still, then scrolled. The play state starts on the grid loaded at start,
+# DataForWork\doust.bin, with the hero at its start values. The script takes CONTINUE: a new game
+# covers the field with its full-screen picture until the opening talk's script takes it away.
 # usage: hero_road.sh BRISGAL DEMO_DATA_GEN ACTOR_TRACE
 set -euo pipefail
 game=$1
@@ -17,7 +18,9 @@ trap 'rm -rf "$work"' EXIT
 "$gen" --short-music "$work" > /dev/null
 cat > "$work/keys.txt" <<'KEYS'
 # frame  event  DirectInput key
-10 down 45      # X on NEW GAME: play from frame 11
+5 down 208      # the title cursor to CONTINUE
+6 up 208
+10 down 45      # X on CONTINUE: play from frame 11
 11 up 45
 100 down 205    # RIGHT, once the hero stands on the floor
 120 save        # walking, the map still

@@ -200,16 +200,16 @@ TEST_F(PlayFrameTest, FieldObjectsAndEffectsStepAndDrawInTheirPlaces) {
     const FieldObjectNode &node = game.fieldObjects.nodes.front();
     const EffectNode &popup = game.effects.nodes.front();
     // Objects between the layers, effects over the world and under the texts.
-    EXPECT_EQ(Frame(game), (std::vector<std::string>{"pattern", "layer1", "objects", "layer2", "bars", "minimap",
-                                                      "notes", "effects", "text", "present"}));
+    EXPECT_EQ(Frame(game), (std::vector<std::string>{"pattern", "layer1", "hero", "objects", "layer2", "bars",
+                                                      "minimap", "notes", "effects", "text", "present"}));
     EXPECT_GT(node.y, 100.0f); // stepped and read back
     EXPECT_EQ(popup.y, 99.0f);
     EXPECT_EQ(node.screenX, 100.0f);
     // Frozen effects stay where they are and are still drawn; the full-screen picture goes last.
     game.control.effectsFreeze = 1;
     game.effects.fullScreenPicture = 1;
-    EXPECT_EQ(Frame(game), (std::vector<std::string>{"pattern", "layer1", "objects", "layer2", "bars", "minimap",
-                                                      "notes", "effects", "picture", "text", "present"}));
+    EXPECT_EQ(Frame(game), (std::vector<std::string>{"pattern", "layer1", "hero", "objects", "layer2", "bars",
+                                                      "minimap", "notes", "effects", "picture", "text", "present"}));
     EXPECT_EQ(popup.y, 99.0f);
     // A frozen play holds the world still.
     game.control.playFreeze = 1;
