@@ -14,6 +14,7 @@
 #include "model/model_builder.h"
 #include "platform/testing.h"
 #include "platform/testing/d3d9.h"
+#include "tools/imagewrite/image_write.h"
 
 #include <Eigen/Dense>
 #include <benchmark/benchmark.h>
@@ -22,6 +23,8 @@
 #include <cmath>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -125,8 +128,9 @@ void BM_SoftwareSkinningAgainstEigen(benchmark::State &state) {
 }
 BENCHMARK(BM_SoftwareSkinningAgainstEigen)->Unit(benchmark::kMicrosecond);
 
-// A 50 x 60 grid of vertices (3,000), each weighed on four of eight bones in a chain.
-int SkinnedGrid() {
+// A 50 x 60 grid of vertices (3,000), each weighed on four of eight bones in a chain, white and
+// textured like a model whose file gives no vertex colours.
+int SkinnedGrid(const std::string &texture) {
     ModelBuilder b;
     int parent = b.AddFrame("root");
     const int root = parent;
@@ -137,7 +141,11 @@ int SkinnedGrid() {
         refs[i] = b.AddSkinRef(root, parent);
     }
     const int n = b.AddNormal(root, VEC3{0, 0, -1});
-    const int mesh = b.AddMesh(root, b.AddMaterial());
+    ModelBuilder::Texture tex;
+    tex.colour = texture;
+    ModelBuilder::Material material;
+    material.texture = b.AddTexture(tex);
+    const int mesh = b.AddMesh(root, b.AddMaterial(material));
     b.MeshAt(mesh).cullMode = 0;
     const int cols = 50, rows = 60;
     std::vector<int> v((size_t)cols * rows);
@@ -147,7 +155,7 @@ int SkinnedGrid() {
             std::vector<std::pair<int, float>> w = {
                 {refs[first], 0.4f}, {refs[first + 1], 0.3f}, {refs[first + 2], 0.2f}, {refs[first + 3], 0.1f}};
             const int p = b.AddPosition(root, VEC3{x * 0.1f, y * 0.1f - 3.0f, 0}, w);
-            v[(size_t)y * cols + x] = b.AddVertex(mesh, p, n, 0xFF000000u | (uint32_t)(x * 5) << 16 | (uint32_t)(y * 4));
+            v[(size_t)y * cols + x] = b.AddVertex(mesh, p, n, 0xFFFFFFFFu, x / (float)(cols - 1), y / (float)(rows - 1));
         }
     for (int y = 0; y + 1 < rows; ++y)
         for (int x = 0; x + 1 < cols; ++x) {
@@ -167,7 +175,16 @@ void BM_RenderSkinnedModel(benchmark::State &state) {
     InitModelSystem();
     EnableLighting(0);
     const int model = AddModelSlot();
-    CreateModelFromBase(model, SkinnedGrid());
+    const auto dir = std::filesystem::temp_directory_path() / "kelmor-model-bench";
+    std::filesystem::create_directories(dir);
+    const std::string texture = (dir / "skin.png").string();
+    PngSpec png;
+    png.width = png.height = 64;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) png.pixels.insert(png.pixels.end(), {(uint8_t)(x * 4), (uint8_t)(y * 4), 0x80});
+    const std::vector<uint8_t> file = EncodePng(png);
+    std::ofstream(texture, std::ios::binary).write((const char *)file.data(), (std::streamsize)file.size());
+    CreateModelFromBase(model, SkinnedGrid(texture));
     SetModelScale(model, 30, 30, 30);
     SetModelPosition(model, 90, 120, 0);
     float angle = 0;
@@ -185,6 +202,8 @@ void BM_RenderSkinnedModel(benchmark::State &state) {
     state.counters["share_of_frame"] = seconds / (1.0 / 60.0);
     DeleteAllModels();
     EndStandInGraphics();
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
 }
 BENCHMARK(BM_RenderSkinnedModel)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -50,6 +50,7 @@ inline bool CompareF(DWORD func, float a, float b) {
 inline int Address(int i, int n, DWORD mode) {
     switch (mode) {
     case D3DTADDRESS_WRAP:
+        if ((n & (n - 1)) == 0) return i & (n - 1);  // power-of-two sides: a mask is the modulo
         i %= n;
         return i < 0 ? i + n : i;
     case D3DTADDRESS_MIRROR: {
@@ -259,6 +260,16 @@ struct Triangle {
 };
 
 inline int64_t FloorDiv(int64_t n, int64_t d) {  // d > 0
+    constexpr int64_t kExact = int64_t(1) << 52;
+    if (n > -kExact && n < kExact && d < kExact) {
+        // A double quotient is at most one off here; the remainder puts it right (cheaper than
+        // a 64-bit integer division).
+        int64_t q = (int64_t)std::floor((double)n / (double)d);
+        const int64_t r = n - q * d;
+        if (r < 0) --q;
+        else if (r >= d) ++q;
+        return q;
+    }
     int64_t q = n / d;
     return (n % d != 0 && n < 0) ? q - 1 : q;
 }
@@ -386,11 +397,15 @@ bool SetupTriangle(const Pipeline &p, const RasterVertex *in[3], Triangle &t) {
         const double m = t.perspective ? (double)r.rhw : 1.0;
         a[i][kZ] = r.z;
         a[i][kRhw] = r.rhw;
-        for (int k = 0; k < 4; ++k) {
-            a[i][kDiffuse + k] = (double)((r.diffuse >> (8 * k)) & 255) * m;
-            a[i][kSpecular + k] = (double)((r.specular >> (8 * k)) & 255) * m;
-        }
-        for (int slot = kTex; slot < kSlots; ++slot) a[i][slot] = (double)r.tex[(slot - kTex) / 2][(slot - kTex) & 1] * m;
+        if (t.used[kDiffuse])
+            for (int k = 0; k < 4; ++k) a[i][kDiffuse + k] = (double)((r.diffuse >> (8 * k)) & 255) * m;
+        if (t.used[kSpecular])
+            for (int k = 0; k < 4; ++k) a[i][kSpecular + k] = (double)((r.specular >> (8 * k)) & 255) * m;
+        for (int set = 0; set < 8; ++set)
+            if (t.used[kTex + 2 * set]) {
+                a[i][kTex + 2 * set] = (double)r.tex[set][0] * m;
+                a[i][kTex + 2 * set + 1] = (double)r.tex[set][1] * m;
+            }
     }
     for (int slot = 0; slot < kSlots; ++slot) {
         if (!t.used[slot]) continue;
