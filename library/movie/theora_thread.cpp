@@ -132,22 +132,32 @@ bool DecodeStep(THEORADEC *d) {
     const int32_t next = d->streamFrame;
     const int32_t ahead = Ahead(current, next, n);
     THEORAFRAME *entry = nullptr;
+    bool idle = false;  // nothing to decode until the caller moves
     {
         std::lock_guard<std::mutex> hold(d->stockLock);
-        bool stocked = false;
+        bool stocked = false, haveCurrent = false;
         for (int i = 0; i < d->stockCount; i++) {
             THEORAFRAME &e = d->stock[i];
             if (e.filled && !e.pinned && Ahead(current, e.frame, n) >= window) e.filled = 0;
             if (e.filled && e.frame == next) stocked = true;
+            if (e.filled && e.frame == current) haveCurrent = true;
         }
         if (ahead < window) {
-            if (stocked) return false;
-            for (int i = 0; i < d->stockCount && !entry; i++)
-                if (!d->stock[i].filled && !d->stock[i].pinned) entry = &d->stock[i];
-            if (!entry) return false;
+            if (!stocked)
+                for (int i = 0; i < d->stockCount && !entry; i++)
+                    if (!d->stock[i].filled && !d->stock[i].pinned) entry = &d->stock[i];
+            idle = !entry;
         } else if (ahead == window) {
-            return false;  // the window is stocked up to its end
+            idle = true;  // the window is stocked up to its end
         }
+        // The caller waits for the current frame. It can be missing with the stream already past
+        // it when the caller moved while this step ran on an older frame number (it was evicted
+        // or passed over unstocked); only a seek brings it back then.
+        if (idle && (haveCurrent || current < 0)) return false;
+    }
+    if (idle) {
+        SeekTo(d, current);
+        return true;
     }
     if (!entry) {
         // The current frame moved past the stream position: jump when a keyframe lies between.
