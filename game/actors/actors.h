@@ -47,8 +47,10 @@ struct MapChange {
     PhysicsManager *physics = nullptr;
     int pending = 0; // 1: rebuild at the next RebuildFieldForMap
     int newArea = 0; // world-state store slots
-    int oldArea = 0;
+    int oldArea = 0; // kNoArea: nothing is stored
 };
+// The old area of a map change that stores nothing (a new game or a loaded game).
+constexpr int kNoArea = -1;
 
 // Points the hero's three records at each other (the rest of their pointers are CurGame's).
 void LinkHeroRecords(Player &player, Companion &companion, Arms &arms);
@@ -70,7 +72,8 @@ void UpdateEnemyScreenPositions(Enemies &enemies);
 // Draw passes of the field draw.
 void DrawEnemies(Enemies &enemies);
 void DrawEnemySpeech(Enemies &enemies);
-// Field rebuild on a pending map change (called every play frame from the draw step).
+// Field rebuild on a pending map change (called every play frame from the draw step): the old
+// area's field is cleared and its objects stored, the new area's world, objects and gimmicks made.
 void RebuildFieldForMap(MapChange &change);
 void LoadEnemyImages(Enemies &enemies);
 ShotNode *CreateShot(Arms &arms, int x, int y, int kind, int damage, uint8_t fromEnemy, int bodyId, int overrideWidth,

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "game/actors/actors.h"
+#include "game/frame/control_bytes.h"
 #include "game/frame/game_frame.h"
 #include "game/frame/hud.h"
 #include "game/frame/key_config.h"
@@ -22,16 +23,6 @@
 #include "game/world/tile_view.h"
 
 enum TopState { TOP_TITLE = 0, TOP_PLAY = 2, TOP_KEY_CONFIG = 3 };
-
-// Control bytes set by event commands and other modules.
-struct ControlBytes {
-    uint8_t playFreeze = 0;
-    uint8_t effectsFreeze = 0;
-    uint8_t worldDrawingOff = 0;
-    uint8_t hudOff = 0;
-    uint8_t playerHidden = 0;
-    uint8_t endingRequest = 0;
-};
 
 class CurGame : public GameFrame {
 public:

@@ -1,10 +1,10 @@
 #include "game/frame/hud.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "game/frame/game_graphics.h"
 #include "game/frame/game_input.h"
+#include "game/frame/sjis_text.h"
 #include "game/frame/sound_lists.h"
 #include "game/frame/text_overlay.h"
 #include "library/base/pathchar.h"
@@ -159,7 +159,7 @@ void AddNotification(Hud &hud, const char *text)
 {
     for (Notification &n : hud.notifications) {
         if (!n.free) continue;
-        std::snprintf(n.text, sizeof n.text, "%s", text ? text : "");
+        CopySjisBounded(n.text, sizeof n.text, text);
         n.life = 0;
         n.free = 0;
         return;
@@ -187,7 +187,7 @@ void DrawNotifications(Hud &hud)
 
 void ShowAreaName(Hud &hud, const char *text)
 {
-    std::snprintf(hud.bannerText, sizeof hud.bannerText, "%s", text ? text : "");
+    CopySjisBounded(hud.bannerText, sizeof hud.bannerText, text);
     hud.messageCounter = 0;
     hud.bannerState = 2;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "game/frame/game_file.h"
+#include "game/frame/sjis_text.h"
 #include "library/base/log.h"
 
 namespace {
@@ -31,8 +32,8 @@ void InitMapGrid(MapGrid &grid)
 
 void SetMapGridPath(MapGrid &grid, const char *path)
 {
-    grid.path.assign(path ? path : "");
-    if (grid.path.size() > (size_t)kMapPathMax) grid.path.resize(kMapPathMax);
+    const char *p = path ? path : "";
+    grid.path.assign(p, SjisFitLength(p, kMapPathMax));
 }
 
 int LoadMapGrid(MapGrid &grid)

@@ -29,7 +29,7 @@ struct MapGrid {
 
 // No cells, the default file name.
 void InitMapGrid(MapGrid &grid);
-// Sets the file the next load reads (cut to 255 bytes).
+// Sets the file the next load reads (cut to 255 bytes, never inside a two-byte character).
 void SetMapGridPath(MapGrid &grid, const char *path);
 // Releases the cells and reads the grid's file. 0 when a grid was read (cells the file does not
 // hold read 0 and get a log line); -1 with a log line naming the file, and an empty grid, when
