@@ -1,5 +1,9 @@
 #include "game/world/world_services.h"
 
+#include "game/world/effects.h"
+#include "game/world/field_objects.h"
+#include "game/world/gimmicks.h"
+
 namespace {
 
 const WorldServiceCalls kDefaults = {
@@ -51,6 +55,15 @@ const WorldServiceCalls kDefaults = {
     },
     [](Gimmicks *gimmicks, int x, int y, int kind) {
         if (gimmicks) CreateGimmick(*gimmicks, x, y, kind);
+    },
+    [](Effects *effects) {
+        if (effects) effects->FreeEffects();
+    },
+    [](Gimmicks *gimmicks) {
+        if (gimmicks) FreeGimmickList(*gimmicks);
+    },
+    [](FieldObjects *objects) {
+        if (objects) objects->FreeFieldObjects();
     },
     [](PhysicsManager *physics) {
         if (physics) DestroyAllBodies(*physics);

@@ -40,6 +40,7 @@ void AddPlayerPopupNumber(Effects &effects, float x, float y, int n);
 int CreateFieldObject(float x, float y, int kind, int value, float vx, float vy, int persistent, int itemFlag,
                       int lifetime, float angle);
 void CreateGimmick(Gimmicks &gimmicks, int x, int y, int kind);
+void FreeGimmickList(Gimmicks &gimmicks);
 void DestroyAllBodies(PhysicsManager &physics);
 void CreatePhysicsWorld(PhysicsManager &physics);
 void BuildMapStaticBodies(PhysicsManager &physics);
@@ -94,6 +95,10 @@ struct WorldServiceCalls {
     void (*storeMapObjects)(FieldObjects *objects, int slot);
     void (*restoreMapObjects)(FieldObjects *objects, int slot);
     void (*createGimmick)(Gimmicks *gimmicks, int x, int y, int kind);
+    // The field rebuild's clearing of the lists.
+    void (*freeEffects)(Effects *effects);
+    void (*freeGimmickList)(Gimmicks *gimmicks);
+    void (*freeFieldObjects)(FieldObjects *objects);
     // Physics, by body id.
     void (*destroyAllBodies)(PhysicsManager *physics);
     void (*createPhysicsWorld)(PhysicsManager *physics);
