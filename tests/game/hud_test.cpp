@@ -185,6 +185,20 @@ TEST_F(HudTest, NotificationsAndTheBanner) {
     EXPECT_TRUE(TakeCalls().empty());
 }
 
+TEST_F(HudTest, BannerAndNotificationsNeverCutATwoByteCharacter) {
+    // Eleven bytes would end in the lead byte of the sixth two-byte character: five are kept.
+    ShowAreaName(hud, "ほらあなのおく");
+    EXPECT_STREQ(hud.bannerText, "ほらあなの");
+    ShowAreaName(hud, "ｲﾄﾞｳﾌｶ");
+    EXPECT_STREQ(hud.bannerText, "ｲﾄﾞｳﾌｶ");
+    ShowAreaName(hud, "Aほらあなのおく"); // one single byte first: all eleven bytes are whole characters
+    EXPECT_STREQ(hud.bannerText, "Aほらあなの");
+    ShowAreaName(hud, nullptr);
+    EXPECT_STREQ(hud.bannerText, "");
+    AddNotification(hud, "やくそうをてにいれた");
+    EXPECT_STREQ(hud.notifications[0].text, "やくそうを");
+}
+
 TEST_F(HudTest, BarsFlagsAndTimers) {
     status.hp = 5;
     status.hpMax = 20;

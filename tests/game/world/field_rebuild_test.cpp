@@ -169,6 +169,14 @@ TEST_F(FieldRebuildTest, ObjectsStayWithTheirAreaAndGimmicksComeFromTheCells)
     EXPECT_EQ(objects.CountStoredObjects(15, 3), 1);
     EXPECT_EQ(Field(), firstEntry + "o3@100,100 o3@140,100 ");
     EXPECT_EQ(physics.BodyCount(), 2);
+
+    // Into an area whose map did not load (an empty grid): the field's objects are kept in its
+    // block all the same and come back with it.
+    Enter(MapGrid{}, 53, 19);
+    EXPECT_EQ(Field(), "");
+    EXPECT_EQ(objects.CountStoredObjects(53, 1), 2);
+    Enter(field, 19, 53);
+    EXPECT_EQ(Field(), firstEntry + "o3@100,100 o3@140,100 ");
 }
 
 } // namespace

@@ -105,6 +105,18 @@ TEST_F(MapGridTest, CellsCutShortReadZeroWithALogLine) {
     EXPECT_EQ(PlatformTestTakeDebugOutput(), "");
 }
 
+TEST_F(MapGridTest, LongPathsAreCutBetweenCharacters) {
+    const std::string head(254, 'a');
+    SetMapGridPath(grid, (head + "ほ.bin").c_str()); // the two-byte character would end at byte 256
+    EXPECT_EQ(grid.path, head);
+    SetMapGridPath(grid, (head + "a" + "ほ").c_str());
+    EXPECT_EQ(grid.path, head + "a");
+    SetMapGridPath(grid, (head.substr(1) + "ほ").c_str());
+    EXPECT_EQ(grid.path, head.substr(1) + "ほ");
+    SetMapGridPath(grid, nullptr);
+    EXPECT_EQ(grid.path, "");
+}
+
 TEST_F(MapGridTest, CellReadsStayInsideTheGrid) {
     // 2 x 3 cells numbered 1..6: past the right edge is 0, not the next row's first cell.
     WriteFile("MAP/t/narrow.bin", Le32({2, 3, 1, 2, 3, 4, 5, 6}));
