@@ -39,10 +39,17 @@ CurGame::CurGame()
     playerContact.player = &player;
     mapChange.enemies = &enemies;
     mapChange.arms = &arms;
+    mapChange.gimmicks = &gimmicks;
+    gimmicks.status = &status;
+    gimmicks.companion = &companion;
+    gimmicks.grid = &grid;
+    gimmicks.player = &player;
+    LinkTransition();
     InitMapGrid(grid);
     LoadMapGrid(grid);
     InitStatusWindow(status);
     InitAreaTransition(transition);
+    gimmicks.InitGimmicks();
     keyConfig.LoadKeyBindings();
     topState = TOP_TITLE;
 }
@@ -52,6 +59,7 @@ CurGame::~CurGame()
     SetGameFieldObjects(nullptr);
     SetGamePhysics(nullptr);
     FreeShotList(arms);
+    gimmicks.FreeGimmickList();
     overlay.FreeEntries();
     overlay.FreeOverlayFonts();
     FreeTileSheets(tileView);
@@ -70,6 +78,7 @@ void CurGame::OnLoad()
     effects.LoadEffectSheets();
     LoadCompanionImage(companion);
     LoadArmsImages(arms);
+    gimmicks.LoadGimmickSheet();
     LoadBackdropImages(backdrop);
     title.titleGraph = g.openImageAsGraph("DataForWork\\title.bmp", 0);
     LoadScreenEffectImage(screenEffect);
@@ -101,8 +110,8 @@ void CurGame::OnUpdate()
         effects.fullScreenPicture = 0;
         control.endingRequest = 0;
         switch (title.UpdateTitleMenu()) {
-        case 1: // NEW GAME: the play state's modules start the game when they are wired in
-            effects.fullScreenPicture = 1;
+        case 1: // NEW GAME: the new-game room (the full-screen picture comes with its opening talk)
+            LoadArea(transition, kNewGameArea, kNewGameX, kNewGameY, kNoArea);
             topState = TOP_PLAY;
             break;
         case 2: // CONTINUE
@@ -119,11 +128,13 @@ void CurGame::OnUpdate()
     }
     case TOP_PLAY:
         if (control.playFreeze == 0) UpdatePlay();
+        else gimmicks.UpdateGimmicks();
         if (control.effectsFreeze == 0) effects.UpdateEffects();
         UpdateCamera(tileView);
         UpdateCompanionScreenPosition(companion);
         UpdatePlayerScreenPosition(player);
         UpdateShotScreenPositions(arms);
+        gimmicks.UpdateGimmickScreenPositions();
         effects.PlaceEffects();
         fieldObjects.UpdateObjectScreenPositions();
         break;
@@ -144,7 +155,13 @@ void CurGame::OnDraw()
     case TOP_PLAY:
         if (control.worldDrawingOff == 0) DrawWorld();
         effects.DrawEffects();
+        // Warps run in the draw step (held back by the STATUS button script when it exists); the
+        // rebuild acts on the map change a load posts.
+        RunAreaTransition(transition);
+        RebuildFieldForMap(mapChange);
         effects.DrawFullScreenPicture();
+        // Exits wait while a talk or the CHANGE or STATUS button script runs, once those exist.
+        gimmicks.RunGimmickExits();
         overlay.Flush();
         break;
     case TOP_KEY_CONFIG:
@@ -170,7 +187,10 @@ void CurGame::UpdatePlay()
     // The enemies' programs and motion come here.
     fieldObjects.UpdateFieldObjects();
     StepStatusTimers(status);
+    gimmicks.UpdateGimmicks();
+    // The RESET and CHANGE button scripts go here, while no exit script runs.
     RemoveShotsOffMap(arms);
+    // The enemies' attacks and the cells' damage go last, unless control.attackPause holds them.
 }
 
 void CurGame::DrawWorld()
@@ -178,7 +198,8 @@ void CurGame::DrawWorld()
     DrawBackdrop(backdrop);
     DrawTileLayer(tileView, 1);
     RunScreenEffect(fullScreen);
-    // The enemies and gimmicks go here.
+    // The enemies go here.
+    gimmicks.DrawGimmicks();
     if (control.playerHidden == 0) {
         DrawPlayer(player);
         DrawWeaponInHand(arms);
@@ -202,8 +223,25 @@ void CurGame::DrawWorld()
 void CurGame::ClearFieldLists()
 {
     effects.FreeEffects();
+    gimmicks.FreeGimmickList();
     fieldObjects.FreeFieldObjects();
     physics.DestroyAllBodies();
+}
+
+void CurGame::LinkTransition()
+{
+    transition.grid = &grid;
+    transition.tileView = &tileView;
+    transition.mapChange = &mapChange;
+    transition.wipe = &effects.wipe;
+    transition.hud = &hud;
+    transition.player = &player;
+    transition.enemies = &enemies;
+    transition.companion = &companion;
+    transition.fullScreen = &fullScreen;
+    transition.screenEffect = &screenEffect;
+    transition.control = &control;
+    companion.transitionBusy = &transition.busy;
 }
 
 void CurGame::PresentScaledFrame()

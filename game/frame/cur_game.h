@@ -17,12 +17,17 @@
 #include "game/world/effects.h"
 #include "game/world/field_objects.h"
 #include "game/world/full_screen_effect.h"
+#include "game/world/gimmicks.h"
 #include "game/world/map_grid.h"
 #include "game/world/physics_manager.h"
 #include "game/world/screen_effect.h"
 #include "game/world/tile_view.h"
 
 enum TopState { TOP_TITLE = 0, TOP_PLAY = 2, TOP_KEY_CONFIG = 3 };
+
+// Where a new game starts: the new-game room, beside its door.
+constexpr int kNewGameArea = 111;
+constexpr int kNewGameX = 104, kNewGameY = 168;
 
 class CurGame : public GameFrame {
 public:
@@ -39,7 +44,7 @@ public:
     void DrawWorld();
     // Copies the 320 x 240 work area into a graph and shows it doubled on the whole screen.
     void PresentScaledFrame();
-    // Frees the field's lists (effects, field objects) and destroys every object body.
+    // Frees the field's lists (effects, gimmicks, field objects) and destroys every object body.
     void ClearFieldLists();
 
     MapGrid grid;
@@ -55,6 +60,7 @@ public:
     Arms arms;
     PlayerContact playerContact;
     Enemies enemies;
+    Gimmicks gimmicks;
     MapChange mapChange;
     AreaTransition transition;
     Backdrop backdrop;
@@ -68,4 +74,8 @@ public:
     // The second one-frame latch pair.
     uint8_t latchHold = 0;
     int latchValue = 0;
+
+private:
+    // Points the area transition at the records it sets.
+    void LinkTransition();
 };

@@ -1,6 +1,7 @@
 // The play state's frame through recorded draws: the world drawn back to front, the switches
 // that hide the world, the HUD or the hero, the HUD's one-frame latch, the status timers, the
-// hero moving over the start grid loaded by the game object.
+// hero moving over the start grid loaded by the game object, and the new game's room with its
+// gimmicks.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,14 +22,19 @@ protected:
         GameFolderTest::SetUp();
         saved_ = InstallDrawRecorder();
         SetLocalHourSource(Noon);
-        // A 30 x 20 start grid: a floor of tile 1 with tile 2 in front of it along row 10.
+        std::filesystem::create_directories(dir_ / "DataForWork");
+        WriteFile("DataForWork/doust.bin", StartGrid(0));
+    }
+    // A 30 x 20 grid: a floor of tile 1 with tile 2 in front of it along row 10, and the given
+    // link byte in cell (3, 8).
+    static std::vector<uint8_t> StartGrid(uint32_t link) {
         std::vector<uint8_t> b = {30, 0, 0, 0, 20, 0, 0, 0};
         for (int i = 0; i < 30 * 20; i++) {
-            const uint32_t cell = i / 30 == 10 ? (1u | 0x100u | 2u << 16) : 0u;
+            uint32_t cell = i / 30 == 10 ? (1u | 0x100u | 2u << 16) : 0u;
+            if (i == 8 * 30 + 3) cell = link << 24;
             for (int k = 0; k < 4; k++) b.push_back((uint8_t)(cell >> (8 * k)));
         }
-        std::filesystem::create_directories(dir_ / "DataForWork");
-        WriteFile("DataForWork/doust.bin", b);
+        return b;
     }
     void TearDown() override {
         SetLocalHourSource(nullptr);
@@ -51,6 +57,8 @@ protected:
         if (graph == game.backdrop.cloud) return "cloud";
         if (graph == game.tileView.sheets[7]) return "layer1";
         if (graph == game.tileView.sheets[5]) return "layer2";
+        if (graph == game.tileView.sheets[8]) return "room";
+        if (graph == game.gimmicks.sheet) return "gimmicks";
         if (graph == game.tileView.sheets[2]) return "minimap";
         if (graph == game.status.windowFill || graph == game.status.barImage) return "bars";
         if (graph == game.hud.windowFill) return "notes";
@@ -223,7 +231,9 @@ TEST_F(PlayFrameTest, FieldObjectsAndEffectsStepAndDrawInTheirPlaces) {
     EXPECT_EQ(game.physics.GetBodyPositionById(crate, nullptr, nullptr), -1);
 }
 
-TEST_F(PlayFrameTest, TheTitleTakesThePictureAwayAndNewGameShowsIt) {
+TEST_F(PlayFrameTest, TheTitleTakesThePictureAwayAndNewGameEntersTheRoom) {
+    std::filesystem::create_directories(dir_ / "MAP" / "kyoto");
+    WriteFile("MAP/kyoto/ride.bin", StartGrid(170 + 15)); // an old man by the start
     CurGame game;
     game.OnLoad();
     game.effects.fullScreenPicture = 1;
@@ -234,7 +244,28 @@ TEST_F(PlayFrameTest, TheTitleTakesThePictureAwayAndNewGameShowsIt) {
     GetGameInput().UpdateKeyCountersFrom(keys);
     Frame(game);
     EXPECT_EQ(game.topState, TOP_PLAY);
-    EXPECT_EQ(game.effects.fullScreenPicture, 1);
+    // The new-game room at its start, its field built in the same frame's draw step; the picture
+    // comes with the opening talk.
+    EXPECT_EQ(game.effects.fullScreenPicture, 0);
+    EXPECT_EQ(game.transition.currentArea, 111);
+    EXPECT_EQ(game.grid.path, "MAP/kyoto/ride.bin");
+    EXPECT_EQ(game.grid.width, 30);
+    EXPECT_EQ(game.player.x, 104.0f);
+    EXPECT_EQ(game.player.y, 168.0f);
+    EXPECT_EQ(game.mapChange.pending, 0);
+    ASSERT_EQ(game.gimmicks.nodes.size(), 1u);
+    EXPECT_EQ(game.gimmicks.nodes.front().x, 3 * 16 + 8.0f);
+    // The gimmicks draw over tile layer 1 and under the hero, and update under play freeze too.
+    const std::vector<std::string> names = Frame(game);
+    ASSERT_GE(names.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(names.begin() + 1, names.begin() + 4),
+              (std::vector<std::string>{"room", "gimmicks", "hero"}));
+    game.control.playFreeze = 1;
+    const int count = game.gimmicks.updateCount;
+    Frame(game);
+    EXPECT_EQ(game.gimmicks.updateCount, count + 1);
+    game.ClearFieldLists();
+    EXPECT_TRUE(game.gimmicks.nodes.empty());
 }
 
 } // namespace
