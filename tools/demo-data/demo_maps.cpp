@@ -1,8 +1,8 @@
 // The demo's map grids: MAP/<folder>/<name>.bin for each demo area and "DataForWork\doust.bin",
 // the grid the game loads at start. Each map is drawn in characters, one per 16 x 16 cell; the
 // legend below turns a character into the cell's two tiles, attribute and link byte, choosing
-// edge and corner tiles from the neighbours. Warp, gimmick and spawn cells are added per map by
-// the issues that own them, as further legend characters.
+// edge and corner tiles from the neighbours. The warp and gimmick cells of each map are listed
+// beside it and set over the drawing (docs/demo-world.md holds the same list).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,8 +25,8 @@ constexpr const char *kRoomMap[] = {
     "BBx..................................xBB",
     "BBx..................................xBB",
     "BBx.......................p..........xBB",
-    "BBx..................................xBB",
-    "BB..ZZ..T....p.........T...C.C........BB", // 10
+    "BBx...H..............................xBB",
+    "BB..ZZH.T....p.........T...C.C........BB", // 10
     "BBBBBBBBBBBBBBBBBBBBBBBBBB.....BBBBBBBBB",
     "BB::::::::::::::::::::::::=====:::::::BB",
     "BB::::::::::::::::::::::::::::::::::::BB",
@@ -105,11 +105,11 @@ constexpr const char *kVillageMap[] = {
     ".....................................@@@@@@@@@@@@@.....@@@@@....",
     "....................................@@@@@@@@@@@@@@@.....t.......",
     "....rrrrrrrrr.........................@@@@@.@@@@@.....==t==.....", // 20
-    "....WWWWWWWWW......rrrrrrrrrrr..........t.....t.........t.......",
-    "....WoWWWWWoW......WWWWWsWWWWW..........t.....t.........t.......",
-    "....WWWWWWWWW......WoWWWWWWWoW..........t.....t.........t....*..",
-    "....WWWEWWWWW..!...WWWWWEWWWWW....!.....t..*..t.......ab##t####.",
-    "..\".WWWEWWWWW......WWWWWEWWWWW.........%t%...%t%....ab#########.",
+    "....WWWWWWWWW......rrrrrrrrrrr..........t.....t.rrrr....t.......",
+    "....WoWWWWWoW......WWWWWsWWWWW..........t.....t.WoWW....t.....H.",
+    "....WWWWWWWWW......WoWWWWWWWoW..........t.....t.WWWW....t....*H.",
+    "....WWWEWWWWW..!...WWWWWEWWWWW....!.....t..*..t.WWEW..ab##t####.",
+    "..\".WWWEWWWWW......WWWWWEWWWWW.........%t%...%t%WWEWab#########.",
     "###############################FFFFF###########\"################",
     "################################################################",
     "################################################################",
@@ -133,11 +133,11 @@ constexpr const char *kFieldMap[] = {
     ".......t...............t.........................t........t.....",
     ".......t...............t...........====..........t........t.....",
     ".......t...........................................j......t.....",
-    "..@@@..t...............t.........................t...j....t.....",
-    ".@@@@@.t...............t.........................t.......%t%....",
+    "..@@@..t...............t.........................t...j....t...H.",
+    ".@@@@@.t...............t.........................t.......%t%..H.",
     "..@@@..t.......*.......t........\"........*.......t.....###t####.",
-    "...t..%t%.....###.....%t%......###.......%...%...t...ab########.",
-    "...t...t.....#####....###dc.......ab##.......%...t.ab##########.",
+    ".H.t..%t%.....###.....%t%......###.......%...%...t...ab########.",
+    ".H.t...t.....#####....###dc.......ab##.......%...t.ab##########.",
     "#########...########..######dc..ab####...####BBB####..##########", // 20
     "##########.##########...######ab######.....####..####.##########",
     "##########^^#########..##############......................#####",
@@ -159,8 +159,8 @@ constexpr const char *kCaveMap[] = {
     "####....v.....v......v######v...v.....v....v.....v....##########",
     "###.................................................y...########",
     "###..................................................e..########",
-    "###..........................m.................######efg########",
-    "###..!......................###.......!......##########h.....###",
+    "###H.........................m.................######efg########",
+    "###H.!......................###.......!......##########h.....###",
     "#######.................########.............############....###",
     "#########dc..........###########...v....v....########........###",
     "###########dc....v......########.....................vv......###", // 10
@@ -187,8 +187,8 @@ constexpr const char *kCaveMap[] = {
     "#####......#########################...######ab######.........##",
     "#####..............###########.....v.......ab#########........##",
     "######......................................##########.......###",
-    "#######.......y........####.................##########..!....###",
-    "########BBBBBBBB##########^^^^^^^##########...........m......###",
+    "#######.......y........####.................##########..!...H###",
+    "########BBBBBBBB##########^^^^^^^##########...........m.....H###",
     "################################################################",
     "################################################################",
     "################################################################",
@@ -212,8 +212,8 @@ constexpr const char *kBossMap[] = {
     "###..................................###",
     "###................====..............###",
     "###..................................###",
-    "###..................................###",
-    "###...m........................m.....###",
+    "###..H...............................###",
+    "###..Hm........................m.....###",
     "###..####......................####..###",
     "###^^##############################^^###",
     "########################################",
@@ -229,11 +229,58 @@ constexpr const char *kBossMap[] = {
     "########################################",
 };
 
+// A link byte set over a drawn cell: a warp number (1..12) or a gimmick kind + 15.
+struct LinkCell {
+    int column, row;
+    int link;
+};
+constexpr int Warp(int number) { return number; }
+constexpr int Gimmick(int kind) { return kind + 15; }
+
+// The doors: each a warp cell top and bottom, whose entry in the warp table lands on the door
+// that leads back. Gimmicks sit where the game makes them, at their cell's top-left.
+const std::vector<LinkCell> kRoomLinks = {
+    {6, 9, Warp(1)}, {6, 10, Warp(1)},   // beside the bed: to the village's inn door
+    {37, 20, Warp(2)}, {37, 21, Warp(2)}, // downstairs: to the save point's east door
+};
+const std::vector<LinkCell> kSaveLinks = {
+    {3, 21, Warp(1)}, {3, 22, Warp(1)},   // to the village's shrine
+    {36, 21, Warp(2)}, {36, 22, Warp(2)}, // to the room downstairs
+    {19, 18, Gimmick(168)},               // the crystal's light on the altar
+};
+const std::vector<LinkCell> kVillageLinks = {
+    {7, 24, Warp(1)},  {7, 25, Warp(1)},  // the inn: to the new-game room
+    {50, 24, Warp(2)}, {50, 25, Warp(2)}, // the shrine: to the save point
+    {62, 22, Warp(3)}, {62, 23, Warp(3)}, // the east gate: to the field
+    {37, 24, Gimmick(170)},               // the old man
+    {44, 25, Gimmick(162)},               // the child
+    {24, 24, Gimmick(164)},               // the shop's lantern at its door
+    {17, 25, Gimmick(169)},               // the storage chest
+    {60, 23, Gimmick(1)},                 // the closed sign, until flag 9
+    {57, 22, Gimmick(12)},                // the signboard to the woods, from flag 9
+};
+const std::vector<LinkCell> kFieldLinks = {
+    {1, 18, Warp(1)},  {1, 19, Warp(1)},  // to the village's east gate
+    {62, 15, Warp(2)}, {62, 16, Warp(2)}, // to the cave's entrance
+    {16, 8, Gimmick(33)},                 // the wisp over the platform, from flag 9 until flag 20
+};
+const std::vector<LinkCell> kCaveLinks = {
+    {3, 6, Warp(1)},   {3, 7, Warp(1)},   // the entrance: to the field
+    {60, 34, Warp(2)}, {60, 35, Warp(2)}, // behind the breakable wall: to the master's lair
+    {12, 7, Gimmick(35)},                 // a glowing orb that comes to rest on the ramp's slope
+};
+const std::vector<LinkCell> kBossLinks = {
+    {5, 15, Warp(1)}, {5, 16, Warp(1)}, // back to the cave
+    {19, 17, Gimmick(81)},              // the wisp that wakes the master, until flag 50
+    {20, 16, Gimmick(82)},              // the light home, from flag 50
+};
+
 struct DemoMap {
     std::vector<const char *> files; // under the game folder
     const char *const *rows;
     int rowCount;
     int background; // layer-1 tile of '.' and of the cells that only hold a front piece
+    const std::vector<LinkCell> &links;
 };
 
 uint32_t Cell(int tile1, int attribute, int tile2 = 0, int link = 0) {
@@ -355,7 +402,18 @@ std::vector<uint8_t> MapFile(const DemoMap &map) {
                     strlen(map.rows[y]), m.Width());
             exit(1);
         }
-        for (int x = 0; x < m.Width(); x++) Put32(b, CellOf(m, x, y, map.background));
+        for (int x = 0; x < m.Width(); x++) {
+            uint32_t cell = CellOf(m, x, y, map.background);
+            for (const LinkCell &l : map.links)
+                if (l.column == x && l.row == y) {
+                    if (cell >> 24 != 0) {
+                        fprintf(stderr, "demo-data-gen: map %s cell %d,%d has a link byte already\n", map.files[0], x, y);
+                        exit(1);
+                    }
+                    cell |= (uint32_t)l.link << 24;
+                }
+            Put32(b, cell);
+        }
     }
     return b;
 }
@@ -364,12 +422,13 @@ std::vector<uint8_t> MapFile(const DemoMap &map) {
 
 void WriteMaps(const DemoOptions &o) {
     const DemoMap maps[] = {
-        {{"MAP/kyoto/ride.bin", "MAP/kyoto/ridef.bin", "DataForWork/doust.bin"}, ROWS(kRoomMap), TILE_BACK_WALL},
-        {{"MAP/kyoto/enkai.bin"}, ROWS(kSaveMap), TILE_BACK_WALL},
-        {{"MAP/kyoto/kyoto1.bin"}, ROWS(kVillageMap), TILE_NONE},
-        {{"MAP/mori/mori0.bin"}, ROWS(kFieldMap), TILE_NONE},
-        {{"MAP/doukutu/dou0.bin"}, ROWS(kCaveMap), TILE_NONE},
-        {{"MAP/doukutu/dou4.bin"}, ROWS(kBossMap), TILE_NONE},
+        {{"MAP/kyoto/ride.bin", "MAP/kyoto/ridef.bin", "DataForWork/doust.bin"}, ROWS(kRoomMap), TILE_BACK_WALL,
+         kRoomLinks},
+        {{"MAP/kyoto/enkai.bin"}, ROWS(kSaveMap), TILE_BACK_WALL, kSaveLinks},
+        {{"MAP/kyoto/kyoto1.bin"}, ROWS(kVillageMap), TILE_NONE, kVillageLinks},
+        {{"MAP/mori/mori0.bin"}, ROWS(kFieldMap), TILE_NONE, kFieldLinks},
+        {{"MAP/doukutu/dou0.bin"}, ROWS(kCaveMap), TILE_NONE, kCaveLinks},
+        {{"MAP/doukutu/dou4.bin"}, ROWS(kBossMap), TILE_NONE, kBossLinks},
     };
     for (const DemoMap &map : maps) {
         const std::vector<uint8_t> bytes = MapFile(map);
