@@ -1,0 +1,209 @@
+// The real game (its entry, as main runs it) over the demo data under the headless host with a key
+// script: NEW GAME, DOWN on the room's door to the village, DOWN on the inn's door back to the room,
+// Escape. The key script pauses while a transition locks the input, so the frames are taken by
+// present: one mid-cover, one covered with the village's name on the banner, the village
+// uncovered and the room again; each is saved as PNG in "road-frames" beside the tests and
+// checked. The music switches from the title's track to the village's at the load frame. With the
+// village's map missing, the warp still runs to its end, the log names the file and Escape still
+// ends the game with 0. Each test runs the game once in its process, as ctest runs them (the library
+// keeps its window's quit flag past its end).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "fixtures/start_dir.h"
+#include "game/frame/game_entry.h"
+#include "game/frame/game_graphics.h"
+#include "game/frame/game_input.h"
+#include "game/frame/sound_lists.h"
+#include "game/world/area_transition.h"
+#include "platform/host/key_script.h"
+#include "platform/testing.h"
+#include "platform/user32/user32.h"
+#include "tools/imagewrite/image_write.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kDoorFrame = 40;   // key-script frame of the first DOWN
+constexpr int kVillageFrame = 60; // a script frame after the first warp has ended
+constexpr int kBackFrame = 70;   // DOWN on the inn's door
+constexpr int kRoomFrame = 100;  // after the way back
+
+constexpr const char *kKeys = R"(
+10 down 45
+11 up 45
+40 down 208
+41 up 208
+70 down 208
+71 up 208
+110 down 1
+)";
+
+// The work area of a presented 640 x 480 frame (every other pixel).
+struct Shot {
+    std::vector<uint32_t> px; // 320 x 240, 0xRRGGBB
+    uint32_t At(int x, int y) const { return px[(size_t)y * 320 + x]; }
+    bool empty() const { return px.empty(); }
+};
+
+// What the present wrapper saw, present by present.
+struct Road {
+    int scriptFrame = 0;
+    std::vector<int> tracks;           // the music track at each present from NEW GAME on
+    int coverStart = -1, loadPresent = -1; // present numbers
+    Shot midCover, covered, village, room;
+    int presents = 0;
+};
+Road g_road;
+int (*g_present)() = nullptr;
+
+Shot TakeShot()
+{
+    const D3D9TestFrame f = D3D9TestLastFrame();
+    Shot s;
+    if (f.width < 640 || f.height < 480) return s;
+    s.px.resize(320 * 240);
+    for (int y = 0; y < 240; y++)
+        for (int x = 0; x < 320; x++) s.px[(size_t)y * 320 + x] = f.pixels[(size_t)(2 * y) * f.width + 2 * x] & 0xFFFFFF;
+    return s;
+}
+
+int WatchPresent()
+{
+    const int result = g_present();
+    Road &r = g_road;
+    const int n = r.presents++;
+    const int frame = PlatformKeyScriptFrame();
+    if (frame < 11) return result;
+    const int track = GetSoundLists().currentTrack;
+    if (!r.tracks.empty() && r.tracks.back() != track && track == 0 && r.loadPresent < 0) r.loadPresent = n;
+    r.tracks.push_back(track);
+    if (frame == kDoorFrame && r.coverStart < 0) r.coverStart = n;
+    if (r.coverStart >= 0 && n == r.coverStart + 24) r.midCover = TakeShot();
+    if (r.loadPresent >= 0 && n == r.loadPresent + 20) r.covered = TakeShot();
+    if (frame == kVillageFrame && r.village.empty()) r.village = TakeShot();
+    if (frame == kRoomFrame && r.room.empty()) r.room = TakeShot();
+    return result;
+}
+
+int Noon() { return 12; }
+
+constexpr uint32_t kCover = 0x080810; // the wipe's blocks and its cover
+
+// Share of the rectangle's pixels in the cover's colour.
+double CoverShare(const Shot &s, int x1, int y1, int x2, int y2)
+{
+    int n = 0, all = 0;
+    for (int y = y1; y < y2; y++)
+        for (int x = x1; x < x2; x++, all++) n += s.At(x, y) == kCover;
+    return all ? (double)n / all : 0;
+}
+
+int Bright(const Shot &s, int x1, int y1, int x2, int y2)
+{
+    int n = 0;
+    for (int y = y1; y < y2; y++)
+        for (int x = x1; x < x2; x++) {
+            const uint32_t c = s.At(x, y);
+            n += (c >> 16 & 255) + (c >> 8 & 255) + (c & 255) > 400;
+        }
+    return n;
+}
+
+class WarpRoadTest : public TempDirTest {
+protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        const std::string cmd = std::string(KELMOR_DEMO_DATA_GEN) + " --short-music " + dir_.string() + " > /dev/null 2>&1";
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        g_road = Road{};
+        SetLocalHourSource(Noon);
+        GetGameInput() = GameInput{};
+        g_present = GameGraphics().presentBackScreen;
+        GameGraphics().presentBackScreen = WatchPresent;
+    }
+    void TearDown() override {
+        GameGraphics().presentBackScreen = g_present;
+        PlatformKeyScriptLoad("");
+        SetLocalHourSource(nullptr);
+        GetGameInput() = GameInput{};
+        TempDirTest::TearDown();
+    }
+    int Play() {
+        PlatformTestAnswerNextMessageBox(IDNO);
+        PlatformKeyScriptLoad(kKeys);
+        return RunBrisgal();
+    }
+    void Save(const std::string &name, const Shot &s) const {
+        PngSpec p;
+        p.width = 320;
+        p.height = 240;
+        for (uint32_t c : s.px) p.pixels.insert(p.pixels.end(), {(uint8_t)(c >> 16), (uint8_t)(c >> 8), (uint8_t)c});
+        const fs::path out = savedCwd_ / "road-frames";
+        fs::create_directories(out);
+        const std::vector<uint8_t> b = EncodePng(p);
+        std::ofstream(out / (name + ".png"), std::ios::binary).write(reinterpret_cast<const char *>(b.data()), (std::streamsize)b.size());
+    }
+    std::string Log() const {
+        std::ifstream in(dir_ / "Log.txt", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+};
+
+TEST_F(WarpRoadTest, ThroughTheRoomsDoorToTheVillageAndBack)
+{
+    ASSERT_EQ(Play(), 0);
+    const Road &r = g_road;
+    ASSERT_FALSE(r.midCover.empty());
+    ASSERT_FALSE(r.covered.empty());
+    ASSERT_FALSE(r.village.empty());
+    ASSERT_FALSE(r.room.empty());
+    Save("warp-mid-cover", r.midCover);
+    Save("warp-covered", r.covered);
+    Save("warp-village", r.village);
+    Save("warp-room-again", r.room);
+
+    // The room's wipe has spread its blocks over the screen from the right and they are growing:
+    // about half of the screen is covered, the room shows between them.
+    const double half = CoverShare(r.midCover, 0, 0, 320, 240);
+    EXPECT_GT(half, 0.3);
+    EXPECT_LT(half, 0.7);
+    // Covered: the cover everywhere but the village's name in the banner corner.
+    EXPECT_GT(CoverShare(r.covered, 0, 0, 320, 215), 0.99);
+    EXPECT_GT(Bright(r.covered, 233, 223, 315, 231), 20) << "no name on the banner";
+    // Uncovered: the village in daylight, then the room.
+    EXPECT_LT(CoverShare(r.village, 0, 0, 320, 240), 0.05);
+    EXPECT_LT(CoverShare(r.room, 0, 0, 320, 240), 0.05);
+    EXPECT_NE(r.village.px, r.room.px);
+
+    // The title's track plays on into the room; the load frame switches to the village's, which
+    // the way back keeps.
+    ASSERT_GE(r.loadPresent, 0);
+    ASSERT_FALSE(r.tracks.empty());
+    EXPECT_EQ(r.tracks.front(), kTitleMusicTrack);
+    const size_t load = r.tracks.size() - (size_t)(r.presents - r.loadPresent);
+    for (size_t i = 0; i < r.tracks.size(); i++) EXPECT_EQ(r.tracks[i], i < load ? kTitleMusicTrack : 0) << "present " << i;
+    EXPECT_GT(r.loadPresent, r.coverStart);
+}
+
+TEST_F(WarpRoadTest, MissingMapStillRunsTheWarpAndPlayGoesOn)
+{
+    fs::remove(dir_ / "MAP" / "kyoto" / "kyoto1.bin");
+    ASSERT_EQ(Play(), 0);
+    const Road &r = g_road;
+    // Covered, then uncovered onto an empty area (the backdrop alone), and nothing more to warp.
+    ASSERT_FALSE(r.covered.empty());
+    EXPECT_GT(CoverShare(r.covered, 0, 0, 320, 215), 0.99);
+    ASSERT_FALSE(r.village.empty());
+    EXPECT_LT(CoverShare(r.village, 0, 0, 320, 240), 0.05);
+    EXPECT_GE(r.loadPresent, 0);
+    EXPECT_NE(Log().find("MAP/kyoto/kyoto1.bin"), std::string::npos);
+}
+
+} // namespace
