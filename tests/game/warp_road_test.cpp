@@ -24,6 +24,7 @@
 #include "platform/host/key_script.h"
 #include "platform/testing.h"
 #include "platform/user32/user32.h"
+#include "tests/game/demo_data.h"
 #include "tools/imagewrite/image_write.h"
 
 namespace {
@@ -120,8 +121,7 @@ class WarpRoadTest : public TempDirTest {
 protected:
     void SetUp() override {
         TempDirTest::SetUp();
-        const std::string cmd = std::string(KELMOR_DEMO_DATA_GEN) + " --short-music " + dir_.string() + " > /dev/null 2>&1";
-        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        ASSERT_TRUE(WriteDemoData(dir_));
         g_road = Road{};
         SetLocalHourSource(Noon);
         GetGameInput() = GameInput{};

@@ -14,6 +14,7 @@
 #include "game/world/gimmick_kinds.h"
 #include "game/world/map_grid.h"
 #include "game/world/warp_table.h"
+#include "tests/game/demo_data.h"
 
 namespace {
 
@@ -25,8 +26,7 @@ class DemoDoorsTest : public LogStartTest {
 protected:
     void SetUp() override {
         LogStartTest::SetUp();
-        const std::string cmd = std::string(KELMOR_DEMO_DATA_GEN) + " --short-music " + dir_.string() + " > /dev/null 2>&1";
-        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        ASSERT_TRUE(WriteDemoData(dir_));
     }
     // The area's map as the game loads it; false when it does not load.
     static bool Load(MapGrid &grid, const char *path) {

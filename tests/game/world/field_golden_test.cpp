@@ -23,6 +23,7 @@
 #include "game/world/backdrop.h"
 #include "game/world/tile_view.h"
 #include "game/world/wipe.h"
+#include "tests/game/demo_data.h"
 #include "tests/graphics/screen_fixture.h"
 #include "tools/imagewrite/image_write.h"
 
@@ -136,8 +137,7 @@ protected:
         std::random_device rd;
         g_data = fs::temp_directory_path() / ("kelmor-golden-" + std::to_string(rd()) + std::to_string(rd()));
         fs::create_directories(g_data);
-        const std::string cmd = std::string(KELMOR_DEMO_DATA_GEN) + " --short-music " + g_data.string() + " > /dev/null 2>&1";
-        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        ASSERT_TRUE(WriteDemoData(g_data));
     }
     static void TearDownTestSuite() {
         std::error_code ec;

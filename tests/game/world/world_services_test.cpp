@@ -16,6 +16,10 @@ TEST(WorldServicesTest, DefaultsWithoutRecordsDoNothing) {
     w.startScreenEffect(nullptr, 1);
     w.removeCarriedItem(nullptr, 0);
     w.destroyAllBodies(nullptr);
+    w.freeEffects(nullptr);
+    w.freeGimmickList(nullptr);
+    w.freeFieldObjects(nullptr);
+    w.createGimmick(nullptr, 1, 2, 3);
     EXPECT_EQ(w.addCarriedItem(nullptr, 5), -1);
     EXPECT_EQ(w.addPlayerMp(nullptr, -3), -1);
     EXPECT_EQ(w.identifiedCount(nullptr, 5), 0);
