@@ -195,11 +195,18 @@ int CopyRectIntoGraphTextures(IDirect3DSurface9 *source, D3DFORMAT format, const
     if (SUCCEEDED(device->StretchRect(source, &rect, target, nullptr, D3DTEXF_NONE)) &&
         SUCCEEDED(device->GetRenderTargetData(target, system)) &&
         SUCCEEDED(system->LockRect(&in, nullptr, D3DLOCK_READONLY))) {
-        const COLOURFORMAT *graphFormat = GetSourceColourFormat(&e->source->desc);
         TEXPART *parts = GraphTexParts(e);
         result = 0;
         for (int i = 0; i < e->texPartCount; ++i) {
             const TEXPART &p = parts[i];
+            // The texture's own format: the device may have given a fall-back of another size.
+            D3DSURFACE_DESC desc{};
+            COLOURFORMAT textureFormat;
+            if (FAILED(p.tile->texture->GetLevelDesc(0, &desc)) ||
+                ColourFormatOfD3DFormat(desc.Format, &textureFormat) != 0) {
+                result = -1;
+                continue;
+            }
             const RECT texRect{p.tileX, p.tileY, p.tileX + p.width, p.tileY + p.height};
             D3DLOCKED_RECT out{};
             if (FAILED(p.tile->texture->LockRect(0, &out, &texRect, 0))) {
@@ -207,7 +214,7 @@ int CopyRectIntoGraphTextures(IDirect3DSurface9 *source, D3DFORMAT format, const
                 continue;
             }
             const RECT part{p.graphX, p.graphY, p.graphX + p.width, p.graphY + p.height};
-            ConvertPixelBlock(out.pBits, out.Pitch, graphFormat, in.pBits, in.Pitch, &sourceFormat, nullptr, 0,
+            ConvertPixelBlock(out.pBits, out.Pitch, &textureFormat, in.pBits, in.Pitch, &sourceFormat, nullptr, 0,
                               nullptr, 0, 0, &part, 0, 0, 0, DITHER_NONE, 0, 0, 0, 0);
             p.tile->texture->UnlockRect(0);
         }
@@ -240,19 +247,13 @@ int GetDrawScreenGraph(int x1, int y1, int x2, int y2, int graph) {
     }
     if (!GetRenderDevice()) return -1;
 
-    IDirect3DSurface9 *source;
-    D3DFORMAT format;
     const int target = g_drawState.drawTarget;
-    if (target == BACK_PAGE || target == FRONT_PAGE) {
-        source = ScreenSurface();
-        format = g_deviceFormats.screen;
-    } else {
-        GRAPHENTRY *t = GetGraphEntry(target);
-        source = GraphTargetSurface(t);
-        format = t ? t->source->formatCode >= 0 ? g_graphBridge.textureFormats[t->source->formatCode] : D3DFMT_UNKNOWN
-                   : D3DFMT_UNKNOWN;
-    }
-    if (!source) return -1;
+    IDirect3DSurface9 *source =
+        target == BACK_PAGE || target == FRONT_PAGE ? ScreenSurface() : GraphTargetSurface(GetGraphEntry(target));
+    // The surface's own format, as for the graph's textures below.
+    D3DSURFACE_DESC sourceDesc{};
+    if (!source || FAILED(source->GetDesc(&sourceDesc))) return -1;
+    const D3DFORMAT format = sourceDesc.Format;
     // A rectangle on a graph target is a rectangle of its source's surface.
     RECT rect{x1, y1, x2, y2};
     if (target != BACK_PAGE && target != FRONT_PAGE) {

@@ -395,6 +395,32 @@ TEST_F(ScreenTest, ScreenCopiesBackIntoAGraphAndTheFrameRoadLeaksNothing) {
     EXPECT_EQ(g_graphs.count, graphs);
 }
 
+// Graphs whose textures fell back to a format of another size (the device refuses the 32-bit
+// texture formats): the copy converts into the textures' own format, not the graph's nominal one.
+TEST_F(ScreenTest, ScreenCopiesIntoGraphsWhoseTexturesFellBackToSixteenBits) {
+    ShutdownGraphics();
+    D3D9TestSetFormatSupport(0, D3DFMT_X8R8G8B8, false);
+    D3D9TestSetFormatSupport(0, D3DFMT_A8R8G8B8, false);
+    ASSERT_EQ(StartGraphics(), 0);
+    ASSERT_EQ(SetDrawTarget(BACK_PAGE), 0);
+    const int picture = LoadPicture("p.bmp", 40, 24);
+    ASSERT_NE(picture, -1);
+    ASSERT_EQ(ClearScreen(), 0);
+    ASSERT_EQ(DrawGraphAt(50, 60, picture, 0), 0);
+    const int copy = CreateBlankGraph(32, 16);
+    ASSERT_NE(copy, -1);
+    GRAPHENTRY *e = GetGraphEntry(copy);
+    D3DSURFACE_DESC desc{};
+    ASSERT_EQ(GraphTexParts(e)[0].tile->texture->GetLevelDesc(0, &desc), D3D_OK);
+    ASSERT_TRUE(desc.Format == D3DFMT_R5G6B5 || desc.Format == D3DFMT_X1R5G5B5) << desc.Format;
+    ASSERT_EQ(GetDrawScreenGraph(52, 63, 84, 79, copy), 0);
+    // The texture is as wide as the graph, so a nominal 32-bit row would run past it. Through
+    // 16 bits: the top bits of each channel survive.
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x)
+            ASSERT_EQ(GraphPixel(copy, x, y) & 0xF8F8F8, Picture(x + 2, y + 3) & 0xF8F8F8) << x << "," << y;
+}
+
 TEST_F(ScreenTest, AFailedPresentRebuildsTheDeviceAtTheNextFrameAndGraphsComeBackFromTheirFiles) {
     const int graph = LoadPicture("p.bmp", 16, 12);
     ASSERT_NE(graph, -1);
