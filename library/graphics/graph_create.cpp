@@ -125,6 +125,14 @@ int SetupSoftSource(int handle, int W, int H, int alpha, int palette) {
     return 0;
 }
 
+bool TilesFilled(const TILEPLAN &plan) {
+    for (int i = 0; i < plan.count; ++i) {
+        const GRAPHTILE &t = plan.tiles[i];
+        if (t.usedWidth != t.textureWidth || t.usedHeight != t.textureHeight) return false;
+    }
+    return true;
+}
+
 // keyAlphaTest: an image without alpha gets one-bit alpha, so that its key colour can be
 // left out by the alpha test of transparent draws.
 int SetupSource(int handle, int W, int H, int alpha, int palette, int compressedKind, int mipLevels,
@@ -162,6 +170,9 @@ int SetupSource(int handle, int W, int H, int alpha, int palette, int compressed
         DestroyGraph(handle);
         return -1;
     }
+    // Blocks go raw only into textures they fill; sides that are no power of two leave part of
+    // a texture uncovered, so the picture is expanded into a plain texture format instead.
+    if (desc.compressedKind != 0 && !TilesFilled(plan)) desc.compressedKind = 0;
     auto *source = (GRAPHSOURCE *)MEM_ALLOC_ZERO(sizeof(GRAPHSOURCE) + (size_t)plan.count * sizeof(GRAPHTILE));
     if (!source) {
         WriteLog("グラフィックのオリジナル画像データ保存用メモリの確保に失敗しました\n");

@@ -204,6 +204,47 @@ TEST_F(GraphTransferTest, DxtLevelsAreCopiedRawBlockRowByBlockRow) {
     FreeBaseImage(&plain);
 }
 
+// DXT pictures whose sides are no power of two: the blocks do not cover the texture, so they are
+// expanded into a plain texture instead of a DXT one (which would stay black). Every block one
+// colour; DXT5 blocks fully opaque.
+TEST_F(GraphTransferTest, DxtPicturesOfOtherSidesDrawTheirPixels) {
+    auto blockColour = [](int bx, int by) { return (uint16_t)((bx * 6 + 3) << 11 | (by * 12 + 5) << 5 | (bx + by + 9)); };
+    auto expand565 = [](uint16_t c) {
+        return (uint32_t)(c >> 11 & 31) << 19 | (uint32_t)(c >> 5 & 63) << 10 | (uint32_t)(c & 31) << 3;
+    };
+    for (const char *kind : {"DXT1", "DXT5"}) {
+        for (int side : {12, 20}) {
+            SCOPED_TRACE(std::string(kind) + " " + std::to_string(side));
+            const bool five = kind[3] == '5';
+            Bytes blocks;
+            for (int by = 0; by < side / 4; ++by)
+                for (int bx = 0; bx < side / 4; ++bx) {
+                    if (five) {
+                        blocks.push_back(255);  // alpha 0
+                        blocks.push_back(0);
+                        for (int i = 0; i < 6; ++i) blocks.push_back(0);  // every index 0: alpha 255
+                    }
+                    PutU16(blocks, blockColour(bx, by));
+                    PutU16(blocks, 0);
+                    PutU32(blocks, 0);
+                }
+            const uint32_t masks[4] = {0, 0, 0, 0};
+            WriteFile("odd.dds", MakeDds(side, side, 0x1007, 0, 0, 0x4, FourCCOf(kind), 0, masks, 0x1000, blocks));
+            int g = LoadGraphFile("odd.dds", 0, 0, 0);
+            ASSERT_NE(g, -1);
+            GRAPHSOURCE *source = GetGraphEntry(g)->source;
+            EXPECT_LT(source->formatCode, GRAPHFMT_DXT1);
+            for (int y = 0; y < side; ++y)
+                for (int x = 0; x < side; ++x) {
+                    const uint32_t p = GraphPixel(g, x, y);
+                    ASSERT_EQ(p >> 24, 0xFFu) << x << "," << y;
+                    ASSERT_EQ(p & 0xF8FCF8, expand565(blockColour(x / 4, y / 4))) << x << "," << y;
+                }
+            DestroyGraph(g);
+        }
+    }
+}
+
 TEST_F(GraphTransferTest, ReloadFromBaseImageChecksTheSize) {
     int g = CreateBlankGraph(8, 8);
     BASEIMAGE image;
