@@ -126,12 +126,17 @@ private:
             int c = (int)(i % ch);
             int nibble = (i & 1) ? (p[i / 2] & 0x0F) : (p[i / 2] >> 4);
             int signedNibble = nibble >= 8 ? nibble - 16 : nibble;
-            int pred = (s1[c] * c1[c] + s2[c] * c2[c]) >> 8;
-            int sample = Clamp16(pred + signedNibble * delta[c]);
+            // Sixteen-bit history times sixteen-bit coefficients: two such products pass int.
+            const int64_t pred = ((int64_t)s1[c] * c1[c] + (int64_t)s2[c] * c2[c]) >> 8;
+            const int64_t wide = pred + signedNibble * delta[c];
+            int sample = wide < -32768 ? -32768 : wide > 32767 ? 32767 : (int)wide;
             s2[c] = s1[c];
             s1[c] = sample;
+            // The step stays within the block header's 16-bit field, however a damaged block
+            // keeps growing it.
             delta[c] = (kMsAdapt[nibble] * delta[c]) >> 8;
             if (delta[c] < 16) delta[c] = 16;
+            if (delta[c] > 32767) delta[c] = 32767;
             WriteS16(out + 2 * (2 * ch + i), (int16_t)sample);
         }
         return true;

@@ -166,6 +166,43 @@ TEST(AcmWave, AdpcmWavesDecodeToTheEncodersPcm) {
     }
 }
 
+// Damaged Microsoft ADPCM blocks: a step size at the top of its 16-bit range that ten nibbles of
+// -8 grow again (then one of +7 must lift the floor to the top), and coefficients and history
+// at the ends of their ranges (a prediction of 2^31 / 256). Step and prediction keep their
+// range, so the samples are the clamped ones.
+TEST(AcmWave, MsAdpcmStepAndPredictionStayInRange) {
+    struct Case {
+        const char *name;
+        int16_t coef1, coef2, history;
+        int minusEights;                        // nibbles of -8 first, then +7 to the end
+        std::vector<std::pair<int, int>> want;  // sample index, value
+    } cases[] = {
+        {"growing step", 256, 0, 0, 10, {{2, -32768}, {11, -32768}, {12, 32767}}},
+        {"extreme coefficients and history", -32768, -32768, -32768, 50, {{2, 32767}}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        fixtures::Encoded e;
+        e.blockAlign = 32;
+        e.samplesPerBlock = (32 - 7) * 2 + 2;
+        fixtures::Put16(e.extra, e.samplesPerBlock);
+        fixtures::Put16(e.extra, 1);
+        fixtures::Put16(e.extra, (uint16_t)c.coef1);
+        fixtures::Put16(e.extra, (uint16_t)c.coef2);
+        e.data.push_back(0);                           // predictor 0
+        fixtures::Put16(e.data, 0x7FFF);               // step size
+        fixtures::Put16(e.data, (uint16_t)c.history);  // sample 1
+        fixtures::Put16(e.data, (uint16_t)c.history);  // sample 0
+        for (int n = 0; n < (e.samplesPerBlock - 2); n += 2)
+            e.data.push_back((uint8_t)((n < c.minusEights ? 0x80 : 0x70) | (n + 1 < c.minusEights ? 0x08 : 0x07)));
+        Conv cv(fixtures::CodedWave(WAVE_FORMAT_ADPCM, e, 1, 22050));
+        ASSERT_EQ(cv.rc, 0);
+        auto whole = cv.Whole();
+        ASSERT_EQ(whole.size(), (size_t)e.samplesPerBlock);
+        for (const auto &[index, value] : c.want) EXPECT_EQ(whole[index], value) << index;
+    }
+}
+
 TEST(AcmWave, CompressedFormatWithoutACodecIsRefused) {
     Conv a(Riff().Chunk("fmt ", FmtBody(WAVE_FORMAT_ALAW, 1, 8000, 8000, 1, 8, &kNoExtra)).Chunk("data", Quiet(100)).Done());
     EXPECT_EQ(a.rc, -1);
