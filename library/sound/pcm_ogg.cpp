@@ -30,6 +30,19 @@ long OggTell(void *source) {
 // The owner closes the stream.
 int OggClose(void *) { return 0; }
 
+// A damaged setup header can leave the decoder with books that divide by zero once it decodes
+// after a seek. Such a stream already fails on its first block, so a stream is taken only when
+// that block decodes; it is then rewound to its first sample.
+bool FirstBlockDecodes(OggVorbis_File *vf) {
+    char probe[kOggBlock];
+    int section = 0;
+    long n;
+    do {
+        n = ov_read(vf, probe, sizeof probe, 0, 2, 1, &section);
+    } while (n == OV_HOLE);
+    return n >= 0 && ov_pcm_seek(vf, 0) == 0;
+}
+
 }  // namespace
 
 void SetOggSampleWidth(int bytes) { g_oggSampleWidth = bytes == 1 ? 1 : 2; }
@@ -47,8 +60,14 @@ int OpenOggSource(PCMCONV *c) {
     c->ogg.sampleWidth = 2;  // only 16-bit output is made
     vorbis_info *info = ov_info(vf, -1);
     ogg_int64_t total = ov_pcm_total(vf, -1);
+    // The whole sound and its one-second tail must fit in 31 bits; a damaged last page can claim
+    // any length, so the bound is taken apart instead of multiplied out.
     if (!info || info->channels < 1 || info->rate < 1 || total < 0 ||
-        (int64_t)info->channels * 2 * (total + 44100) > 0x7FFFFFFF) {
+        total > (int64_t)0x7FFFFFFF / (2 * (int64_t)info->channels) - 44100) {
+        CloseOggSource(c);
+        return -1;
+    }
+    if (!FirstBlockDecodes(vf)) {
         CloseOggSource(c);
         return -1;
     }

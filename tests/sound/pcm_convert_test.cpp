@@ -241,6 +241,73 @@ TEST(Ogg, DecodesBitIdenticallyToVorbisfile) {
     }
 }
 
+// Two seconds of mono noise as Ogg pages (noise, so that the sound takes several pages): two
+// header pages, the second holding the setup header at its end, then the sound.
+std::vector<OggPageBytes> NoisePages() {
+    std::vector<float> samples(2 * 22050);
+    uint32_t seed = 1;
+    for (float &v : samples) v = (float)((seed = seed * 1103515245u + 12345u) >> 16 & 0x7FFF) / 32768.0f - 0.5f;
+    OggSpec spec;
+    spec.channels = 1;
+    spec.rate = 22050;
+    return EncodeVorbisPages(samples.data(), samples.size(), spec);
+}
+
+std::vector<uint8_t> JoinPages(const std::vector<OggPageBytes> &pages) {
+    std::vector<uint8_t> out;
+    for (const OggPageBytes &p : pages) out.insert(out.end(), p.bytes.begin(), p.bytes.end());
+    return out;
+}
+
+// Ogg files the open refuses: a last page claiming 2^62 samples (the size check must not
+// overflow), and streams cut inside or right after their headers.
+TEST(Ogg, FilesTheOpenRefuses) {
+    const std::vector<OggPageBytes> pages = NoisePages();
+    ASSERT_GE(pages.size(), 4u);
+    std::vector<OggPageBytes> huge = pages;
+    const int64_t granule = (int64_t)1 << 62;
+    ASSERT_TRUE(ResealOggPage(huge.back(), &granule));
+    const std::vector<uint8_t> whole = JoinPages(pages);
+    struct Case {
+        const char *name;
+        std::vector<uint8_t> bytes;
+    } cases[] = {
+        {"2^62 samples", JoinPages(huge)},
+        {"cut inside the headers", std::vector<uint8_t>(whole.begin(), whole.begin() + pages[0].bytes.size() + 20)},
+        {"first page only", std::vector<uint8_t>(whole.begin(), whole.begin() + pages[0].bytes.size())},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Conv cv(c.bytes);
+        EXPECT_EQ(cv.rc, -1);
+    }
+}
+
+// A bit flipped in the setup header's codebooks (155 bytes before the end of its page) leaves
+// libvorbis with books that divide by zero when it decodes after a seek. Such streams fail on
+// their first block, so the open refuses them; a stream it takes seeks and reads safely.
+TEST(Ogg, DamagedSetupHeaderIsRefusedBeforeAnySeek) {
+    const std::vector<OggPageBytes> pages = NoisePages();
+    ASSERT_GE(pages.size(), 4u);
+    int refused = 0;
+    for (int bit = 0; bit < 8; bit++) {
+        SCOPED_TRACE(bit);
+        std::vector<OggPageBytes> damaged = pages;
+        std::vector<uint8_t> &setup = damaged[1].bytes;
+        ASSERT_GT(setup.size(), 155u);
+        setup[setup.size() - 155] ^= (uint8_t)(1 << bit);
+        ASSERT_TRUE(ResealOggPage(damaged[1]));
+        Conv cv(JoinPages(damaged));
+        if (cv.rc != 0) {
+            ++refused;
+            continue;
+        }
+        SeekSoundConvert(&cv.conv, 10000);
+        cv.Read(8192);
+    }
+    EXPECT_GT(refused, 0);
+}
+
 // MPEG-1 Layer III, 128 kbit/s, 44.1 kHz: 417 bytes (418 padded), 1,152 samples.
 std::vector<uint8_t> Frame(uint8_t h1, uint8_t h2, uint8_t h3, int bytes) {
     std::vector<uint8_t> f((size_t)bytes, 0);

@@ -24,6 +24,24 @@ OggPageBytes PageBytes(const ogg_page &page, bool header) {
     return p;
 }
 
+bool ResealOggPage(OggPageBytes &page, const int64_t *granule) {
+    std::vector<uint8_t> &b = page.bytes;
+    if (b.size() < 27 || b[0] != 'O' || b[1] != 'g' || b[2] != 'g' || b[3] != 'S') return false;
+    const size_t headerLen = 27 + (size_t)b[26];
+    if (b.size() < headerLen) return false;
+    if (granule) {
+        for (int i = 0; i < 8; i++) b[6 + i] = (uint8_t)((uint64_t)*granule >> (8 * i));
+        page.granule = *granule;
+    }
+    ogg_page og{};
+    og.header = b.data();
+    og.header_len = (long)headerLen;
+    og.body = b.data() + headerLen;
+    og.body_len = (long)(b.size() - headerLen);
+    ogg_page_checksum_set(&og);
+    return true;
+}
+
 std::vector<uint8_t> EncodeOggVorbis(const float *samples, size_t frames, const OggSpec &spec) {
     std::vector<uint8_t> out;
     for (const OggPageBytes &page : EncodeVorbisPages(samples, frames, spec))

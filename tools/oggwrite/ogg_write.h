@@ -30,6 +30,10 @@ struct OggPageBytes {
 // A page made by libogg as bytes.
 OggPageBytes PageBytes(const ogg_page &page, bool header);
 
+// The page's checksum computed again after its bytes were changed (damaged fixtures); the
+// granule field is set to `granule` first unless it is null. False when the bytes are no page.
+bool ResealOggPage(OggPageBytes &page, const int64_t *granule = nullptr);
+
 // frames of interleaved samples in -1 .. 1 as one stream; deterministic for the same input.
 // Empty when the encoder refuses the channels, rate or quality.
 std::vector<uint8_t> EncodeOggVorbis(const float *samples, size_t frames, const OggSpec &spec);
