@@ -45,6 +45,8 @@ int PlatformTestOpenHandleCount();
 void PlatformTestFailAllocations(int count);
 // Blocks handed out by HeapAlloc and not freed yet.
 int PlatformTestHeapBlockCount();
+// The largest size HeapAlloc / HeapReAlloc were asked for (granted or not) since the last take.
+size_t PlatformTestTakeLargestHeapRequest();
 
 // ---- kernel: system facts (kernel32/sysinfo.cpp) ------------------------------------------
 struct PlatformSystemFeed {

@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr uint64_t kLongestMatch = 8195;
+
 uint32_t ReadU32(const uint8_t *p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
            static_cast<uint32_t>(p[3]) << 24;
@@ -60,6 +62,9 @@ int32_t DecodeLzBlock(const void *block, size_t blockBytes, void *destination, s
     uint32_t decodedSize = ReadU32(head);
     uint32_t storedSize = ReadU32(head + 4);
     if (decodedSize > INT32_MAX || storedSize < LZBLOCK_HEAD_BYTES || storedSize > blockBytes) return -1;
+    // The densest tokens are four-byte matches of 8,195 bytes: a head that claims more than its
+    // tokens can give is refused before any caller allocates for it.
+    if ((uint64_t)decodedSize * 4 > (uint64_t)(storedSize - LZBLOCK_HEAD_BYTES) * kLongestMatch) return -1;
     if (destination == nullptr) return static_cast<int32_t>(decodedSize);
     if (destinationBytes < decodedSize) return -1;
 

@@ -18,6 +18,7 @@ constexpr size_t kLiveMagic = 0x4B48454150424C4Bull;  // marks a block this heap
 struct HeapState {
     std::atomic<int> failCountdown{0};
     std::atomic<int> liveBlocks{0};
+    std::atomic<size_t> largestRequest{0};
 };
 HeapState g_heap;
 char g_processHeap;
@@ -39,12 +40,21 @@ BlockHead *HeadOf(LPCVOID mem)
     return head->magic == kLiveMagic ? head : nullptr;
 }
 
+// Remembers the largest size asked for, granted or not.
+void NoteRequest(size_t bytes)
+{
+    size_t seen = g_heap.largestRequest.load();
+    while (bytes > seen && !g_heap.largestRequest.compare_exchange_weak(seen, bytes)) {
+    }
+}
+
 }  // namespace
 
 HANDLE GetProcessHeap() { return &g_processHeap; }
 
 LPVOID HeapAlloc(HANDLE heap, DWORD flags, size_t bytes)
 {
+    NoteRequest(bytes);
     if (!heap || ScriptedFailure() || bytes > SIZE_MAX - sizeof(BlockHead))
         return nullptr;
     auto *head = static_cast<BlockHead *>(std::malloc(sizeof(BlockHead) + bytes));
@@ -62,6 +72,7 @@ LPVOID HeapReAlloc(HANDLE heap, DWORD flags, LPVOID mem, size_t bytes)
 {
     if (!heap || !mem)
         return nullptr;
+    NoteRequest(bytes);
     BlockHead *head = HeadOf(mem);
     if (!head || ScriptedFailure() || bytes > SIZE_MAX - sizeof(BlockHead))
         return nullptr;
@@ -102,3 +113,5 @@ size_t HeapSize(HANDLE heap, DWORD, LPCVOID mem)
 void PlatformTestFailAllocations(int count) { g_heap.failCountdown.store(count > 0 ? count : 0); }
 
 int PlatformTestHeapBlockCount() { return g_heap.liveBlocks.load(); }
+
+size_t PlatformTestTakeLargestHeapRequest() { return g_heap.largestRequest.exchange(0); }

@@ -6,6 +6,7 @@
 #include "library/base/memory.h"
 
 #include "file_fixture.h"
+#include "platform/testing.h"
 #include "tools/kla/kla_writer.h"
 
 #include <cstring>
@@ -400,6 +401,13 @@ TEST_F(Archive, DamagedArchivesFailCleanly)
         {"unpacked size unlike the block's", SomeEntriesFail, [](Plain &p) { Set32(p.b, p.Entry(8) + 36, 69999); }},
         {"block head claims more", SomeEntriesFail,
          [](Plain &p) { Set32(p.b, Get32(p.b, 8) + Get32(p.b, p.Entry(8) + 32), 80000); }},
+        // The head's size is more than its packed bytes can expand to: refused before any
+        // buffer of that size is asked for.
+        {"block and entry claim 1.8 GB", SomeEntriesFail,
+         [](Plain &p) {
+             Set32(p.b, p.Entry(8) + 36, 1800000000u);
+             Set32(p.b, Get32(p.b, 8) + Get32(p.b, p.Entry(8) + 32), 1800000000u);
+         }},
         {"block tokens damaged", Any,
          [](Plain &p) {
              size_t at = Get32(p.b, 8) + Get32(p.b, p.Entry(8) + 32);
@@ -455,6 +463,8 @@ TEST_F(Archive, DamagedArchivesFailCleanly)
                 EXPECT_GT(failures, 0) << d.what << (fromFile ? " (file)" : " (memory)");
             }
             CloseArchiveRecord(&rec);
+            // Nothing asks for more memory than the archive's data could fill.
+            EXPECT_LT(PlatformTestTakeLargestHeapRequest(), (size_t)1 << 24) << d.what;
         }
     }
 }

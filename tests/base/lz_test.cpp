@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <optional>
 #include <random>
 #include <string>
@@ -42,12 +44,34 @@ std::optional<Bytes> Decode(const Bytes &block) {
 Bytes Text(const std::string &s) { return Bytes(s.begin(), s.end()); }
 
 TEST(LzBlock, HeadOnlyQueryReadsNothingPastTheHead) {
-    // Exactly nine bytes: any read of a token would leave the buffer.
+    // Exactly nine bytes: any read of a token would leave the buffer. No tokens cannot make
+    // 1,234 bytes: the query refuses the head already, and decoding fails.
     Bytes block = MakeBlock(1234, 0x00, {});
-    EXPECT_EQ(DecodeLzBlock(block.data(), block.size(), nullptr, 0), 1234);
-    // Decoding it fails: no tokens cannot make 1,234 bytes.
+    EXPECT_EQ(DecodeLzBlock(block.data(), block.size(), nullptr, 0), -1);
     Bytes out(1234);
     EXPECT_EQ(DecodeLzBlock(block.data(), block.size(), out.data(), out.size()), -1);
+}
+
+// The head's size against the most the tokens can give: a literal and then four-byte matches
+// of 8,195 bytes (distance 1) are the densest block, which decodes; one byte more is refused
+// by the head query, before anyone allocates for it.
+TEST(LzBlock, HeadClaimsAreBoundByTheDensestTokens) {
+    const uint8_t escape = 0x00;
+    Bytes tokens{'a'};
+    for (int i = 0; i < 3; i++) {
+        // K = (31 << 3) | 4 (extension) | form 0, stored as K + 1 above the escape byte.
+        tokens.insert(tokens.end(), {escape, (uint8_t)((31 << 3 | 4) + 1), 255, 0});
+    }
+    const uint32_t densest = 1 + 3 * 8195;
+    std::optional<Bytes> out = Decode(MakeBlock(densest, escape, tokens));
+    ASSERT_TRUE(out.has_value());
+    EXPECT_EQ(out->size(), densest);
+    EXPECT_EQ(std::count(out->begin(), out->end(), 'a'), (long)densest);
+    // The bound counts the token bytes (13 here) at 8,195 / 4 each: 26,634 is the first refused.
+    const Bytes over = MakeBlock(13 * 8195 / 4 + 1, escape, tokens);
+    EXPECT_EQ(DecodeLzBlock(over.data(), over.size(), nullptr, 0), -1);
+    const Bytes huge = MakeBlock(1800000000u, escape, tokens);
+    EXPECT_EQ(DecodeLzBlock(huge.data(), huge.size(), nullptr, 0), -1);
 }
 
 TEST(LzBlock, EmptyBlockDecodesToNothing) {
