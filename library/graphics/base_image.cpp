@@ -18,7 +18,7 @@ int AllocBaseImage(int width, int height, const COLOURFORMAT *format, BASEIMAGE 
     COLOURFORMAT f = *format;  // the caller may hand in out's own format
     std::memset(out, 0, sizeof(*out));
     out->colourFormat = f;
-    if (width <= 0 || height <= 0 || f.bytesPerPixel == 0) return -1;
+    if (!ImageSizeAllowed(width, height) || f.bytesPerPixel == 0) return -1;
     int64_t row = ImageBlockBytes(width, f.bytesPerPixel);
     if (row < 0) return -1;
     row = (row + 3) & ~(int64_t)3;

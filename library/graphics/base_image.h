@@ -18,6 +18,16 @@ struct BASEIMAGE {
 constexpr int64_t kMaxImageBlockBytes = 0x7FFFFFFF;
 // Longest side any reader accepts.
 constexpr int32_t kMaxImageSide = 65536;
+// Most pixels any image may have (8,192 x 8,192). Formats whose data cannot bound the size (run
+// lengths, deflate, JPEG scans) would otherwise let a damaged header of a few bytes ask for
+// gigabytes.
+constexpr int64_t kMaxImagePixels = (int64_t)1 << 26;
+
+// Both sides from 1 to kMaxImageSide and their product within kMaxImagePixels.
+inline bool ImageSizeAllowed(int64_t width, int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
+           width * height <= kMaxImagePixels;
+}
 
 // a x b (x c) in bytes when positive and within kMaxImageBlockBytes, else -1.
 int64_t ImageBlockBytes(int64_t a, int64_t b, int64_t c = 1);

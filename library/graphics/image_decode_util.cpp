@@ -8,7 +8,7 @@ int StartReaderImage(BASEIMAGE *out, const COLOURFORMAT *format, int width, int 
                      bool zero) {
     COLOURFORMAT f = *format;
     std::memset(out, 0, sizeof(*out));
-    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return -1;
+    if (!ImageSizeAllowed(width, height)) return -1;
     int64_t bytes = ImageBlockBytes(pitch, height);
     if (bytes < 0) return -1;
     uint8_t *block = (uint8_t *)(zero ? MEM_ALLOC_ZERO((size_t)bytes) : MEM_ALLOC((size_t)bytes));

@@ -11,7 +11,7 @@ int DecodeBgraImage(const uint8_t *file, size_t size, BASEIMAGE *out) {
     if (channelBits != 0x08080808u && channelBits != 0x10101010u) return -1;
     bool wide = channelBits == 0x10101010u;
     uint32_t width = GetU32LE(file + 8), height = GetU32LE(file + 12);
-    if (width == 0 || height == 0 || width > (uint32_t)kMaxImageSide || height > (uint32_t)kMaxImageSide) return -1;
+    if (!ImageSizeAllowed(width, height)) return -1;
     int64_t need = ImageBlockBytes(width, height, wide ? 8 : 4);
     if (need < 0 || (int64_t)(size - 16) < need) return -1;
     COLOURFORMAT format{};

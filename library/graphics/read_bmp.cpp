@@ -128,8 +128,7 @@ int DecodeBmpImage(const uint8_t *file, size_t fileSize, BASEIMAGE *out) {
     int bits = (int)GetU16LE(file + 28);
     uint32_t compression = GetU32LE(file + 30);
     uint32_t colourUsed = GetU32LE(file + 46);
-    if (width <= 0 || width > kMaxImageSide || height == 0 || height < -kMaxImageSide || height > kMaxImageSide)
-        return -1;
+    if (!ImageSizeAllowed(width, height < 0 ? -(int64_t)height : height)) return -1;
     if (offBits < 14 + infoSize || offBits > fileSize) return -1;
 
     BmpFile bmp{};

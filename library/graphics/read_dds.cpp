@@ -68,7 +68,7 @@ int DecodeDdsImage(const uint8_t *file, size_t size, BASEIMAGE *out) {
     uint32_t rgbBits = GetU32LE(h + 84);
     uint32_t masks[4] = {GetU32LE(h + 88), GetU32LE(h + 92), GetU32LE(h + 96), GetU32LE(h + 100)};
     uint32_t caps = GetU32LE(h + 104);
-    if (width == 0 || height == 0 || width > (uint32_t)kMaxImageSide || height > (uint32_t)kMaxImageSide) return -1;
+    if (!ImageSizeAllowed(width, height)) return -1;
     int w = (int)width, ht = (int)height;
 
     COLOURFORMAT format{};

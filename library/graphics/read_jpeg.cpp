@@ -105,6 +105,10 @@ int ReadJpegImage(STREAMREF *stream, BASEIMAGE *out) {
     jpeg_create_decompress(&info);
     info.src = &source.pub;
     jpeg_read_header(&info, TRUE);
+    if (!ImageSizeAllowed(info.image_width, info.image_height)) {
+        jpeg_destroy_decompress(&info);
+        return -1;
+    }
     // Grey or colour only: four-component (CMYK) data has no copy rule.
     if (info.num_components == 1) {
         info.out_color_space = JCS_GRAYSCALE;

@@ -85,6 +85,7 @@ int ReadPngImage(STREAMREF *stream, BASEIMAGE *out) {
     png_uint_32 width = 0, height = 0;
     int depth = 0, type = 0, interlace = 0;
     png_get_IHDR(png, info, &width, &height, &depth, &type, &interlace, nullptr, nullptr);
+    if (!ImageSizeAllowed(width, height)) png_error(png, "Too large");
 
     png_set_strip_16(png);
     png_set_packing(png);

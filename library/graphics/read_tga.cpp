@@ -95,8 +95,10 @@ int DecodeTgaImage(const uint8_t *file, size_t size, BASEIMAGE *out) {
         MakeColourFormatARGB8(&format);
     int64_t pitch = (int64_t)width * bytes;
     size_t pixels = (size_t)width * height;
-    // A run-length packet of at least two bytes gives at most 128 pixels.
+    // A run-length packet of at least two bytes gives at most 128 pixels; without runs every
+    // pixel's bytes (an index for mapped images) must be in the file.
     if (rle && pixels > (end - pos) * 64 + 128) return -1;
+    if (!rle && pixels * (mapped ? 1 : (size_t)bytes) > end - pos) return -1;
     if (StartReaderImage(out, &format, width, height, pitch, false) != 0) return -1;
 
     bool ok;
