@@ -70,28 +70,6 @@ bool DecodeRle(const BmpFile &f, bool four, BASEIMAGE *out) {
     }
 }
 
-struct MaskField {
-    uint32_t mask;
-    int shift, width;
-};
-
-MaskField FieldOf(uint32_t mask) {
-    MaskField m{mask, 0, 0};
-    if (mask != 0) {
-        m.shift = __builtin_ctz(mask);
-        uint32_t run = mask >> m.shift;
-        m.width = run == 0xFFFFFFFFu ? 32 : __builtin_ctz(~run);
-    }
-    return m;
-}
-
-inline uint8_t Channel(uint32_t v, const MaskField &m) {
-    if (m.width == 0) return 0;
-    uint32_t field = (v & m.mask) >> m.shift;
-    if (m.width < 32) field &= (1u << m.width) - 1;
-    return (uint8_t)FitColourField(field, m.width, 8);
-}
-
 // 1, 16 and 32 bits and bit fields, into RGB24 top-down.
 void DecodeToRgb24(const BmpFile &f, uint32_t redMask, uint32_t greenMask, uint32_t blueMask, BASEIMAGE *out) {
     MaskField r = FieldOf(redMask), g = FieldOf(greenMask), b = FieldOf(blueMask);
@@ -107,9 +85,9 @@ void DecodeToRgb24(const BmpFile &f, uint32_t redMask, uint32_t greenMask, uint3
                 continue;
             }
             uint32_t v = f.bits == 16 ? GetU16LE(src + (size_t)x * 2) : GetU32LE(src + (size_t)x * 4);
-            dst[0] = Channel(v, b);
-            dst[1] = Channel(v, g);
-            dst[2] = Channel(v, r);
+            dst[0] = MaskChannel(v, b);
+            dst[1] = MaskChannel(v, g);
+            dst[2] = MaskChannel(v, r);
         }
     }
 }

@@ -1,4 +1,5 @@
 // DirectDraw surface files: DXT1..DXT5 blocks and plain pixels, with their mip levels.
+#include <algorithm>
 #include <cstring>
 
 #include "library/graphics/image_decode_util.h"
@@ -10,8 +11,10 @@ enum : uint32_t {
     DDSD_PITCH = 0x8,
     DDSD_MIPMAPCOUNT = 0x20000,
     DDPF_ALPHAPIXELS = 0x1,
+    DDPF_ALPHA = 0x2,
     DDPF_FOURCC = 0x4,
     DDPF_RGB = 0x40,
+    DDPF_LUMINANCE = 0x20000,
     DDSCAPS_COMPLEX = 0x8,
     DDSCAPS_MIPMAP = 0x400000,
 };
@@ -42,6 +45,24 @@ constexpr NumericFourCC kNumericFourCC[] = {
 
 constexpr uint32_t FourCC(char a, char b, char c, char d) {
     return (uint32_t)(uint8_t)a | (uint32_t)(uint8_t)b << 8 | (uint32_t)(uint8_t)c << 16 | (uint32_t)(uint8_t)d << 24;
+}
+
+// Pixels of masks the colour formats cannot hold as they are (eight-bit fields, luminance,
+// alpha only), as 32-bit ARGB.
+struct MaskedPixels {
+    int bytes;  // per stored pixel, 1 to 4
+    MaskField red, green, blue, alpha;
+};
+
+void ExpandMaskedRow(const MaskedPixels &m, const uint8_t *src, int64_t width, uint8_t *dst) {
+    for (int64_t x = 0; x < width; ++x, src += m.bytes, dst += 4) {
+        uint32_t v = 0;
+        for (int i = 0; i < m.bytes; ++i) v |= (uint32_t)src[i] << (8 * i);
+        dst[0] = MaskChannel(v, m.blue);
+        dst[1] = MaskChannel(v, m.green);
+        dst[2] = MaskChannel(v, m.red);
+        dst[3] = m.alpha.width ? MaskChannel(v, m.alpha) : 0xFF;
+    }
 }
 
 int LevelCount(int width, int height) {
@@ -89,10 +110,23 @@ int DecodeDdsImage(const uint8_t *file, size_t size, BASEIMAGE *out) {
             if (fourCC == dxt[i]) code = i + 1;
         if (code == 0 && !haveFormat) return -1;
     } else {
-        if ((pfFlags & DDPF_RGB) && !(pfFlags & DDPF_ALPHAPIXELS)) return -1;
+        // The flags say which masks hold: colour (RGB) or one grey (LUMINANCE) field, and an
+        // alpha field only with ALPHAPIXELS, or alone with ALPHA. Without any of them nothing
+        // says what the bits are.
+        const bool rgb = pfFlags & DDPF_RGB, grey = pfFlags & DDPF_LUMINANCE, alphaOnly = pfFlags & DDPF_ALPHA;
+        if (!rgb && !grey && !alphaOnly) return -1;
         if (rgbBits != 8 && rgbBits != 16 && rgbBits != 24 && rgbBits != 32) return -1;
-        MakeColourFormatFromMasks(&format, (int)rgbBits, masks[0], masks[1], masks[2], masks[3]);
+        const uint32_t alpha = (pfFlags & (DDPF_ALPHAPIXELS | DDPF_ALPHA)) ? masks[3] : 0;
+        uint32_t red = masks[0], green = masks[1], blue = masks[2];
+        if (grey) green = blue = red;
+        if (!rgb && !grey) red = green = blue = 0;
+        MakeColourFormatFromMasks(&format, (int)rgbBits, red, green, blue, alpha);
     }
+    // Eight-bit pixels are read elsewhere as palette indices, and grey or alpha-only fields
+    // have no colour format: such pixels are expanded to ARGB.
+    const bool expand = code == 0 && (format.bitsPerPixel == 8 || (pfFlags & (DDPF_LUMINANCE | DDPF_ALPHA)));
+    MaskedPixels masked{format.bytesPerPixel, FieldOf(format.redMask), FieldOf(format.greenMask),
+                        FieldOf(format.blueMask), FieldOf(format.alphaMask)};
 
     int levels = 0;
     if ((flags & DDSD_MIPMAPCOUNT) && (caps & DDSCAPS_COMPLEX) && (caps & DDSCAPS_MIPMAP)) {
@@ -128,6 +162,24 @@ int DecodeDdsImage(const uint8_t *file, size_t size, BASEIMAGE *out) {
         MakeColourFormatARGB8(&format);
         format.bitsPerPixel = code == 1 ? 4 : 8;
         format.formatCode = code;
+    }
+    if (expand) {
+        int64_t expanded = 0;
+        for (int i = 0; i < count; ++i) expanded += (int64_t)std::max(1, w >> i) * std::max(1, ht >> i) * 4;
+        if (expanded > kMaxImageBlockBytes) return -1;
+        MakeColourFormatARGB8(&format);
+        if (StartReaderImage(out, &format, w, 1, expanded, false) != 0) return -1;
+        const uint8_t *src = file + 128;
+        uint8_t *dst = out->pixels;
+        for (int i = 0; i < count; ++i) {
+            const int64_t lw = std::max(1, w >> i), lh = std::max(1, ht >> i);
+            const int64_t srcRow = i == 0 ? pitch : lw * bytes;
+            for (int64_t y = 0; y < lh; ++y, src += srcRow, dst += lw * 4) ExpandMaskedRow(masked, src, lw, dst);
+        }
+        out->height = ht;
+        out->pitch = w * 4;
+        out->mipCount = levels;
+        return 0;
     }
     // One block of all levels: taken as a single row, then the record gets its real height.
     if (StartReaderImage(out, &format, w, 1, total, false) != 0) return -1;

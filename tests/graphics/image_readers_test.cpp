@@ -346,8 +346,7 @@ TEST(DdsReader, PlainPixels) {
     EXPECT_EQ(im.colourFormat.alphaMask, 0xFF000000u);
     EXPECT_EQ(Argb(&im, 2, 1), 0x80000000u | 5u * 0x010203u);
     FreeBaseImage(&im);
-    // RGB without the alpha flag is refused; a numeric FourCC from the table is read.
-    EXPECT_EQ(RunReader(ReadDdsImage, MakeDds(3, 2, 0x100F, 12, 0, 0x40, 0, 32, masks, 0x1000, px), &im), -1);
+    // A numeric FourCC from the table is read (RGB without the alpha flag: DdsReader.PixelFormatByItsFlags).
     Bytes px16(3 * 2 * 2, 0xFF);
     ASSERT_EQ(LoadFromMemory(MakeDds(3, 2, 0x1007, 0, 0, 4, 23, 0, nullptr, 0x1000, px16), &im), 0);
     EXPECT_EQ(im.colourFormat.redMask, 0xF800u);
@@ -356,6 +355,44 @@ TEST(DdsReader, PlainPixels) {
     EXPECT_EQ(RunReader(ReadDdsImage, MakeDds(3, 2, 0x1007, 0, 0, 4, 28, 0, nullptr, 0x1000, px16), &im), -1);
     // Neither a pitch nor a bit count.
     EXPECT_EQ(RunReader(ReadDdsImage, MakeDds(3, 2, 0x1007, 0, 0, 0x41, 0, 0, masks, 0x1000, px), &im), -1);
+}
+
+// Pixel formats as the flags define them: RGB masks alone unless ALPHAPIXELS adds the alpha mask
+// (X8R8G8B8 is the RGB flag alone; an image without alpha reads alpha 0), a grey field for
+// LUMINANCE, an alpha field alone for ALPHA, eight-bit masks as colours rather than palette
+// indices, and nothing at all without a flag.
+TEST(DdsReader, PixelFormatByItsFlags) {
+    struct Case {
+        const char *name;
+        uint32_t pfFlags, bits;
+        uint32_t masks[4];
+        std::vector<uint32_t> pixels;  // stored values, bits / 8 bytes each
+        std::vector<uint32_t> want;    // ARGB read back; empty: refused
+    } cases[] = {
+        {"X8R8G8B8", 0x40, 32, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, {0x00123456, 0x80FEDCBA}, {0x00123456, 0x00FEDCBA}},
+        {"no flags, no masks", 0, 32, {0, 0, 0, 0}, {0x00123456, 0x80FEDCBA}, {}},
+        {"no flags, masks", 0, 32, {0xFF0000, 0xFF00, 0xFF, 0}, {0x00123456, 0x80FEDCBA}, {}},
+        {"R3G3B2", 0x40, 8, {0xE0, 0x1C, 0x03, 0}, {0xE0, 0x1C, 0x03, 0x49}, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFF484855}},
+        {"L8", 0x20000, 8, {0xFF, 0, 0, 0}, {0x40, 0xFF}, {0xFF404040, 0xFFFFFFFF}},
+        {"A8L8", 0x20001, 16, {0xFF, 0, 0, 0xFF00}, {0x8040, 0x00FF}, {0x80404040, 0x00FFFFFF}},
+        {"A8", 0x2, 8, {0, 0, 0, 0xFF}, {0x7F, 0xFF}, {0x7F000000, 0xFF000000}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes px;
+        for (uint32_t v : c.pixels)
+            for (uint32_t i = 0; i < c.bits / 8; ++i) px.push_back((uint8_t)(v >> (8 * i)));
+        const int w = (int)c.pixels.size();
+        Bytes file = MakeDds(w, 1, 0x1007, 0, 0, c.pfFlags, 0, c.bits, c.masks, 0x1000, px);
+        BASEIMAGE im;
+        if (c.want.empty()) {
+            EXPECT_EQ(RunReader(ReadDdsImage, file, &im), -1);
+            continue;
+        }
+        ASSERT_EQ(LoadFromMemory(file, &im), 0);
+        for (int x = 0; x < w; ++x) EXPECT_EQ(Argb(&im, x, 0), c.want[x]) << x;
+        FreeBaseImage(&im);
+    }
 }
 
 TEST(BgraReader, EightAndSixteenBitChannels) {
