@@ -1,5 +1,6 @@
 #include "game/frame/key_bindings.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "game/frame/game_file.h"
@@ -36,8 +37,10 @@ KeyAssignments DecodeKeyConf(const std::array<uint8_t, kKeyConfBytes> &b)
     for (int i = 0; i < 2 * BUTTON_COUNT; i++) {
         uint32_t v = 0;
         for (int k = 0; k < 4; k++) v |= (uint32_t)b[i * 4 + k] << (8 * k);
-        if (i < BUTTON_COUNT) a.keys[i] = (int32_t)v;
-        else a.pads[i - BUTTON_COUNT] = (int32_t)v;
+        const int32_t value = (int32_t)v;
+        // Anything but a keyboard code or a pad counter binds nothing.
+        if (i < BUTTON_COUNT) a.keys[i] = value >= 1 && value <= 255 ? value : -1;
+        else a.pads[i - BUTTON_COUNT] = value >= 0 && value <= 15 ? value : -1;
     }
     return a;
 }
@@ -47,11 +50,15 @@ bool ReadKeyConfFile(KeyAssignments *out)
     // Opened for reading only, so a read-only file or folder still gives its bindings.
     FILE *f = OpenGameFile(kKeyConfFile, "rb");
     if (!f) return false;
-    std::array<uint8_t, kKeyConfBytes> b{};
-    size_t got = fread(b.data(), 1, b.size(), f);
-    (void)got; // a short file leaves zeros
+    // One byte more than the file may hold, so that a longer file is told apart.
+    std::array<uint8_t, kKeyConfBytes + 1> b{};
+    const size_t got = fread(b.data(), 1, b.size(), f);
     fclose(f);
-    *out = DecodeKeyConf(b);
+    // A file of another length is not a set of bindings: the caller keeps the defaults.
+    if (got != kKeyConfBytes) return false;
+    std::array<uint8_t, kKeyConfBytes> bytes;
+    std::copy(b.begin(), b.begin() + kKeyConfBytes, bytes.begin());
+    *out = DecodeKeyConf(bytes);
     return true;
 }
 

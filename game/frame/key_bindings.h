@@ -19,7 +19,8 @@ KeyAssignments DefaultKeyAssignments();
 // Writes the defaults into the game-wide assignments.
 void SetDefaultKeyBindings();
 
-// Reads the file; a short file leaves zeros. False when it does not open.
+// Reads the file. False when it does not open or is not 72 bytes long; keys outside 1..255 and
+// pads outside 0..15 read as -1.
 bool ReadKeyConfFile(KeyAssignments *out);
 // Writes the 72 bytes in one write. False when the file cannot be made.
 bool WriteKeyConfFile(const KeyAssignments &in);

@@ -36,16 +36,11 @@ public:
     KeyConfigScreen screen;
 };
 
-TEST_F(KeyConfigTest, LoadTakesDefaultsShortFilesAndFullFiles) {
+TEST_F(KeyConfigTest, LoadTakesDefaultsAndFullFiles) {
     screen.LoadKeyBindings();
     const GameInput &in = GetGameInput();
     EXPECT_EQ(in.keyAssign, (std::array<int32_t, 9>{203, 200, 205, 208, 45, 44, 16, 30, -1}));
     EXPECT_EQ(in.padAssign, (std::array<int32_t, 9>{1, 3, 2, 0, 4, 5, 6, 7, -1}));
-
-    WriteFile(kKeyConfFile, Le32s({1, 2, 3}));
-    screen.LoadKeyBindings();
-    EXPECT_EQ(in.keyAssign, (std::array<int32_t, 9>{1, 2, 3, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(in.padAssign, (std::array<int32_t, 9>{}));
 
     auto full = Le32s({10, 11, 12, 13, 14, 15, 16, 17, 18, 0, 1, 2, 3, 4, 5, 6, 7, 8});
     WriteFile(kKeyConfFile, full);
@@ -64,6 +59,40 @@ TEST_F(KeyConfigTest, LoadTakesDefaultsShortFilesAndFullFiles) {
                   std::copy(full.begin(), full.end(), a.begin());
                   return a;
               }()));
+}
+
+// A file of any other length than 72 bytes keeps the default bindings (a short one used to bind
+// every button to key 0 and pad 0); a key outside the keyboard's codes 1..255 or a pad outside
+// 0..15 reads as -1 (none). The screen's working copies follow the same rules.
+TEST_F(KeyConfigTest, FilesOfOtherLengthsAndValuesOutOfRange) {
+    const KeyAssignments defaults = DefaultKeyAssignments();
+    std::vector<uint8_t> longer = Le32s({10, 11, 12, 13, 14, 15, 16, 17, 18, 0, 1, 2, 3, 4, 5, 6, 7, 8});
+    longer.push_back(0);
+    struct Case {
+        const char *name;
+        std::vector<uint8_t> bytes;
+        std::array<int32_t, 9> keys, pads;
+    } cases[] = {
+        {"empty", {}, defaults.keys, defaults.pads},
+        {"short", Le32s({1, 2, 3}), defaults.keys, defaults.pads},
+        {"one byte long", longer, defaults.keys, defaults.pads},
+        {"out of range", Le32s({300, -5, 0, 255, 1, 256, -1, 44, 45, 16, -2, 15, 0, 99, -1, 7, 1 << 30, 3}),
+         {-1, -1, -1, 255, 1, -1, -1, 44, 45},
+         {-1, -1, 15, 0, -1, -1, 7, -1, 3}},
+    };
+    const GameInput &in = GetGameInput();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(kKeyConfFile, c.bytes);
+        GetGameInput().keyAssign.fill(77);
+        screen.LoadKeyBindings();
+        EXPECT_EQ(in.keyAssign, c.keys);
+        EXPECT_EQ(in.padAssign, c.pads);
+        screen.frameCount = 0;
+        screen.UpdateKeyConfigWith(0);
+        EXPECT_EQ(screen.work.keys, c.keys);
+        EXPECT_EQ(screen.work.pads, c.pads);
+    }
 }
 
 TEST_F(KeyConfigTest, BlackoutSwapAndByteExactSave) {
