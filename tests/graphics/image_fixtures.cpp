@@ -5,6 +5,8 @@
 #include "library/graphics/image_load.h"
 #include "tools/imagewrite/image_write.h"
 
+#include <zlib.h>
+
 void PutU16(Bytes &b, uint32_t v) {
     b.push_back((uint8_t)v);
     b.push_back((uint8_t)(v >> 8));
@@ -204,4 +206,68 @@ std::vector<NamedFixture> AllImageFixtures() {
         all.push_back({"jpeg", EncodeJpeg(16, 8, 3, rgb.data(), 90)});
     }
     return all;
+}
+
+namespace {
+
+// A PNG chunk with its length and CRC.
+void PutChunk(Bytes &b, const char *type, const Bytes &data) {
+    for (int i = 3; i >= 0; --i) b.push_back((uint8_t)(data.size() >> (8 * i)));
+    Bytes body(type, type + 4);
+    body.insert(body.end(), data.begin(), data.end());
+    b.insert(b.end(), body.begin(), body.end());
+    const uint32_t crc = (uint32_t)crc32(0, body.data(), (uInt)body.size());
+    for (int i = 3; i >= 0; --i) b.push_back((uint8_t)(crc >> (8 * i)));
+}
+
+// A PNG whose header names width x height 8-bit RGBA and whose one data chunk holds a few
+// deflated bytes.
+Bytes PngHeaderOnly(uint32_t width, uint32_t height) {
+    Bytes b = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes ihdr;
+    for (uint32_t v : {width, height})
+        for (int i = 3; i >= 0; --i) ihdr.push_back((uint8_t)(v >> (8 * i)));
+    ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
+    PutChunk(b, "IHDR", ihdr);
+    Bytes raw(64, 0);
+    Bytes packed(128);
+    uLongf n = packed.size();
+    compress(packed.data(), &n, raw.data(), raw.size());
+    packed.resize(n);
+    PutChunk(b, "IDAT", packed);
+    PutChunk(b, "IEND", {});
+    return b;
+}
+
+// A small JPEG whose frame header is made to say width x height, cut right after its scan
+// header: no scan data at all.
+Bytes JpegWithoutScan(uint16_t width, uint16_t height) {
+    Bytes rgb(16 * 8 * 3, 0x80);
+    Bytes b = EncodeJpeg(16, 8, 3, rgb.data(), 90);
+    for (size_t i = 2; i + 9 < b.size(); ++i) {
+        if (b[i] == 0xFF && b[i + 1] == 0xC0) {
+            b[i + 5] = (uint8_t)(height >> 8);
+            b[i + 6] = (uint8_t)height;
+            b[i + 7] = (uint8_t)(width >> 8);
+            b[i + 8] = (uint8_t)width;
+        }
+        if (b[i] == 0xFF && b[i + 1] == 0xDA) {
+            b.resize(i + 2 + ((size_t)b[i + 2] << 8 | b[i + 3]));
+            break;
+        }
+    }
+    return b;
+}
+
+}  // namespace
+
+std::vector<NamedFixture> HugeHeaderFixtures() {
+    const uint32_t noMasks[4] = {0, 0, 0, 0};
+    return {
+        {"bmprle8huge", MakeBmp(32005, 63747, 8, 1, {0x000000}, {}, {0, 1})},
+        {"pnghuge", PngHeaderOnly(65535, 8192)},
+        {"jpeghuge", JpegWithoutScan(65500, 8000)},
+        {"tgahuge", MakeTga(2, 8192, 8000, 32, 0x20, {}, 0, 0, {}, false)},
+        {"ddshuge", MakeDds(65536, 65536, 0x1007, 0, 0, 0x4, FourCCOf("DXT1"), 0, noMasks, 0x1000, {})},
+    };
 }

@@ -53,6 +53,10 @@ struct NamedFixture {
     Bytes bytes;
 };
 std::vector<NamedFixture> AllImageFixtures();
+// Files of a few hundred bytes whose headers name gigantic pictures: an RLE8 BMP of 32005 x 63747
+// that ends at once, a PNG header of 65535 x 8192 RGBA, a JPEG of 65500 x 8000 without scan data,
+// a TGA of 8192 x 8000 32-bit pixels without them, a DXT1 DDS of 65536 x 65536 without blocks.
+std::vector<NamedFixture> HugeHeaderFixtures();
 
 // Loads through the reader chain from memory.
 int LoadFromMemory(const Bytes &file, BASEIMAGE *out);

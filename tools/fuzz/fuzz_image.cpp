@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (stream == nullptr) return 0;
     STREAMREF ref;
     MakeStreamRef(&ref, GetMemStreamFuncs(), (uintptr_t)stream);
-    BASEIMAGE image;
+    BASEIMAGE image{};  // a reader that refuses at its magic check leaves it as it was
     if (FUZZ_READER(&ref, &image) == 0) {
         // Touch the corners and expand block-compressed data as a first pixel access would.
         ReadBaseImagePixel(&image, 0, 0, nullptr, nullptr, nullptr, nullptr);
