@@ -7,6 +7,7 @@
 #include "platform/gdi32/gdi32.h"
 #include "platform/kernel32/kernel32.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,9 @@ void PlatformTestFeedCpu(PlatformSystemFeed *feed, const char *vendor, DWORD lea
 void PlatformTestCaptureDebugOutput(bool on);
 // The captured text so far; the buffer is emptied.
 std::string PlatformTestTakeDebugOutput();
+// Uncaptured debugger output goes to `terminal` as if its character set were `charset` (an
+// iconv name); null, null: standard error in the environment's set again.
+void PlatformTestSetDebugTerminal(FILE *terminal, const char *charset);
 
 // ---- kernel: files (kernel32/files.cpp) ------------------------------------------------------
 int PlatformTestReadFileCount();

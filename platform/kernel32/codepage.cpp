@@ -1,7 +1,13 @@
 // Text between the code pages and wide characters: the ANSI code page is Shift-JIS, wide
-// characters hold one code point each.
+// characters hold one code point each; and text between any two character sets over iconv.
+#include "platform/kernel32/codepage.h"
+
+#include <cerrno>
 #include <cstring>
+#include <iconv.h>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/kernel32/kernel32.h"
 #include "platform/kernel32/paths.h"
@@ -76,4 +82,60 @@ int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR text, int chars, LPSTR out
     if (!out || bytes.size() > (size_t)outBytes) return 0;
     memcpy(out, bytes.data(), bytes.size());
     return (int)bytes.size();
+}
+
+// ---- any two character sets -----------------------------------------------------------
+
+namespace {
+
+// One converter per direction and thread: iconv_t keeps shift state and is not shareable.
+struct Converter {
+    std::string to, from;
+    iconv_t cd;
+    Converter(const char *t, const char *f) : to(t), from(f), cd(iconv_open(t, f)) {}
+    ~Converter()
+    {
+        if (cd != reinterpret_cast<iconv_t>(-1))
+            iconv_close(cd);
+    }
+};
+
+Converter &ConverterFor(const char *to, const char *from)
+{
+    thread_local std::vector<std::unique_ptr<Converter>> converters;
+    for (auto &c : converters)
+        if (c->to == to && c->from == from)
+            return *c;
+    converters.push_back(std::make_unique<Converter>(to, from));
+    return *converters.back();
+}
+
+}  // namespace
+
+bool PlatformConvertText(const char *to, const char *from, std::string_view in, std::string *out, bool substitute)
+{
+    out->clear();
+    Converter &c = ConverterFor(to, from);
+    if (c.cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    iconv(c.cd, nullptr, nullptr, nullptr, nullptr);
+    char *src = const_cast<char *>(in.data());
+    size_t srcLeft = in.size();
+    char buffer[512];
+    while (srcLeft > 0) {
+        char *dst = buffer;
+        size_t dstLeft = sizeof buffer;
+        size_t rc = iconv(c.cd, &src, &srcLeft, &dst, &dstLeft);
+        out->append(buffer, dst - buffer);
+        if (rc != static_cast<size_t>(-1) || errno == E2BIG)
+            continue;
+        if (!substitute)
+            return false;
+        // A byte that is no character (or a character cut at the end): shown, not dropped.
+        *out += '?';
+        ++src;
+        --srcLeft;
+        iconv(c.cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    return true;
 }

@@ -1,44 +1,14 @@
 // Path mapping and name conversion (see paths.h).
 #include "platform/kernel32/paths.h"
+#include "platform/kernel32/codepage.h"
 
 #include <cerrno>
 #include <dirent.h>
-#include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
-
-// One converter per direction and thread: iconv_t keeps shift state and is not shareable.
-struct Converter {
-    iconv_t cd;
-    Converter(const char *to, const char *from) : cd(iconv_open(to, from)) {}
-    ~Converter()
-    {
-        if (cd != reinterpret_cast<iconv_t>(-1))
-            iconv_close(cd);
-    }
-    bool Run(std::string_view in, std::string *out)
-    {
-        out->clear();
-        if (cd == reinterpret_cast<iconv_t>(-1))
-            return false;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        char *src = const_cast<char *>(in.data());
-        size_t srcLeft = in.size();
-        char buffer[512];
-        while (srcLeft > 0) {
-            char *dst = buffer;
-            size_t dstLeft = sizeof buffer;
-            size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-            out->append(buffer, dst - buffer);
-            if (rc == static_cast<size_t>(-1) && errno != E2BIG)
-                return false;
-        }
-        return true;
-    }
-};
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -121,14 +91,12 @@ std::string ResolveEntry(const std::string &dir, const std::string &name)
 
 bool PlatformShiftJisToUtf8(std::string_view sjis, std::string *utf8)
 {
-    thread_local Converter converter("UTF-8", "CP932");
-    return converter.Run(sjis, utf8);
+    return PlatformConvertText("UTF-8", "CP932", sjis, utf8);
 }
 
 bool PlatformUtf8ToShiftJis(std::string_view utf8, std::string *sjis)
 {
-    thread_local Converter converter("CP932", "UTF-8");
-    return converter.Run(utf8, sjis);
+    return PlatformConvertText("CP932", "UTF-8", utf8, sjis);
 }
 
 bool PlatformSameNameIgnoringCase(std::string_view a, std::string_view b)

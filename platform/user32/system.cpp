@@ -1,11 +1,10 @@
 // Cursor, system metrics, the virtual desktop and display mode, painting and message boxes.
 #include "platform/gdi32/gdi32.h"
 #include "platform/host/host.h"
+#include "platform/kernel32/codepage.h"
 #include "platform/kernel32/kernel32.h"
 #include "platform/kernel32/paths.h"
 #include "platform/user32/internal.h"
-
-#include <iconv.h>
 
 #include <cerrno>
 #include <iterator>
@@ -25,25 +24,8 @@ void EnsureDesktop() {
 
 std::string Utf8FromSjis(const char *text) {
     if (!text) return std::string();
-    iconv_t cd = iconv_open("UTF-8", "CP932");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return text;
     std::string out;
-    char *in = const_cast<char *>(text);
-    size_t inLeft = std::strlen(text);
-    char buf[256];
-    while (inLeft > 0) {
-        char *o = buf;
-        size_t oLeft = sizeof buf;
-        size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
-        out.append(buf, o - buf);
-        if (r == static_cast<size_t>(-1) && errno != E2BIG) {
-            out += '?';   // a byte that is no character: shown, not dropped
-            ++in;
-            --inLeft;
-        }
-    }
-    iconv_close(cd);
-    return out;
+    return PlatformConvertText("UTF-8", "CP932", text, &out, true) ? out : std::string(text);
 }
 
 static void UpdateHostCursor() {

@@ -5,7 +5,7 @@
 # frames of the title (the picture drawn, the cursor moved) and one of the key-configuration
 # screen (its texts drawn); with env KELMOR_NO_3D=1 all on the software renderer. With KLA_PACK
 # the data set is packed into DataForWork.kla and its folder removed, so every load goes through
-# the archive.
+# the archive. The game's debugger lines reach the (UTF-8) terminal readable.
 # usage: title_road.sh BRISGAL DEMO_DATA_GEN [KLA_PACK]
 set -euo pipefail
 game=$1
@@ -59,7 +59,8 @@ cat > "$work/keys.txt" <<'KEYS'
 KEYS
 cd "$work"
 status=0
-KELMOR_HOST=headless KELMOR_FRAME_DIR="$work" KELMOR_KEY_SCRIPT="$work/keys.txt" timeout 120 "$game" > "$work/out.txt" 2>&1 || status=$?
+LC_ALL=C.UTF-8 KELMOR_DEBUG_QUIET=0 KELMOR_HOST=headless KELMOR_FRAME_DIR="$work" KELMOR_KEY_SCRIPT="$work/keys.txt" \
+  timeout 120 "$game" > "$work/out.txt" 2>&1 || status=$?
 if [ "$status" != 0 ]; then
   echo "brisgal ended with $status"
   tail -20 "$work/out.txt"
@@ -74,6 +75,10 @@ if [ "$got" != "$expect" ]; then
   echo "expected:     $expect"
   exit 1
 fi
+# The log's lines reach a UTF-8 terminal readable, while Log.txt keeps them in Shift-JIS.
+line="DirectSound の初期化を行います"
+grep -q "$line" out.txt || { echo "no readable Japanese line on the terminal"; head -5 out.txt; exit 1; }
+iconv -f CP932 -t UTF-8 Log.txt | grep -q "$line" || { echo "Log.txt lost its Shift-JIS line"; exit 1; }
 # The memory dump at the end of the log lists no block.
 grep -aq "Alloc num:0" Log.txt || { echo "Log.txt lists blocks left allocated"; tail -c 2000 Log.txt; exit 1; }
 # With KELMOR_NO_3D=1 the stand-in makes no device and the game draws on the software renderer.
