@@ -76,7 +76,38 @@ int OpenArchiveByPath(int hint, const char *archivePath, int, int)
     strcpy(slot->path, archivePath);
     g_arc.archives[number] = slot;
     g_arc.archiveCount++;
+    ForgetArchiveProbes();
     return number;
+}
+
+// ---- folders known to have no archive --------------------------------------------------
+
+void ForgetArchiveProbes()
+{
+    g_arc.noArchiveCount = 0;
+    g_arc.noArchiveNext = 0;
+}
+
+// The first `length` bytes of `full` (a prefix ending before a separator) lie inside a folder
+// whose every leading component was probed without finding an archive.
+static bool ProbedWithoutArchive(const char *full, size_t length)
+{
+    for (int i = 0; i < g_arc.noArchiveCount; i++) {
+        const char *folder = g_arc.noArchiveFolders[i];
+        if (strncmp(folder, full, length) == 0 && (folder[length] == '\0' || IsPathSeparator(folder[length])))
+            return true;
+    }
+    return false;
+}
+
+static void NoteFolderWithoutArchive(const char *full, size_t length)
+{
+    if (length == 0 || length >= ARC_PATH_SIZE || ProbedWithoutArchive(full, length)) return;
+    char *entry = g_arc.noArchiveFolders[g_arc.noArchiveNext];
+    memcpy(entry, full, length);
+    entry[length] = '\0';
+    g_arc.noArchiveNext = (g_arc.noArchiveNext + 1) % ARC_NO_ARCHIVE_FOLDERS;
+    if (g_arc.noArchiveCount < ARC_NO_ARCHIVE_FOLDERS) g_arc.noArchiveCount++;
 }
 
 // ---- resolution ---------------------------------------------------------------------
@@ -130,12 +161,17 @@ int ResolveArchivePath(const char *path, int *archive, char *archivePath, char *
 
     // The leading components, shortest first; the last one (the file name) is never tried.
     size_t start = (IsPathSeparator(full[0]) && IsPathSeparator(full[1])) ? 2 : 0;
+    size_t folderEnd = 0;
     for (size_t end = start;;) {
         while (full[end] != '\0' && !IsPathSeparator(full[end])) end += (size_t)PathCharLength(full + end);
-        if (full[end] == '\0') return -1;
+        if (full[end] == '\0') {
+            NoteFolderWithoutArchive(full, folderEnd);
+            return -1;
+        }
         if (end == start) return -1;  // an empty component
+        folderEnd = end;
         char candidate[ARC_PATH_SIZE];
-        if (ArchivePathOf(full, end, candidate) == 0) {
+        if (!ProbedWithoutArchive(full, end) && ArchivePathOf(full, end, candidate) == 0) {
             int number = OpenArchiveByPath(-1, candidate, 0, 0);
             if (number >= 0) {
                 strcpy(g_arc.cachedPath, candidate);
@@ -261,7 +297,9 @@ int ArcFileIsIdle(uintptr_t handle)
 
 int ArcChangeDir(const char *path)
 {
-    return SetCurrentDirectoryA(path) ? 0 : -1;
+    if (!SetCurrentDirectoryA(path)) return -1;
+    ForgetArchiveProbes();
+    return 0;
 }
 
 int ArcGetDir(char *buffer)

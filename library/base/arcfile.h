@@ -14,6 +14,7 @@
 #define ARC_HANDLE_FLAG 0xF0000000u
 #define ARC_HANDLE_SLOT 0x0FFFFFFFu
 #define ARC_PATH_SIZE 256
+#define ARC_NO_ARCHIVE_FOLDERS 16
 
 struct ARCHIVESLOT {
     int32_t refCount;
@@ -47,6 +48,13 @@ struct ARCHIVEMANAGER {
     int cachedArchive;
     char cachedPath[ARC_PATH_SIZE];  // prefix, full stop, extension
     int cachedPrefixLength;          // 0: nothing cached
+    // Folders (full, upper case, no closing separator) none of whose leading components has an
+    // archive: their probes are skipped, since each probe is a failed open of a name that
+    // resolution has to look for folder by folder. Forgotten when the directory changes, an
+    // archive opens or the archive settings change (ForgetArchiveProbes).
+    char noArchiveFolders[ARC_NO_ARCHIVE_FOLDERS][ARC_PATH_SIZE];
+    int noArchiveCount;
+    int noArchiveNext;  // the entry a new folder replaces once the list is full
 };
 
 // Start-up: clears the layer's state (closing whatever a previous run left open).
@@ -54,6 +62,9 @@ void InitArchiveManager();
 // Library end: closes the archives no file or search uses; 0.
 int ShutdownArchives();
 void CloseUnusedArchives();
+// Forgets which folders were found without an archive; whatever changes where archives may be
+// found (the archive extension or key, new archive files) calls it.
+void ForgetArchiveProbes();
 // The layer's state, for inspection.
 const ARCHIVEMANAGER *GetArchiveManager();
 

@@ -308,10 +308,7 @@ int ReadArchiveData(int64_t position, DISKFILE *file, void *dest, uint32_t count
         position = DiskFileTell(file);
     }
     if (count == 0) return 0;
-    if ((uint32_t)DiskFileRead(dest, 1, count, file) != count) return -1;
-    while (!DiskFileIsIdle(file)) Sleep(0);
-    // A threaded file reports what its thread really read.
-    if (file->threadMode && (uint32_t)file->readBytes != count) return -1;
+    if (count > 0x7FFFFFFFu || (uint32_t)DiskFileReadWait(dest, (int)count, file) != count) return -1;
     XorArchiveData(count, dest, (uint64_t)position, key);
     return 0;
 }

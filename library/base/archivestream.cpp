@@ -70,7 +70,10 @@ int OpenArchiveStream(ENTRYSTREAM *stream, ARCHIVEREC *rec, const char *path, in
         }
         return 0;
     }
-    stream->packedBuffer = (uint8_t *)AllocMemBlockZero(stream->entry.packedSize, __FILE__, __LINE__);
+    // Zeroed for an asynchronous read only: the file is shared by every stream of the archive, so
+    // a short read there leaves zeros instead of being told apart (see PollArchiveStream).
+    stream->packedBuffer = async ? (uint8_t *)AllocMemBlockZero(stream->entry.packedSize, __FILE__, __LINE__)
+                                 : (uint8_t *)AllocMemBlock(stream->entry.packedSize, __FILE__, __LINE__);
     if (stream->packedBuffer == nullptr) {
         memset(stream, 0, sizeof *stream);
         return -1;

@@ -5,6 +5,7 @@
 #include "library/base/memory.h"
 
 #include <cstring>
+#include <mutex>
 
 // ---- the worker thread ----------------------------------------------------------
 
@@ -53,6 +54,34 @@ static void ThreadRead(DISKFILE *file)
     file->readBytes = done;
 }
 
+// Serves the request in the command block; false once the worker is to end.
+static bool ServeRequest(DISKFILE *file)
+{
+    ResetEvent(file->requestEvent);
+    ResetEvent(file->idleEvent);
+    const uint32_t request = file->requestsSent.load(std::memory_order_acquire);
+    switch (file->command) {
+    case DISKCMD_CLOSE:
+        if (file->threadFile != INVALID_HANDLE_VALUE) CloseHandle(file->threadFile);
+        file->threadFile = INVALID_HANDLE_VALUE;
+        break;
+    case DISKCMD_READ:
+        ThreadRead(file);
+        break;
+    case DISKCMD_QUIT:
+        if (file->threadFile != INVALID_HANDLE_VALUE) CloseHandle(file->threadFile);
+        file->threadFile = INVALID_HANDLE_VALUE;
+        file->threadEnded = 1;
+        file->requestsDone.store(request, std::memory_order_release);
+        SetEvent(file->idleEvent);
+        return false;
+    }
+    // The event first: a caller that sees the request done finds the event set as well.
+    SetEvent(file->idleEvent);
+    file->requestsDone.store(request, std::memory_order_release);
+    return true;
+}
+
 static DWORD DiskFileThreadProc(LPVOID param)
 {
     DISKFILE *file = (DISKFILE *)param;
@@ -63,43 +92,91 @@ static DWORD DiskFileThreadProc(LPVOID param)
             FillCacheAhead(file);
             continue;
         }
-        ResetEvent(file->requestEvent);
-        ResetEvent(file->idleEvent);
-        switch (file->command) {
-        case DISKCMD_OPEN:
-            // The same sharing as the size probe, so that the file can be open twice.
-            file->threadFile = CreateFileA(file->name, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (file->threadFile == INVALID_HANDLE_VALUE) {
-                file->openFailed = 1;
-                SetEvent(file->idleEvent);
-                file->threadEnded = 1;
-                return 0;
-            }
-            break;
-        case DISKCMD_CLOSE:
-            if (file->threadFile != INVALID_HANDLE_VALUE) CloseHandle(file->threadFile);
-            file->threadFile = INVALID_HANDLE_VALUE;
-            break;
-        case DISKCMD_READ:
-            ThreadRead(file);
-            break;
-        case DISKCMD_SEEK:
-            SetFilePointer(file->threadFile, file->seekPosition, nullptr, FILE_BEGIN);
-            if (file->cache != nullptr) {
-                file->cachePosition = file->seekPosition;
-                file->cacheValid = 0;
-            }
-            break;
-        case DISKCMD_QUIT:
-            if (file->threadFile != INVALID_HANDLE_VALUE) CloseHandle(file->threadFile);
-            file->threadFile = INVALID_HANDLE_VALUE;
-            SetEvent(file->idleEvent);
-            file->threadEnded = 1;
-            return 0;
-        }
-        SetEvent(file->idleEvent);
+        if (!ServeRequest(file)) return 0;
     }
+}
+
+// ---- shared workers --------------------------------------------------------------
+// Files without a cache are served by a few workers that outlive them: a thread started and
+// ended for every file costs more than the read itself on a busy machine. A file that finds no
+// free worker gets a thread of its own, as a cached file always does.
+
+struct FILEWORKER {
+    HANDLE thread;  // null: the record is unused
+    HANDLE wake;    // auto reset: a request of its file is waiting
+    DISKFILE *file; // null while parked; changed under the lock only
+};
+
+constexpr int kFileWorkers = 4;
+static FILEWORKER g_workers[kFileWorkers];
+static std::mutex g_workerLock;
+
+static bool RequestPending(const DISKFILE *file)
+{
+    return file->requestsDone.load(std::memory_order_acquire) != file->requestsSent.load(std::memory_order_acquire);
+}
+
+// Serves whatever its file has waiting, then sleeps until woken. A file is freed only once
+// idle, and the last thing a served request touches is its done count, so the file is read
+// again only under the lock, where a closing caller cannot take it away.
+static DWORD SharedWorkerProc(LPVOID param)
+{
+    FILEWORKER *worker = (FILEWORKER *)param;
+    for (;;) {
+        for (;;) {
+            DISKFILE *file;
+            {
+                std::lock_guard<std::mutex> guard(g_workerLock);
+                file = worker->file;
+                if (file == nullptr || !RequestPending(file)) break;
+            }
+            ServeRequest(file);
+        }
+        WaitForSingleObject(worker->wake, INFINITE);
+    }
+}
+
+// A parked or new shared worker for the file; false when all are busy.
+static bool TakeSharedWorker(DISKFILE *file)
+{
+    std::lock_guard<std::mutex> guard(g_workerLock);
+    FILEWORKER *worker = nullptr;
+    for (FILEWORKER &w : g_workers)
+        if (w.thread != nullptr && w.file == nullptr) {
+            worker = &w;
+            break;
+        }
+    if (worker == nullptr) {
+        for (FILEWORKER &w : g_workers)
+            if (w.thread == nullptr) {
+                w.wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+                if (w.wake == nullptr) return false;
+                w.file = file;
+                w.thread = CreateThread(nullptr, 0, SharedWorkerProc, &w, 0, nullptr);
+                if (w.thread == nullptr) {
+                    CloseHandle(w.wake);
+                    w = FILEWORKER{};
+                    return false;
+                }
+                worker = &w;
+                break;
+            }
+        if (worker == nullptr) return false;
+    }
+    worker->file = file;
+    file->worker = worker;
+    file->thread = worker->thread;
+    return true;
+}
+
+// Once the file is idle its worker lets go of it: no request is needed to part them.
+static void ReleaseSharedWorker(DISKFILE *file)
+{
+    while (RequestPending(file)) Sleep(0);
+    std::lock_guard<std::mutex> guard(g_workerLock);
+    file->worker->file = nullptr;
+    file->worker = nullptr;
+    file->thread = nullptr;
 }
 
 // ---- the caller's side ----------------------------------------------------------
@@ -110,17 +187,31 @@ static void BeginRequest(DISKFILE *file)
     WaitForSingleObject(file->idleEvent, INFINITE);
 }
 
+// A file without a cache gets its worker with its first request, which the worker finds
+// waiting. Should no thread start, the request is served here.
+static void StartWorkerFor(DISKFILE *file)
+{
+    if (TakeSharedWorker(file)) return;
+    file->thread = CreateThread(nullptr, 0, DiskFileThreadProc, file, 0, &file->threadId);
+    if (file->thread != nullptr) return;
+    WriteLog("ファイルアクセス専用スレッドの作成に失敗しました\n");
+    ServeRequest(file);
+}
+
 static void SendRequest(DISKFILE *file, int wait)
 {
     ResetEvent(file->idleEvent);
+    file->requestsSent.store(file->requestsSent.load(std::memory_order_relaxed) + 1, std::memory_order_release);
     SetEvent(file->requestEvent);
+    if (file->thread == nullptr) StartWorkerFor(file);
+    if (file->worker != nullptr) SetEvent(file->worker->wake);
     if (wait) WaitForSingleObject(file->idleEvent, INFINITE);
 }
 
+// The thread handle turns signalled when the thread has ended.
 static void WaitThreadEnd(DISKFILE *file)
 {
-    DWORD code = STILL_ACTIVE;
-    while (GetExitCodeThread(file->thread, &code) && code == STILL_ACTIVE) Sleep(0);
+    WaitForSingleObject(file->thread, INFINITE);
 }
 
 static void FreeThreadParts(DISKFILE *file)
@@ -148,16 +239,18 @@ static HANDLE OpenForReading(const char *path)
                        nullptr);
 }
 
+// The handle that took the size becomes the worker's own, so that the worker starts ready to
+// read: each hand-over to the worker costs a wake-up of another thread, which a loaded machine
+// makes slow.
 static DISKFILE *OpenThreaded(DISKFILE *file)
 {
-    HANDLE probe = OpenForReading(file->name);
-    if (probe == INVALID_HANDLE_VALUE) {
+    HANDLE handle = OpenForReading(file->name);
+    if (handle == INVALID_HANDLE_VALUE) {
         FreeMemBlock(file);
         return nullptr;
     }
-    int sized = TakeFileSize(probe, &file->size);
-    CloseHandle(probe);
-    if (sized != 0) {
+    if (TakeFileSize(handle, &file->size) != 0) {
+        CloseHandle(handle);
         FreeMemBlock(file);
         return nullptr;
     }
@@ -165,29 +258,22 @@ static DISKFILE *OpenThreaded(DISKFILE *file)
         file->cache = (BYTE *)AllocMemBlock(DISKFILE_CACHE_SIZE, __FILE__, __LINE__);
         if (file->cache == nullptr) {
             WriteLog("ファイル読み込みキャッシュ用メモリの確保に失敗しました\n");
+            CloseHandle(handle);
             FreeMemBlock(file);
             return nullptr;
         }
     }
-    file->threadFile = INVALID_HANDLE_VALUE;
+    file->threadFile = handle;
     file->requestEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     file->idleEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
-    if (file->requestEvent != nullptr && file->idleEvent != nullptr)
-        file->thread = CreateThread(nullptr, 0, DiskFileThreadProc, file, 0, &file->threadId);
+    const bool events = file->requestEvent != nullptr && file->idleEvent != nullptr;
+    // A cache is filled ahead from the start; other workers start with their first request.
+    if (events && file->cache == nullptr) return file;
+    if (events) file->thread = CreateThread(nullptr, 0, DiskFileThreadProc, file, 0, &file->threadId);
     if (file->thread == nullptr) {
         FreeThreadParts(file);
+        CloseHandle(handle);
         WriteLog("ファイルアクセス専用スレッドの作成に失敗しました\n");
-        FreeMemBlock(file);
-        return nullptr;
-    }
-    BeginRequest(file);
-    file->command = DISKCMD_OPEN;
-    SendRequest(file, 1);
-    if (file->openFailed) {
-        FreeThreadParts(file);
-        WaitThreadEnd(file);
-        CloseHandle(file->thread);
-        WriteLog("ファイルのオープンに失敗しました\n");
         FreeMemBlock(file);
         return nullptr;
     }
@@ -224,6 +310,11 @@ int DiskFileClose(DISKFILE *file)
     int result = 0;
     if (!file->threadMode) {
         if (!CloseHandle(file->file)) result = -1;
+    } else if (file->thread == nullptr || file->worker != nullptr) {
+        // No worker, or a shared one, which goes back to wait for the next file.
+        if (file->worker != nullptr) ReleaseSharedWorker(file);
+        CloseHandle(file->threadFile);
+        FreeThreadParts(file);
     } else {
         BeginRequest(file);
         file->command = DISKCMD_QUIT;
@@ -247,14 +338,10 @@ int DiskFileSeek(DISKFILE *file, int offset, int origin)
     if (origin == 1) target += file->position;
     else if (origin == 2) target += file->size;
     if (target < 0 || target > 0x7FFFFFFF) return -1;
-    if (file->threadMode) {
-        BeginRequest(file);
-        file->command = DISKCMD_SEEK;
-        file->seekPosition = (int)target;
-        SendRequest(file, !file->async);
-    } else if (SetFilePointer(file->file, (LONG)target, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
+    // A threaded file's position is the caller's alone: every read hands the worker its position,
+    // and the read-ahead cache restarts wherever a read does not continue it.
+    if (!file->threadMode && SetFilePointer(file->file, (LONG)target, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
         return -1;
-    }
     file->position = (int)target;
     file->endFlag = 0;
     return 0;
@@ -298,6 +385,27 @@ int DiskFileRead(void *buffer, size_t elemSize, size_t count, DISKFILE *file)
     return (int)((size_t)file->readBytes / elemSize);
 }
 
+int DiskFileReadWait(void *buffer, int bytes, DISKFILE *file)
+{
+    if (bytes <= 0) return 0;
+    if (file->position >= file->size) return 0;
+    if (bytes > file->size - file->position) bytes = file->size - file->position;
+    // A worker without a cache does nothing between requests: while none is pending, the
+    // caller, who would only wait, reads with the worker's handle itself.
+    if (file->threadMode && file->cache == nullptr && DiskFileIsIdle(file)) {
+        file->readBuffer = buffer;
+        file->readPosition = file->position;
+        file->readBytes = bytes;
+        ThreadRead(file);
+        file->position += file->readBytes;
+        return file->readBytes;
+    }
+    if (!file->threadMode || !file->async) return DiskFileRead(buffer, 1, (size_t)bytes, file);
+    if (DiskFileRead(buffer, 1, (size_t)bytes, file) != bytes) return 0;
+    while (!DiskFileIsIdle(file)) Sleep(0);
+    return file->readBytes;
+}
+
 int DiskFileEof(DISKFILE *file)
 {
     return file->endFlag ? -1 : 0;
@@ -306,7 +414,8 @@ int DiskFileEof(DISKFILE *file)
 int DiskFileIsIdle(DISKFILE *file)
 {
     if (!file->threadMode) return 1;
-    return WaitForSingleObject(file->idleEvent, 0) == WAIT_OBJECT_0 ? 1 : 0;
+    return file->requestsDone.load(std::memory_order_acquire) == file->requestsSent.load(std::memory_order_relaxed) ? 1
+                                                                                                                  : 0;
 }
 
 int DiskChangeDir(const char *path)

@@ -9,6 +9,9 @@
 #include "library/base/stream.h"
 #include "platform/kernel32/kernel32.h"
 
+#include <atomic>
+#include <cstdint>
+
 #define DISKFILE_CACHE_SIZE 131072
 #define DISKFILE_NAME_SIZE 260
 
@@ -20,6 +23,8 @@ enum {
     DISKCMD_SEEK = 3,
     DISKCMD_QUIT = 4,
 };
+
+struct FILEWORKER;
 
 struct DISKFILE {
     HANDLE file;  // plain mode
@@ -48,6 +53,11 @@ struct DISKFILE {
     BYTE *cache;
     int cachePosition;
     int cacheValid;
+    // Requests sent and the last one the worker finished, so that the idle check reads two
+    // words instead of taking the event's lock while the worker hands it over.
+    std::atomic<uint32_t> requestsSent;
+    std::atomic<uint32_t> requestsDone;
+    FILEWORKER *worker;  // the shared worker serving the file, or null for a thread of its own
 };
 
 DISKFILE *DiskFileOpen(const char *path, int useCache, int reserved, int async);
@@ -55,6 +65,9 @@ int DiskFileClose(DISKFILE *file);
 int DiskFileTell(DISKFILE *file);
 int DiskFileSeek(DISKFILE *file, int offset, int origin);
 int DiskFileRead(void *buffer, size_t elemSize, size_t count, DISKFILE *file);
+// Reads up to `bytes` at the position and waits until they are in, also on an asynchronous
+// file; the bytes really read.
+int DiskFileReadWait(void *buffer, int bytes, DISKFILE *file);
 int DiskFileEof(DISKFILE *file);
 int DiskFileIsIdle(DISKFILE *file);
 int DiskChangeDir(const char *path);  // 0 / -1

@@ -95,6 +95,10 @@ TEST_F(ArcFile, PlainFilesWhenNoArchiveAndNoFallBackWhenOne)
     EXPECT_EQ(ReadThrough("DATA\\SUB\\X.PNG", 1), Text("disk x")) << "mixed case on the host";
     EXPECT_EQ(GetArchiveManager()->archiveCount, 0);
     WriteKlaFile(host / "dAtA.Kla", KlaFolder("", {KlaFile("top.txt", "archive top")}), {});
+    // The layer remembers that "data" had no archive until it is told that archives changed (or
+    // the directory changes).
+    EXPECT_EQ(ReadThrough("data\\top.txt", 0), Text("disk top"));
+    ForgetArchiveProbes();
     EXPECT_EQ(ReadThrough("data\\top.txt", 0), Text("archive top"));
     bool opened = true;
     ReadThrough("data\\sub\\x.png", 0, &opened);
