@@ -41,7 +41,7 @@ void FillColour(Image &image, const RECT &r, D3DCOLOR colour) {
 }
 
 void FillDepth(Image &image, const RECT &r, float z) {
-    for (int y = r.top; y < r.bottom; ++y) std::fill(image.DepthRow(y) + r.left, image.DepthRow(y) + r.right, z);
+    image.FillDepthLater(r, z);
     ++image.version;
 }
 
@@ -264,13 +264,22 @@ HRESULT Device::PresentFrame(const RECT *src, const RECT *dst, HWND win) {
         source = *src;
         if (!InsideImage(source, image)) return D3DERR_INVALIDCALL;
     }
-    image.ToArgb(frame);
-    D3D9PresentedFrame presented{frame.data(), image.width, image.height, image.width, win ? win : window, source,
-                                 dst ? *dst : RECT{0, 0, 0, 0}, dst != nullptr};
+    // A 32-bit back buffer is already XRGB8888 (the host ignores the top byte): it is handed over
+    // as it stands; other formats are converted first.
+    const bool direct = (image.format == D3DFMT_X8R8G8B8 || image.format == D3DFMT_A8R8G8B8) && image.pitch % 4 == 0;
+    if (!direct) image.ToArgb(frame);
+    D3D9PresentedFrame presented{direct ? reinterpret_cast<const uint32_t *>(image.Row(0)) : frame.data(),
+                                 image.width,
+                                 image.height,
+                                 direct ? image.pitch / 4 : image.width,
+                                 win ? win : window,
+                                 source,
+                                 dst ? *dst : RECT{0, 0, 0, 0},
+                                 dst != nullptr};
     if (D3D9PresentHook hook = PresentHook()) {
         if (!hook(presented)) return D3DERR_DRIVERINTERNALERROR;
     }
-    NotePresented(presented);
+    NotePresented(presented, image.format == D3DFMT_X8R8G8B8);
     UINT interval = params.PresentationInterval;
     if (interval == D3DPRESENT_INTERVAL_ONE || interval == D3DPRESENT_INTERVAL_DEFAULT) WaitForVerticalBlankStart();
     return D3D_OK;

@@ -236,6 +236,7 @@ bool Image::Allocate(D3DFORMAT fmt, int w, int h) {
         rows = h;
     }
     bits.assign((size_t)pitch * rows, 0);
+    depthFillPending = false;
     if (depth) {
         for (int y = 0; y < h; ++y) {
             float *row = DepthRow(y);
@@ -287,9 +288,30 @@ uint32_t Image::ReadVideoArgb(int x, int y) const {
     return VideoToArgb(pair[1 + (x & 1) * 2], pair[0], pair[2]);
 }
 
+void Image::SettleDepth() const {
+    if (!depthFillPending) return;
+    depthFillPending = false;
+    const RECT &r = depthFillRect;
+    for (int y = r.top; y < r.bottom; ++y) {
+        float *row = reinterpret_cast<float *>(const_cast<uint8_t *>(bits.data()) + (size_t)y * pitch);
+        std::fill(row + r.left, row + r.right, depthFill);
+    }
+}
+
+void Image::FillDepthLater(const RECT &r, float z) {
+    // A pending clear inside the new one is overwritten by it; any other is done first.
+    const RECT &p = depthFillRect;
+    if (depthFillPending && !(r.left <= p.left && r.top <= p.top && r.right >= p.right && r.bottom >= p.bottom))
+        SettleDepth();
+    depthFillPending = true;
+    depthFillRect = r;
+    depthFill = z;
+}
+
 uint32_t Image::ReadArgb(int x, int y) const {
     if (IsVideoFormat(format)) return ReadVideoArgb(x, y);
     if (depth) {
+        SettleDepth();
         float z = reinterpret_cast<const float *>(Row(y))[x];
         uint32_t v = (uint32_t)(z < 0 ? 0 : z > 1 ? 255 : (int)(z * 255.0f + 0.5f));
         return 0xFF000000u | v * 0x010101u;
@@ -330,12 +352,8 @@ void Image::ToArgb(std::vector<uint32_t> &out) const {
         if (format == D3DFMT_A8R8G8B8) {
             memcpy(dst, Row(y), (size_t)width * 4);
         } else if (format == D3DFMT_X8R8G8B8) {
-            const uint8_t *src = Row(y);
-            for (int x = 0; x < width; ++x) {
-                uint32_t v;
-                memcpy(&v, src + x * 4, 4);
-                dst[x] = v | 0xFF000000u;
-            }
+            memcpy(dst, Row(y), (size_t)width * 4);
+            SetTopBytes(dst, (size_t)width);
         } else {
             for (int x = 0; x < width; ++x) dst[x] = ReadArgb(x, y);
         }

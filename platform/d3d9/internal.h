@@ -74,9 +74,20 @@ struct Image {
     uint32_t ReadVideoArgb(int x, int y) const;
     uint8_t *Row(int y) { return bits.data() + (size_t)y * pitch; }
     const uint8_t *Row(int y) const { return bits.data() + (size_t)y * pitch; }
+    // A depth clear waits until a depth value is read or written: a frame that clears depth
+    // but draws without it then never touches the depth memory.
+    mutable bool depthFillPending = false;
+    float depthFill = 0.0f;
+    RECT depthFillRect{};
+    void SettleDepth() const;
+    void FillDepthLater(const RECT &r, float z);
+
     uint32_t ReadArgb(int x, int y) const;  // decodes blocks too
     void WriteArgb(int x, int y, uint32_t argb);
-    float *DepthRow(int y) { return reinterpret_cast<float *>(Row(y)); }
+    float *DepthRow(int y) {
+        if (depthFillPending) SettleDepth();
+        return reinterpret_cast<float *>(Row(y));
+    }
     // The whole image as ARGB8888, tight.
     void ToArgb(std::vector<uint32_t> &out) const;
 };
@@ -99,7 +110,19 @@ bool PacingOn();
 bool VideoSurfacesAllowed();
 // The fastest rasteriser path the test face allows (a RasterPath).
 int RasterPathLimit();
-void NotePresented(const D3D9PresentedFrame &frame);
+// Sets the top (alpha) byte of `count` words to 0xFF, two words a step.
+inline void SetTopBytes(uint32_t *words, size_t count) {
+    size_t i = 0;
+    for (; i + 2 <= count; i += 2) {
+        uint64_t pair;
+        memcpy(&pair, words + i, 8);
+        pair |= 0xFF000000FF000000ull;
+        memcpy(words + i, &pair, 8);
+    }
+    if (i < count) words[i] |= 0xFF000000u;
+}
+// Keeps the frame for the test face; `opaque`: the top bytes read as 0xFF (an X8R8G8B8 buffer).
+void NotePresented(const D3D9PresentedFrame &frame, bool opaque);
 // The emulated 60 Hz display, on the platform clock (pacing off: no waiting).
 void WaitForVerticalBlankStart();
 bool InVerticalBlank();

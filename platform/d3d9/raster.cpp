@@ -148,6 +148,7 @@ bool BuildPipeline(Device &device, Pipeline &p) {
     const DWORD *rs = s.rs;
     p.target = &s.renderTarget->image;
     p.depth = s.depth && rs[D3DRS_ZENABLE] ? &s.depth->image : nullptr;
+    if (p.depth) p.depth->SettleDepth();
     const D3DVIEWPORT9 &vp = s.viewport;
     p.clipLeft = (int)vp.X;
     p.clipTop = (int)vp.Y;
@@ -852,8 +853,47 @@ void FastSpan(const FastSetup &s, uint32_t *dst, int y, int x0, int count) {
     }
 }
 
+// The column FastSpan's gather reads for texel x of a row.
+inline int TexelColumn(const FastSetup &s, int x) {
+    if (s.addressU == D3DTADDRESS_WRAP || s.addressU == D3DTADDRESS_MIRROR) return Address(x, s.width, s.addressU);
+    return x < 0 ? 0 : x >= s.width ? s.width - 1 : x;
+}
+
+// A stretched rectangle (texel columns that do not step one a pixel), with the texels FastSpan
+// would read: u is the same at the start of every row, so the columns are found once; rows
+// that meet the same texel row (a vertical stretch) go through the kernel together.
+bool GatheredRectangle(const Pipeline &p, const Triangle &t, const FastSetup &s, int x0, int x1) {
+    constexpr int kMaxColumns = 4096;
+    const int count = x1 - x0;
+    const int w = s.width, h = s.height;
+    double u = s.pu->At(x0, t.top);
+    const double du = s.pu->dx;
+    if (count > kMaxColumns || !(std::fabs(u * w) + count * std::fabs(du * w) + 2.0 < 1e9)) return false;
+    thread_local int columns[kMaxColumns];
+    thread_local uint32_t gathered[kMaxColumns];
+    for (int k = 0; k < count; ++k, u += du) {
+        const double f = u * w;
+        const int x = (int)f;
+        columns[k] = TexelColumn(s, x - (f < (double)x));
+    }
+    const ptrdiff_t dstStride = p.target->pitch / 4;
+    uint32_t *const dst = reinterpret_cast<uint32_t *>(p.target->Row(t.top)) + x0;
+    auto texelRow = [&](int y) { return Address(FloorToInt(s.pv->At(x0, y) * h), h, s.addressV); };
+    for (int y = t.top; y < t.bottom;) {
+        const int ty = texelRow(y);
+        int run = 1;
+        while (y + run < t.bottom && texelRow(y + run) == ty) ++run;
+        const uint32_t *texels = s.texels + (size_t)ty * w;
+        for (int k = 0; k < count; ++k) gathered[k] = texels[columns[k]];
+        s.kernel(s.ops, SpanRows{gathered, 0, dst + (ptrdiff_t)(y - t.top) * dstStride, dstStride, count, run});
+        y += run;
+    }
+    return true;
+}
+
 // A whole rectangle in one kernel call where its rows are untextured, or are texel rows one
-// after the other read one texel per pixel inside the texture; false where it is not.
+// after the other read one texel per pixel inside the texture, or one stretched texture row
+// after another; false where it is not.
 bool FastRectangle(const Pipeline &p, const Triangle &t, const FastSetup &s, int x0, int x1) {
     const int rows = t.bottom - t.top;
     if (p.target->pitch % 4 != 0) return false;
@@ -867,9 +907,10 @@ bool FastRectangle(const Pipeline &p, const Triangle &t, const FastSetup &s, int
     // u the same on every row, v constant along each.
     if (s.pu->dy != 0.0 || s.pv->dx != 0.0) return false;
     double fu = s.pu->At(x0, t.top) * w, fv = s.pv->At(x0, t.top) * h;
-    if (!StepsTexelByTexel(fu, s.pu->dx * w, x1 - x0) || !StepsTexelByTexel(fv, s.pv->dy * h, rows)) return false;
+    if (!StepsTexelByTexel(fu, s.pu->dx * w, x1 - x0) || !StepsTexelByTexel(fv, s.pv->dy * h, rows))
+        return GatheredRectangle(p, t, s, x0, x1);
     int tx = (int)std::floor(fu), ty = (int)std::floor(fv);
-    if (tx < 0 || tx + (x1 - x0) > w || ty < 0 || ty + rows > h) return false;
+    if (tx < 0 || tx + (x1 - x0) > w || ty < 0 || ty + rows > h) return GatheredRectangle(p, t, s, x0, x1);
     s.kernel(s.ops, SpanRows{s.texels + (size_t)ty * w + tx, w, dst, dstStride, x1 - x0, rows});
     return true;
 }

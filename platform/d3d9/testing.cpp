@@ -162,15 +162,18 @@ D3D9PresentHook PresentHook() { return hook; }
 
 std::vector<ProcessedVertex> &ProcessedVertexStore() { return State().processed; }
 
-void NotePresented(const D3D9PresentedFrame &frame) {
+void NotePresented(const D3D9PresentedFrame &frame, bool opaque) {
     TestState &s = State();
     ++s.presents;
     s.last.width = frame.width;
     s.last.height = frame.height;
     s.last.pixels.resize((size_t)frame.width * frame.height);
-    for (int y = 0; y < frame.height; ++y)
-        memcpy(s.last.pixels.data() + (size_t)y * frame.width, frame.pixels + (size_t)y * frame.pitchPixels,
-               (size_t)frame.width * 4);
+    for (int y = 0; y < frame.height; ++y) {
+        const uint32_t *from = frame.pixels + (size_t)y * frame.pitchPixels;
+        uint32_t *to = s.last.pixels.data() + (size_t)y * frame.width;
+        memcpy(to, from, (size_t)frame.width * 4);
+        if (opaque) SetTopBytes(to, frame.width);
+    }
     s.last.source = frame.source;
     s.last.dest = frame.dest;
     s.last.hasDest = frame.hasDest;

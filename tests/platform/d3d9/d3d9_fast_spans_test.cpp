@@ -1,7 +1,7 @@
 // The fast spans (scalar, SSE2, AVX2) against the general pipeline: a table of states, each
 // drawn over a set of quads and triangles (1:1 at odd sizes, clipped by the target and the
-// scissor rectangle, stretched, mirrored, wrapped, rotated) on a patterned target. Every path
-// must leave the same pixels.
+// scissor rectangle, stretched by any and by binary scales, mirrored, wrapped, rotated) on a
+// patterned target. Every path must leave the same pixels.
 #include "d3d9_fixture.h"
 
 #include "platform/testing/d3d9.h"
@@ -35,6 +35,12 @@ const Shape kShapes[] = {
     // Rows longer than the kernels' chunks on the wide target (clipped on the back buffer).
     {3.5f, 30.5f, 143.5f, 33.5f, 0, 0, 140 * T, 3 * T, D3DTADDRESS_WRAP, false},
     {-0.5f, 34.5f, 149.5f, 36.5f, 0, 0.5f, 1, 0.6f, D3DTADDRESS_CLAMP, false},
+    // Whole binary-fraction scales, which merge into one rectangle: the game's doubled work
+    // screen, a quadrupled corner past the texture (wrapped), a halved block, one past the edge.
+    {-0.5f, -0.5f, 31.5f, 15.5f, 0, 0, 16 * T, 8 * T, D3DTADDRESS_CLAMP, false},
+    {40.0f, 30.0f, 72.0f, 50.0f, 60 * T, 62 * T, 68 * T, 67 * T, D3DTADDRESS_WRAP, false},
+    {10.5f, 50.5f, 26.5f, 58.5f, 4 * T, 2 * T, 36 * T, 18 * T, D3DTADDRESS_MIRROR, false},
+    {56.0f, 0.0f, 76.0f, 10.0f, 50 * T, 0, 60 * T, 5 * T, D3DTADDRESS_CLAMP, false},
 };
 
 uint32_t Texel(int x, int y) {

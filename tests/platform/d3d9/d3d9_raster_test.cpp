@@ -291,4 +291,43 @@ TEST_F(Raster, SixteenBitTargetAndZTest) {
     depth->Release();
 }
 
+// Depth clears are kept until depth is read or drawn with; what reads back, and what the depth
+// test sees, is as if each clear had been done at once: overlapping and nested clears of parts,
+// then a depth-tested draw over a cleared part.
+TEST_F(Raster, DepthClearsThatWaitReadAndTestAsDone) {
+    IDirect3DSurface9 *rt = nullptr, *depth = nullptr;
+    ASSERT_EQ(dev->CreateRenderTarget(8, 8, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, 0, TRUE, &rt, nullptr), D3D_OK);
+    ASSERT_EQ(dev->CreateDepthStencilSurface(16, 16, D3DFMT_D16, D3DMULTISAMPLE_NONE, 0, TRUE, &depth, nullptr),
+              D3D_OK);
+    ASSERT_EQ(dev->SetRenderTarget(0, rt), D3D_OK);
+    ASSERT_EQ(dev->SetDepthStencilSurface(depth), D3D_OK);
+    auto clear = [&](LONG x1, LONG y1, LONG x2, LONG y2, float z) {
+        const D3DRECT r{x1, y1, x2, y2};
+        return dev->Clear(1, &r, D3DCLEAR_ZBUFFER, 0, z, 0);
+    };
+    ASSERT_EQ(clear(0, 0, 8, 8, 0.25f), D3D_OK);
+    ASSERT_EQ(clear(4, 4, 8, 8, 0.75f), D3D_OK);  // overlaps: the first is done first
+    EXPECT_FLOAT_EQ(D3D9TestReadDepth(depth, 1, 1), 0.25f);
+    EXPECT_FLOAT_EQ(D3D9TestReadDepth(depth, 5, 5), 0.75f);
+    EXPECT_FLOAT_EQ(D3D9TestReadDepth(depth, 12, 12), 1.0f);  // outside the target's area
+    ASSERT_EQ(clear(2, 2, 4, 4, 0.5f), D3D_OK);
+    ASSERT_EQ(clear(0, 0, 8, 8, 0.6f), D3D_OK);  // covers the one before, which is never done
+    EXPECT_FLOAT_EQ(D3D9TestReadDepth(depth, 3, 3), 0.6f);
+    ASSERT_EQ(clear(0, 0, 4, 8, 0.3f), D3D_OK);
+    dev->SetRenderState(D3DRS_ZENABLE, TRUE);
+    dev->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    dev->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+    ColourVertex q[4] = {{-0.5f, -0.5f, 0.4f, 1, 0xFFFF0000u}, {7.5f, -0.5f, 0.4f, 1, 0xFFFF0000u},
+                         {-0.5f, 7.5f, 0.4f, 1, 0xFFFF0000u}, {7.5f, 7.5f, 0.4f, 1, 0xFFFF0000u}};
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, q, sizeof(ColourVertex)), D3D_OK);
+    EXPECT_NE(D3D9TestReadPixel(rt, 1, 1) & 0xFFFFFF, 0xFF0000u);  // 0.4 behind 0.3
+    EXPECT_EQ(D3D9TestReadPixel(rt, 6, 1) & 0xFFFFFF, 0xFF0000u);  // 0.4 before 0.6
+    EXPECT_FLOAT_EQ(D3D9TestReadDepth(depth, 1, 1), 0.3f);
+    EXPECT_FLOAT_EQ(D3D9TestReadDepth(depth, 6, 1), 0.4f);
+    ASSERT_EQ(dev->SetRenderTarget(0, back), D3D_OK);
+    dev->SetDepthStencilSurface(nullptr);
+    rt->Release();
+    depth->Release();
+}
+
 }  // namespace
