@@ -3,7 +3,18 @@
 
 namespace {
 
-using Raster = D3D9Test;
+class Raster : public D3D9Test {
+protected:
+    // A render target and a depth surface of their own, both set on the device.
+    void UseTargetAndDepth(D3DFORMAT format, UINT depthSide, IDirect3DSurface9 **rt, IDirect3DSurface9 **depth) {
+        ASSERT_EQ(dev->CreateRenderTarget(8, 8, format, D3DMULTISAMPLE_NONE, 0, TRUE, rt, nullptr), D3D_OK);
+        ASSERT_EQ(dev->CreateDepthStencilSurface(depthSide, depthSide, D3DFMT_D16, D3DMULTISAMPLE_NONE, 0, TRUE, depth,
+                                                 nullptr),
+                  D3D_OK);
+        ASSERT_EQ(dev->SetRenderTarget(0, *rt), D3D_OK);
+        ASSERT_EQ(dev->SetDepthStencilSurface(*depth), D3D_OK);
+    }
+};
 
 TEST_F(Raster, HalfPixelOffsetQuadCoversExactlyItsPixels) {
     // Pixel centres are at integer coordinates: -0.5 .. 3.5 covers pixels 0..3.
@@ -265,11 +276,7 @@ TEST_F(Raster, FlatAndGouraudShading) {
 
 TEST_F(Raster, SixteenBitTargetAndZTest) {
     IDirect3DSurface9 *rt = nullptr, *depth = nullptr;
-    ASSERT_EQ(dev->CreateRenderTarget(8, 8, D3DFMT_R5G6B5, D3DMULTISAMPLE_NONE, 0, TRUE, &rt, nullptr), D3D_OK);
-    ASSERT_EQ(dev->CreateDepthStencilSurface(8, 8, D3DFMT_D16, D3DMULTISAMPLE_NONE, 0, TRUE, &depth, nullptr),
-              D3D_OK);
-    ASSERT_EQ(dev->SetRenderTarget(0, rt), D3D_OK);
-    ASSERT_EQ(dev->SetDepthStencilSurface(depth), D3D_OK);
+    UseTargetAndDepth(D3DFMT_R5G6B5, 8, &rt, &depth);
     dev->SetRenderState(D3DRS_ZENABLE, TRUE);
     dev->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
     ASSERT_EQ(dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3D_OK);
@@ -296,11 +303,7 @@ TEST_F(Raster, SixteenBitTargetAndZTest) {
 // then a depth-tested draw over a cleared part.
 TEST_F(Raster, DepthClearsThatWaitReadAndTestAsDone) {
     IDirect3DSurface9 *rt = nullptr, *depth = nullptr;
-    ASSERT_EQ(dev->CreateRenderTarget(8, 8, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, 0, TRUE, &rt, nullptr), D3D_OK);
-    ASSERT_EQ(dev->CreateDepthStencilSurface(16, 16, D3DFMT_D16, D3DMULTISAMPLE_NONE, 0, TRUE, &depth, nullptr),
-              D3D_OK);
-    ASSERT_EQ(dev->SetRenderTarget(0, rt), D3D_OK);
-    ASSERT_EQ(dev->SetDepthStencilSurface(depth), D3D_OK);
+    UseTargetAndDepth(D3DFMT_X8R8G8B8, 16, &rt, &depth);
     auto clear = [&](LONG x1, LONG y1, LONG x2, LONG y2, float z) {
         const D3DRECT r{x1, y1, x2, y2};
         return dev->Clear(1, &r, D3DCLEAR_ZBUFFER, 0, z, 0);
