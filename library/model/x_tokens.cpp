@@ -175,27 +175,11 @@ int SkipXTextUntil(XPARSESTATE *s, const char *characters) {
 
 int SkipXTextBlock(XPARSESTATE *s) {
     if (SkipXTextUntil(s, "{") != 0) return -1;
-    const uint8_t *b = Bytes(s);
-    int p = s->position + 1;
-    int depth = 1;
-    while (p < s->size) {
-        if (AtComment(s, p, false)) {
-            p = SkipComment(s, p);
-            continue;
-        }
-        const uint8_t c = b[p];
-        if (IsLead(c)) {
-            p += CharBytes(s, p);
-            continue;
-        }
-        ++p;
-        if (c == '{') ++depth;
-        else if (c == '}' && --depth == 0) {
-            s->position = p;
-            return 0;
-        }
+    int depth = 0;
+    while (SkipXTextUntil(s, "{}") == 0) {
+        if (s->body[s->position++] == '{') ++depth;
+        else if (--depth == 0) return 0;
     }
-    s->position = s->size;
     return -1;
 }
 
