@@ -225,6 +225,7 @@ struct MV1FRAME {
     int32_t shapeCount;
     MV1SHAPE *shapes;
     int32_t meshVertexTotal;  // over the frame's meshes
+    struct MV1ATTACHMENT *attachment;  // a model file's attachment record, or null
 };
 
 inline MV1POSITION *FramePosition(const MV1FRAME *f, int i) {
@@ -301,6 +302,64 @@ struct MV1KEYSET {
     float start, step;
     const float *times;
     const float *values;
+    int32_t shape;      // target 18: the shape whose weight the keys drive
+};
+
+struct MV1ANIMSET;
+
+// One animated frame of an animation set: its key sets (contiguous in the base's array).
+struct MV1ANIM {
+    MV1ANIMSET *set;
+    int32_t index;
+    int32_t frame;      // frame index
+    float value;
+    int32_t word;
+    int32_t keySetCount;
+    MV1KEYSET *keySets;
+};
+
+struct MV1ANIMSET {
+    const char *name;
+    int32_t index;
+    float totalTime;
+    int32_t word;
+    uint8_t flags;      // two kept booleans in bits 0 and 1
+    uint8_t reserved[3];
+    int32_t animCount;
+    MV1ANIM *anims;     // contiguous in the base's array
+};
+
+// A frame attachment record of a model file, kept as read (nothing in this system uses one).
+struct MV1ATTACHMENT {
+    const char *name;
+    int32_t values[15];  // the first is its number
+    float floats[7];
+};
+
+// What a base read from a model file keeps beyond the drawing records, so that writing it again
+// gives the same bytes: fields the format only carries, and how each record's data was packed.
+struct MV1FILEKEPT {
+    int32_t header[4];       // image offsets 8, 40, 164, 168
+    int32_t frameRefs[2];    // the two frames the header names (44, 48), -1 none
+    int32_t shapeHeader[5];  // shape header +40 and +48 to +60
+    struct FRAME {
+        int32_t words[5];    // +48, +52, +140, +144, +184
+        uint16_t packing;    // +176
+        uint16_t reserved;
+        float quantise[6];   // minimum and scale of x, y, z with packing bit 2
+    } *frames;
+    struct MESH {
+        int32_t words[5];    // +28, +32, +36, +40, +48
+        uint8_t packing;     // +60
+        uint8_t uvComponents;  // +59
+        uint8_t reserved[2];
+    } *meshes;
+    uint8_t *lists;          // triangle-list flags (+18)
+    int32_t *materials;      // three words a material: +676, +680, +684
+    struct KEYSET {
+        uint16_t flags;      // +2
+        uint8_t timeHeader[2], valueHeader[2];
+    } *keySets;
 };
 
 struct MV1BASE {
@@ -341,6 +400,18 @@ struct MV1BASE {
     int32_t chainNodes[MODEL_BUFFER_CHAINS];
     int32_t nodeCount;
     int32_t buffersBuilt;
+
+    // Animation data (nothing attaches it in this system).
+    int32_t animSetCount;
+    MV1ANIMSET *animSets;
+    int32_t animCount;
+    MV1ANIM *anims;            // grouped by set
+    int32_t keySetCount;
+    MV1KEYSET *keySets;        // grouped by animation
+    MV1ANIM **animTable;       // set x frame count entries, null where a frame is not animated
+    int32_t attachmentCount;
+    MV1ATTACHMENT *attachments;
+    MV1FILEKEPT *kept;         // null unless read from a model file
 
     MEMCHAIN *chain;           // everything the reader or converter made
     void *vertexBlock;         // owned, or null

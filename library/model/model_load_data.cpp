@@ -1,0 +1,280 @@
+// The read data's builders: every record and string from the record's block chain, lists kept
+// in the order the converter walks them.
+#include "library/model/model_load_data.h"
+
+#include "library/base/path.h"
+#include "library/base/stream.h"
+#include "library/base/strings.h"
+
+#include <cstring>
+
+namespace {
+
+template <class T>
+T *NewRecord(MODELLOADDATA *data) {
+    return static_cast<T *>(AllocModelLoadBlock(data, sizeof(T)));
+}
+
+// Appends a record to a list of previous / next links.
+template <class T>
+void Append(T *record, T *&first, T *&last) {
+    record->prev = last;
+    record->next = nullptr;
+    if (last) last->next = record;
+    else first = record;
+    last = record;
+}
+
+bool FileOpens(const char *path) {
+    const uintptr_t file = OpenDataFile(path, 0, 0, 0);
+    if (!file) return false;
+    CloseDataFile(file);
+    return true;
+}
+
+// A texture path as the read data keeps it: relative to the current directory when a file opens
+// there, else the bare name when that opens, else the relative path.
+void ResolveTexturePath(const char *path, const char *currentDir, char *out) {
+    if (BuildRelativePath(path, currentDir, out) != 0) CopyStringN(out, path, PATH_BUFFER_SIZE - 1);
+    if (FileOpens(out)) return;
+    char name[PATH_BUFFER_SIZE];
+    SplitFilePath(out, name, nullptr);
+    if (FileOpens(name)) std::strcpy(out, name);
+}
+
+bool SamePath(const char *a, const char *b) {
+    if (!a || !b) return a == b;
+    return CompareStrings(a, b) == 0;
+}
+
+}  // namespace
+
+int ModelKeyValueSize(int dataType) {
+    switch (dataType) {
+    case MODELKEY_QUATERNION:
+    case MODELKEY_QUATERNION_COLUMN: return 16;
+    case MODELKEY_VECTOR: return 12;
+    case MODELKEY_MATRIX4X3: return 48;
+    case MODELKEY_MATRIX3X3: return 36;
+    case 4:
+    case 5:
+    case 6: return 4;
+    default: return 0;
+    }
+}
+
+int InitModelLoadData(MODELLOADDATA *data) {
+    *data = MODELLOADDATA{};
+    return 0;
+}
+
+int TermModelLoadData(MODELLOADDATA *data) {
+    FreeChainBlocks(&data->chain);
+    data->chain = nullptr;
+    return 0;
+}
+
+void *AllocModelLoadBlock(MODELLOADDATA *data, size_t bytes) { return AllocChainBlock(bytes, &data->chain); }
+
+const char *AddModelLoadString(MODELLOADDATA *data, const char *text) {
+    const size_t length = std::strlen(text);
+    auto *copy = static_cast<char *>(AllocModelLoadBlock(data, length + 1));
+    if (!copy) return nullptr;
+    std::memcpy(copy, text, length + 1);
+    data->stringTotal = (int32_t)((data->stringTotal + (int64_t)length + 4) & ~(int64_t)3);
+    return copy;
+}
+
+MODELLOADFRAME *AddModelLoadFrame(MODELLOADDATA *data, const char *name, MODELLOADFRAME *parent) {
+    auto *frame = NewRecord<MODELLOADFRAME>(data);
+    if (!frame) return nullptr;
+    // Depth first: after the parent's deepest last descendant (the parent itself when it has no
+    // children yet), or at the end for a root.
+    MODELLOADFRAME *after = data->lastFrame;
+    if (parent) {
+        after = parent;
+        while (after->lastChild) after = after->lastChild;
+    }
+    if (!after) {
+        data->firstFrame = data->lastFrame = frame;
+    } else {
+        frame->prev = after;
+        frame->next = after->next;
+        if (after->next) after->next->prev = frame;
+        else data->lastFrame = frame;
+        after->next = frame;
+    }
+    if (parent) {
+        frame->prevSibling = parent->lastChild;
+        if (parent->lastChild) parent->lastChild->nextSibling = frame;
+        else parent->firstChild = frame;
+        parent->lastChild = frame;
+        frame->parent = parent;
+    }
+    int index = 0;
+    for (MODELLOADFRAME *f = data->firstFrame; f; f = f->next) f->index = index++;
+    ++data->frameCount;
+    frame->name = AddModelLoadString(data, name ? name : "");
+    if (!frame->name) return nullptr;
+    MakeIdentityMatrix(&frame->matrix);
+    frame->scale = VEC3{1, 1, 1};
+    frame->quaternion[3] = 1.0f;
+    frame->visible = 1;
+    frame->smoothingAngle = MODELLOAD_FRAME_SMOOTHING;
+    return frame;
+}
+
+MODELLOADMESH *AddModelLoadMesh(MODELLOADDATA *data, MODELLOADFRAME *frame) {
+    auto *mesh = NewRecord<MODELLOADMESH>(data);
+    if (!mesh) return nullptr;
+    Append(mesh, data->firstMesh, data->lastMesh);
+    mesh->index = data->meshCount++;
+    if (frame) {
+        mesh->prevInFrame = frame->lastMesh;
+        if (frame->lastMesh) frame->lastMesh->nextInFrame = mesh;
+        else frame->firstMesh = mesh;
+        frame->lastMesh = mesh;
+        ++frame->meshCount;
+        mesh->frame = frame;
+    }
+    return mesh;
+}
+
+void RemoveModelLoadMesh(MODELLOADDATA *data, MODELLOADFRAME *frame, MODELLOADMESH *mesh) {
+    if (mesh->prev) mesh->prev->next = mesh->next;
+    else data->firstMesh = mesh->next;
+    if (mesh->next) mesh->next->prev = mesh->prev;
+    else data->lastMesh = mesh->prev;
+    --data->meshCount;
+    if (!frame) return;
+    if (mesh->prevInFrame) mesh->prevInFrame->nextInFrame = mesh->nextInFrame;
+    else frame->firstMesh = mesh->nextInFrame;
+    if (mesh->nextInFrame) mesh->nextInFrame->prevInFrame = mesh->prevInFrame;
+    else frame->lastMesh = mesh->prevInFrame;
+    --frame->meshCount;
+}
+
+MODELLOADSHAPE *AddModelLoadShape(MODELLOADDATA *data, const char *name, MODELLOADFRAME *frame) {
+    const char *copy = AddModelLoadString(data, name ? name : "");
+    if (!copy) return nullptr;
+    auto *shape = NewRecord<MODELLOADSHAPE>(data);
+    if (!shape) return nullptr;
+    shape->name = copy;
+    Append(shape, data->firstShape, data->lastShape);
+    shape->index = data->shapeCount++;
+    if (frame) {
+        shape->prevInFrame = frame->lastShape;
+        if (frame->lastShape) frame->lastShape->nextInFrame = shape;
+        else frame->firstShape = shape;
+        frame->lastShape = shape;
+        ++frame->shapeCount;
+        shape->frame = frame;
+    }
+    return shape;
+}
+
+MODELLOADMATERIAL *AddModelLoadMaterial(MODELLOADDATA *data, const char *name) {
+    auto *m = NewRecord<MODELLOADMATERIAL>(data);
+    if (!m) return nullptr;
+    Append(m, data->firstMaterial, data->lastMaterial);
+    m->index = data->materialCount++;
+    m->name = AddModelLoadString(data, name ? name : "");
+    if (!m->name) return nullptr;
+    for (int i = 0; i < 4; ++i) m->diffuse[i] = 1.0f;
+    m->toonKind = 2;
+    m->sphereMode = 1;
+    m->blendMode = 1;
+    m->blendParam = 255;
+    return m;
+}
+
+MODELLOADMATERIAL *GetModelLoadMaterial(MODELLOADDATA *data, int index) {
+    MODELLOADMATERIAL *m = data->firstMaterial;
+    for (int i = 0; i < index && m; ++i) m = m->next;
+    return m;
+}
+
+MODELLOADTEXTURE *AddModelLoadTexture(MODELLOADDATA *data, const char *name, const char *colourPath,
+                                      const char *alphaPath, int bump, float bumpHeight, int reuse) {
+    char current[PATH_BUFFER_SIZE] = {};
+    GetDataFileDir(current);
+    char colour[PATH_BUFFER_SIZE], alpha[PATH_BUFFER_SIZE];
+    if (colourPath) ResolveTexturePath(colourPath, current, colour);
+    if (alphaPath) ResolveTexturePath(alphaPath, current, alpha);
+    const char *c = colourPath ? colour : nullptr;
+    const char *a = alphaPath ? alpha : nullptr;
+    if (reuse)
+        for (MODELLOADTEXTURE *t = data->firstTexture; t; t = t->next)
+            if (SamePath(t->colourPath, c) && SamePath(t->alphaPath, a)) return t;
+
+    auto *t = NewRecord<MODELLOADTEXTURE>(data);
+    if (!t) return nullptr;
+    Append(t, data->firstTexture, data->lastTexture);
+    t->index = data->textureCount++;
+    t->name = AddModelLoadString(data, name ? name : "");
+    if (!t->name) return nullptr;
+    t->addressU = t->addressV = 1;
+    t->filterMode = 2;
+    t->bump = bump;
+    t->bumpHeight = bumpHeight;
+    if (c && !(t->colourPath = AddModelLoadString(data, c))) return nullptr;
+    if (a && !(t->alphaPath = AddModelLoadString(data, a))) return nullptr;
+    return t;
+}
+
+MODELLOADSKINWEIGHT *AddModelLoadSkinWeight(MODELLOADDATA *data) {
+    auto *w = NewRecord<MODELLOADSKINWEIGHT>(data);
+    if (w) ++data->skinWeightCount;
+    return w;
+}
+
+MODELLOADANIMSET *AddModelLoadAnimSet(MODELLOADDATA *data, const char *name) {
+    auto *set = NewRecord<MODELLOADANIMSET>(data);
+    if (!set) return nullptr;
+    Append(set, data->firstAnimSet, data->lastAnimSet);
+    set->index = data->animSetCount++;
+    set->name = AddModelLoadString(data, name ? name : "");
+    return set->name ? set : nullptr;
+}
+
+MODELLOADANIM *AddModelLoadAnim(MODELLOADDATA *data, MODELLOADANIMSET *set) {
+    auto *anim = NewRecord<MODELLOADANIM>(data);
+    if (!anim) return nullptr;
+    Append(anim, data->firstAnim, data->lastAnim);
+    anim->index = data->animCount++;
+    anim->set = set;
+    anim->prevInSet = set->lastAnim;
+    if (set->lastAnim) set->lastAnim->nextInSet = anim;
+    else set->firstAnim = anim;
+    set->lastAnim = anim;
+    ++set->animCount;
+    return anim;
+}
+
+MODELLOADKEYSET *AddModelLoadKeySet(MODELLOADDATA *data, MODELLOADANIM *anim) {
+    auto *k = NewRecord<MODELLOADKEYSET>(data);
+    if (!k) return nullptr;
+    Append(k, data->firstKeySet, data->lastKeySet);
+    k->index = data->keySetCount++;
+    k->prevInAnim = anim->lastKeySet;
+    if (anim->lastKeySet) anim->lastKeySet->nextInAnim = k;
+    else anim->firstKeySet = k;
+    anim->lastKeySet = k;
+    ++anim->keySetCount;
+    k->timeType = 1;
+    return k;
+}
+
+void RemoveModelLoadKeySet(MODELLOADDATA *data, MODELLOADANIM *anim, MODELLOADKEYSET *k) {
+    if (k->prevInAnim) k->prevInAnim->nextInAnim = k->nextInAnim;
+    else anim->firstKeySet = k->nextInAnim;
+    if (k->nextInAnim) k->nextInAnim->prevInAnim = k->prevInAnim;
+    else anim->lastKeySet = k->prevInAnim;
+    --anim->keySetCount;
+    if (k->prev) k->prev->next = k->next;
+    else data->firstKeySet = k->next;
+    if (k->next) k->next->prev = k->prev;
+    else data->lastKeySet = k->prev;
+    --data->keySetCount;
+    k->prev = k->next = k->prevInAnim = k->nextInAnim = nullptr;
+}
