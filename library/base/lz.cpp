@@ -124,9 +124,3 @@ int32_t DecodeLzBlock(const void *block, size_t blockBytes, void *destination, s
     if (out != outEnd) return -1;
     return static_cast<int32_t>(decodedSize);
 }
-
-uint64_t LzBlockMaxDecodedSize(uint64_t storedSize) {
-    if (storedSize <= LZBLOCK_HEAD_BYTES) return 0;
-    // The densest token: escape, code, length byte and one distance byte for 8,195 bytes.
-    return (storedSize - LZBLOCK_HEAD_BYTES) / 4 * 8195 + 8195;
-}

@@ -15,7 +15,3 @@ constexpr size_t LZBLOCK_HEAD_BYTES = 9;
 // reaching before the start, the unused distance form, or too small a destination.
 // The destination may then hold partial output.
 int32_t DecodeLzBlock(const void *block, size_t blockBytes, void *destination, size_t destinationBytes);
-
-// The most a block of `storedSize` bytes (head included) can decode to: its tokens at the
-// longest match a token can carry. A head claiming more is malformed, known before allocating.
-uint64_t LzBlockMaxDecodedSize(uint64_t storedSize);

@@ -263,24 +263,6 @@ void CountFrames(CONVERT &c, size_t *drawWords, size_t *matrixWords) {
     }
 }
 
-void LinkFrame(MV1BASE *base, MV1FRAME &f, MV1FRAME *parent) {
-    if (parent) {
-        f.parent = parent;
-        f.prev = parent->lastChild;
-        if (parent->lastChild) parent->lastChild->next = &f;
-        else parent->firstChild = &f;
-        parent->lastChild = &f;
-        ++parent->childCount;
-        return;
-    }
-    MV1FRAME *last = base->firstRoot;
-    while (last && last->next) last = last->next;
-    f.prev = last;
-    if (last) last->next = &f;
-    else base->firstRoot = &f;
-    ++base->rootCount;
-}
-
 int ConvertFrames(CONVERT &c) {
     MODELLOADDATA *data = c.data;
     MV1BASE *base = c.base;
@@ -293,7 +275,7 @@ int ConvertFrames(CONVERT &c) {
         f.smoothingAngle = s->smoothingAngle;
         f.name = CopyName(base, s->name);
         if (!f.name) return Fail(noMemory);
-        LinkFrame(base, f, s->parent ? s->parent->baseFrame : nullptr);
+        LinkModelFrame(base, f, s->parent ? s->parent->baseFrame : nullptr);
         DecomposeFrameMatrix(s, &f);
         f.drawStateRange = BITRANGE{};
         c.drawMasks = BuildBitRange(&f.drawStateRange, c.drawMasks, c.drawBit,

@@ -361,3 +361,22 @@ int SampleFrameAnimation(MV1ANIMSTATE *state) {
     state->done = 1;
     return 0;
 }
+
+void LinkModelFrame(MV1BASE *base, MV1FRAME &f, MV1FRAME *parent) {
+    if (parent) {
+        f.parent = parent;
+        f.prev = parent->lastChild;
+        if (parent->lastChild) parent->lastChild->next = &f;
+        else parent->firstChild = &f;
+        parent->lastChild = &f;
+        ++parent->childCount;
+        return;
+    }
+    // Frames are linked in index order, so the last root is the root of the frame before.
+    MV1FRAME *last = f.index > 0 ? &base->frames[f.index - 1] : nullptr;
+    while (last && last->parent) last = last->parent;
+    f.prev = last;
+    if (last) last->next = &f;
+    else base->firstRoot = &f;
+    ++base->rootCount;
+}

@@ -46,6 +46,9 @@ struct MV1ANIMSTATE {
     MV1ANIMENTRY *entries;
 };
 
+// Appends a frame to its parent's children, or to the roots without a parent. Frames are linked
+// in index order, each with its index set.
+void LinkModelFrame(MV1BASE *base, MV1FRAME &f, MV1FRAME *parent);
 // Local, bind world and inverse bind world matrices of every frame, parents first. A bind world
 // that cannot be inverted keeps the identity as its inverse (logged). 0, or -1 when one could not.
 int SetupFrameBindMatrices(MV1BASE *base);

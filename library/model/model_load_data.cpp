@@ -15,14 +15,24 @@ T *NewRecord(MODELLOADDATA *data) {
     return static_cast<T *>(AllocModelLoadBlock(data, sizeof(T)));
 }
 
-// Appends a record to a list of previous / next links.
+// Appends a record to a list of previous / next links (by default the record's own list).
 template <class T>
-void Append(T *record, T *&first, T *&last) {
-    record->prev = last;
-    record->next = nullptr;
-    if (last) last->next = record;
+void Append(T *record, T *&first, T *&last, T *T::*prev = &T::prev, T *T::*next = &T::next) {
+    record->*prev = last;
+    record->*next = nullptr;
+    if (last) last->*next = record;
     else first = record;
     last = record;
+}
+
+// Takes a record out of such a list.
+template <class T>
+void Unlink(T *record, T *&first, T *&last, T *T::*prev = &T::prev, T *T::*next = &T::next) {
+    if (record->*prev) (record->*prev)->*next = record->*next;
+    else first = record->*next;
+    if (record->*next) (record->*next)->*prev = record->*prev;
+    else last = record->*prev;
+    record->*prev = record->*next = nullptr;
 }
 
 bool FileOpens(const char *path) {
@@ -130,10 +140,7 @@ MODELLOADMESH *AddModelLoadMesh(MODELLOADDATA *data, MODELLOADFRAME *frame) {
     Append(mesh, data->firstMesh, data->lastMesh);
     mesh->index = data->meshCount++;
     if (frame) {
-        mesh->prevInFrame = frame->lastMesh;
-        if (frame->lastMesh) frame->lastMesh->nextInFrame = mesh;
-        else frame->firstMesh = mesh;
-        frame->lastMesh = mesh;
+        Append(mesh, frame->firstMesh, frame->lastMesh, &MODELLOADMESH::prevInFrame, &MODELLOADMESH::nextInFrame);
         ++frame->meshCount;
         mesh->frame = frame;
     }
@@ -141,16 +148,10 @@ MODELLOADMESH *AddModelLoadMesh(MODELLOADDATA *data, MODELLOADFRAME *frame) {
 }
 
 void RemoveModelLoadMesh(MODELLOADDATA *data, MODELLOADFRAME *frame, MODELLOADMESH *mesh) {
-    if (mesh->prev) mesh->prev->next = mesh->next;
-    else data->firstMesh = mesh->next;
-    if (mesh->next) mesh->next->prev = mesh->prev;
-    else data->lastMesh = mesh->prev;
+    Unlink(mesh, data->firstMesh, data->lastMesh);
     --data->meshCount;
     if (!frame) return;
-    if (mesh->prevInFrame) mesh->prevInFrame->nextInFrame = mesh->nextInFrame;
-    else frame->firstMesh = mesh->nextInFrame;
-    if (mesh->nextInFrame) mesh->nextInFrame->prevInFrame = mesh->prevInFrame;
-    else frame->lastMesh = mesh->prevInFrame;
+    Unlink(mesh, frame->firstMesh, frame->lastMesh, &MODELLOADMESH::prevInFrame, &MODELLOADMESH::nextInFrame);
     --frame->meshCount;
 }
 
@@ -163,10 +164,7 @@ MODELLOADSHAPE *AddModelLoadShape(MODELLOADDATA *data, const char *name, MODELLO
     Append(shape, data->firstShape, data->lastShape);
     shape->index = data->shapeCount++;
     if (frame) {
-        shape->prevInFrame = frame->lastShape;
-        if (frame->lastShape) frame->lastShape->nextInFrame = shape;
-        else frame->firstShape = shape;
-        frame->lastShape = shape;
+        Append(shape, frame->firstShape, frame->lastShape, &MODELLOADSHAPE::prevInFrame, &MODELLOADSHAPE::nextInFrame);
         ++frame->shapeCount;
         shape->frame = frame;
     }
@@ -243,10 +241,7 @@ MODELLOADANIM *AddModelLoadAnim(MODELLOADDATA *data, MODELLOADANIMSET *set) {
     Append(anim, data->firstAnim, data->lastAnim);
     anim->index = data->animCount++;
     anim->set = set;
-    anim->prevInSet = set->lastAnim;
-    if (set->lastAnim) set->lastAnim->nextInSet = anim;
-    else set->firstAnim = anim;
-    set->lastAnim = anim;
+    Append(anim, set->firstAnim, set->lastAnim, &MODELLOADANIM::prevInSet, &MODELLOADANIM::nextInSet);
     ++set->animCount;
     return anim;
 }
@@ -256,25 +251,15 @@ MODELLOADKEYSET *AddModelLoadKeySet(MODELLOADDATA *data, MODELLOADANIM *anim) {
     if (!k) return nullptr;
     Append(k, data->firstKeySet, data->lastKeySet);
     k->index = data->keySetCount++;
-    k->prevInAnim = anim->lastKeySet;
-    if (anim->lastKeySet) anim->lastKeySet->nextInAnim = k;
-    else anim->firstKeySet = k;
-    anim->lastKeySet = k;
+    Append(k, anim->firstKeySet, anim->lastKeySet, &MODELLOADKEYSET::prevInAnim, &MODELLOADKEYSET::nextInAnim);
     ++anim->keySetCount;
     k->timeType = 1;
     return k;
 }
 
 void RemoveModelLoadKeySet(MODELLOADDATA *data, MODELLOADANIM *anim, MODELLOADKEYSET *k) {
-    if (k->prevInAnim) k->prevInAnim->nextInAnim = k->nextInAnim;
-    else anim->firstKeySet = k->nextInAnim;
-    if (k->nextInAnim) k->nextInAnim->prevInAnim = k->prevInAnim;
-    else anim->lastKeySet = k->prevInAnim;
+    Unlink(k, anim->firstKeySet, anim->lastKeySet, &MODELLOADKEYSET::prevInAnim, &MODELLOADKEYSET::nextInAnim);
     --anim->keySetCount;
-    if (k->prev) k->prev->next = k->next;
-    else data->firstKeySet = k->next;
-    if (k->next) k->next->prev = k->prev;
-    else data->lastKeySet = k->prev;
+    Unlink(k, data->firstKeySet, data->lastKeySet);
     --data->keySetCount;
-    k->prev = k->next = k->prevInAnim = k->nextInAnim = nullptr;
 }

@@ -101,7 +101,6 @@ bool ReadFrames(MV1READER &r) {
     if (!base->frames || !r.kept->frames) return false;
     uint32_t *draw = base->drawStateMasks, *matrix = base->matrixMasks;
     int meshTotal = 0;
-    MV1FRAME *lastRoot = nullptr;
     for (int i = 0; i < F; ++i) {
         const uint32_t at = r.frames.offsets[i];
         MV1FRAME &f = base->frames[i];
@@ -122,20 +121,8 @@ bool ReadFrames(MV1READER &r) {
             int a = i - 1;
             while (a >= 0 && a != parent) a = base->frames[a].parent ? base->frames[a].parent->index : -1;
             if (a != parent) return r.Fail("フレームの親子関係");
-            MV1FRAME &p = base->frames[parent];
-            f.parent = &p;
-            f.prev = p.lastChild;
-            if (p.lastChild) p.lastChild->next = &f;
-            else p.firstChild = &f;
-            p.lastChild = &f;
-            ++p.childCount;
-        } else {
-            f.prev = lastRoot;
-            if (lastRoot) lastRoot->next = &f;
-            else base->firstRoot = &f;
-            lastRoot = &f;
-            ++base->rootCount;
         }
+        LinkModelFrame(base, f, parent >= 0 ? &base->frames[parent] : nullptr);
         f.translation = VEC3{r.F32(at + 76), r.F32(at + 80), r.F32(at + 84)};
         f.scale = VEC3{r.F32(at + 88), r.F32(at + 92), r.F32(at + 96)};
         f.rotation = VEC3{r.F32(at + 100), r.F32(at + 104), r.F32(at + 108)};
@@ -576,10 +563,7 @@ int ReadMV1File(const void *file, int fileSize, const char *path, const char *na
     if (!file || fileSize < 4 || std::memcmp(bytes, MV1_MAGIC, 4) != 0) return -1;
     if (!g_modelSystem.started) return -1;
     const int32_t decoded = DecodeLzBlock(bytes + 4, (size_t)fileSize - 4, nullptr, 0);
-    const uint64_t stored = fileSize >= 4 + (int)LZBLOCK_HEAD_BYTES
-                                ? (uint64_t)(bytes[8] | bytes[9] << 8 | bytes[10] << 16 | (uint32_t)bytes[11] << 24)
-                                : 0;
-    if (decoded < 0 || (uint64_t)decoded > LzBlockMaxDecodedSize(stored)) {
+    if (decoded < 0) {
         WriteLog("MV1 LoadModel Error : 圧縮データが壊れています");
         return -1;
     }

@@ -211,7 +211,6 @@ int ModelBuilder::Build() {
                      BitRangeWordCount(i + 1, below[i] + 1);
     uint32_t *masks = Chain<uint32_t>(base, (size_t)maskWords);
     base->drawStateMasks = masks;
-    MV1FRAME *previousRoot = nullptr;
     for (int i = 0; i < F; ++i) {
         const Frame &s = frames_[i];
         MV1FRAME &f = base->frames[i];
@@ -231,21 +230,7 @@ int ModelBuilder::Build() {
         f.firstSkinBone = -1;
         masks = BuildBitRange(&f.drawStateRange, masks, frameBit[i], 1 + ownMeshes[i] + below[i] + meshesBelow[i]);
         masks = BuildBitRange(&f.matrixRange, masks, i + 1, below[i] + 1);
-        if (s.parent >= 0) {
-            MV1FRAME &p = base->frames[s.parent];
-            f.parent = &p;
-            f.prev = p.lastChild;
-            if (p.lastChild) p.lastChild->next = &f;
-            else p.firstChild = &f;
-            p.lastChild = &f;
-            ++p.childCount;
-        } else {
-            f.prev = previousRoot;
-            if (previousRoot) previousRoot->next = &f;
-            else base->firstRoot = &f;
-            previousRoot = &f;
-            ++base->rootCount;
-        }
+        LinkModelFrame(base, f, s.parent >= 0 ? &base->frames[s.parent] : nullptr);
     }
     base->matrixMasks = base->drawStateMasks;
     SetupFrameBindMatrices(base);

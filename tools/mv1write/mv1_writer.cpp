@@ -45,6 +45,12 @@ struct IMAGE {
         return at;
     }
     void I32(uint32_t at, int32_t v) { std::memcpy(b.data() + at, &v, 4); }
+    // Record i of `count` contiguous ones from `first`: its offset, its next link (+4) written.
+    uint32_t Chained(uint32_t first, int i, int count, uint32_t bytes) {
+        const uint32_t at = first + (uint32_t)i * bytes;
+        I32(at + 4, i + 1 < count ? (int32_t)(at + bytes) : 0);
+        return at;
+    }
     void U32(uint32_t at, uint32_t v) { std::memcpy(b.data() + at, &v, 4); }
     void U16(uint32_t at, uint32_t v) { b[at] = (uint8_t)v, b[at + 1] = (uint8_t)(v >> 8); }
     void U8(uint32_t at, uint32_t v) { b[at] = (uint8_t)v; }
@@ -428,11 +434,10 @@ std::vector<uint8_t> BuildMV1Image(const MV1BASE *base, const MV1WRITEOPTIONS &o
     int64_t keyBytes = 0;
     for (int i = 0, ref = 0; i < F; ++i) {
         const MV1FRAME &f = base->frames[i];
-        const uint32_t at = framesAt + (uint32_t)i * MV1_FRAME_BYTES;
+        const uint32_t at = img.Chained(framesAt, i, F, MV1_FRAME_BYTES);
         float quantise[6] = {};
         const uint16_t packing = FramePacking(w, i, quantise);
         const uint32_t data = img.Put(FrameData(w, i, packing, quantise));
-        img.I32(at + 4, i + 1 < F ? (int32_t)(at + MV1_FRAME_BYTES) : 0);
         img.I32(at + 8, w.Name(f.name));
         img.I32(at + 12, i);
         const BITRANGE *ranges[2] = {&f.drawStateRange, &f.matrixRange};
@@ -478,8 +483,7 @@ std::vector<uint8_t> BuildMV1Image(const MV1BASE *base, const MV1WRITEOPTIONS &o
     }
     for (int i = 0; i < base->textureCount; ++i) {
         const MV1TEXTURE &t = base->textures[i];
-        const uint32_t at = texturesAt + (uint32_t)i * MV1_TEXTURE_BYTES;
-        img.I32(at + 4, i + 1 < base->textureCount ? (int32_t)(at + MV1_TEXTURE_BYTES) : 0);
+        const uint32_t at = img.Chained(texturesAt, i, base->textureCount, MV1_TEXTURE_BYTES);
         img.I32(at + 8, w.Name(t.name));
         img.I32(at + 16, w.Name(t.files.colourPath));
         img.I32(at + 20, w.Name(t.files.alphaPath));
@@ -491,8 +495,7 @@ std::vector<uint8_t> BuildMV1Image(const MV1BASE *base, const MV1WRITEOPTIONS &o
     }
     for (int i = 0; i < base->materialCount; ++i) {
         const MV1MATERIAL &m = base->materials[i];
-        const uint32_t at = materialsAt + (uint32_t)i * MV1_MATERIAL_BYTES;
-        img.I32(at + 4, i + 1 < base->materialCount ? (int32_t)(at + MV1_MATERIAL_BYTES) : 0);
+        const uint32_t at = img.Chained(materialsAt, i, base->materialCount, MV1_MATERIAL_BYTES);
         img.I32(at + 8, w.Name(m.name));
         img.I32(at + 12, i);
         const COLOUR_F colours[4] = {m.diffuse, m.ambient, m.specular, m.emissive};
@@ -517,8 +520,7 @@ std::vector<uint8_t> BuildMV1Image(const MV1BASE *base, const MV1WRITEOPTIONS &o
     }
     for (int i = 0; i < base->attachmentCount; ++i) {
         const MV1ATTACHMENT &a = base->attachments[i];
-        const uint32_t at = attachmentsAt + (uint32_t)i * MV1_ATTACHMENT_BYTES;
-        img.I32(at + 4, i + 1 < base->attachmentCount ? (int32_t)(at + MV1_ATTACHMENT_BYTES) : 0);
+        const uint32_t at = img.Chained(attachmentsAt, i, base->attachmentCount, MV1_ATTACHMENT_BYTES);
         img.I32(at + 8, w.Name(a.name));
         for (int k = 0; k < 15; ++k) img.I32(at + 12 + 4 * (uint32_t)k, k == 0 ? i : a.values[k]);
         for (int k = 0; k < 7; ++k) img.F32(at + 72 + 4 * (uint32_t)k, a.floats[k]);
@@ -526,11 +528,10 @@ std::vector<uint8_t> BuildMV1Image(const MV1BASE *base, const MV1WRITEOPTIONS &o
     int64_t faceTotal = 0, indexTotal = 0;
     for (int i = 0; i < M; ++i) {
         const MV1MESH &m = base->meshes[i];
-        const uint32_t at = meshesAt + (uint32_t)i * MV1_MESH_BYTES;
+        const uint32_t at = img.Chained(meshesAt, i, M, MV1_MESH_BYTES);
         uint8_t packing, components;
         const uint32_t data = img.Put(MeshData(w, i, &packing, &components));
         faceTotal += m.faceCount;
-        img.I32(at + 4, i + 1 < M ? (int32_t)(at + MV1_MESH_BYTES) : 0);
         img.I32(at + 8, i);
         img.U32(at + 12, frameAt(m.frame));
         img.U32(at + 16, m.material ? materialsAt + (uint32_t)IndexIn(base->materials, m.material) * MV1_MATERIAL_BYTES
@@ -555,11 +556,10 @@ std::vector<uint8_t> BuildMV1Image(const MV1BASE *base, const MV1WRITEOPTIONS &o
     }
     for (int i = 0; i < L; ++i) {
         const MV1TRIANGLELIST &l = base->triangleLists[i];
-        const uint32_t at = listsAt + (uint32_t)i * MV1_LIST_BYTES;
+        const uint32_t at = img.Chained(listsAt, i, L, MV1_LIST_BYTES);
         uint8_t flags;
         const uint32_t data = img.Put(ListData(w, i, &flags));
         indexTotal += l.indexCount;
-        img.I32(at + 4, i + 1 < L ? (int32_t)(at + MV1_LIST_BYTES) : 0);
         img.I32(at + 8, i);
         img.U32(at + 12, meshAt(l.mesh));
         img.U16(at + 16, l.kind);
@@ -570,8 +570,7 @@ std::vector<uint8_t> BuildMV1Image(const MV1BASE *base, const MV1WRITEOPTIONS &o
     }
     for (int i = 0, d = 0; i < base->skinBoneCount; ++i) {
         const MV1SKINBONE &e = base->skinBones[i];
-        const uint32_t at = skinsAt + (uint32_t)i * MV1_SKIN_BYTES;
-        img.I32(at + 4, i + 1 < base->skinBoneCount ? (int32_t)(at + MV1_SKIN_BYTES) : 0);
+        const uint32_t at = img.Chained(skinsAt, i, base->skinBoneCount, MV1_SKIN_BYTES);
         img.I32(at + 12, i);
         for (int k = 0; k < 12; ++k) img.F32(at + 16 + 4 * (uint32_t)k, e.matrix.m[k]);
         img.I32(at + 64, e.useCount);
@@ -603,8 +602,7 @@ std::vector<uint8_t> BuildMV1Image(const MV1BASE *base, const MV1WRITEOPTIONS &o
         for (int k = 0; k < 4; ++k) img.I32(shapeHeader + 48 + 4 * (uint32_t)k, w.kept ? w.kept->shapeHeader[1 + k] : 0);
         for (int i = 0, sm = 0; i < base->shapeCount; ++i) {
             const MV1SHAPE &s = base->shapes[i];
-            const uint32_t at = shapesAt + (uint32_t)i * MV1_SHAPE_BYTES;
-            img.I32(at + 4, i + 1 < base->shapeCount ? (int32_t)(at + MV1_SHAPE_BYTES) : 0);
+            const uint32_t at = img.Chained(shapesAt, i, base->shapeCount, MV1_SHAPE_BYTES);
             img.I32(at + 8, w.Name(s.name));
             img.I32(at + 12, i);
             img.U32(at + 16, frameAt(s.frame));
@@ -668,8 +666,7 @@ std::vector<uint8_t> BuildMV1Image(const MV1BASE *base, const MV1WRITEOPTIONS &o
     }
     for (int i = 0; i < base->animSetCount; ++i) {
         const MV1ANIMSET &s = base->animSets[i];
-        const uint32_t at = setsAt + (uint32_t)i * MV1_ANIM_SET_BYTES;
-        img.I32(at + 4, i + 1 < base->animSetCount ? (int32_t)(at + MV1_ANIM_SET_BYTES) : 0);
+        const uint32_t at = img.Chained(setsAt, i, base->animSetCount, MV1_ANIM_SET_BYTES);
         img.I32(at + 8, w.Name(s.name));
         img.I32(at + 12, i);
         img.F32(at + 16, s.totalTime);
