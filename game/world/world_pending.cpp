@@ -5,16 +5,6 @@
 #include "game/world/gimmicks.h"
 #include "game/world/world_services.h"
 
-// Items and inventory.
-const ItemKind *GetItemKind(int id) {
-    static const ItemKind kEmpty{};
-    return (id >= 0 && id < kItemKindCount) ? &kEmpty : nullptr;
-}
-int ItemIdentifiedCount(const Inventory &, int) { return 0; }
-int AddCarriedItem(int, Inventory &) { return -1; }
-void RemoveCarriedItem(int, Inventory &) {}
-int AddPlayerMp(StatusWindow &, int) { return -1; }
-
 // Event scripts: no exit script yet, and a step ends any script at once.
 const ScriptCommand *MapExitScript(int) { return nullptr; }
 int RunScriptStep(const ScriptCommand *, ScriptContext &) { return 0; }
