@@ -53,6 +53,10 @@ public:
 
     // The reading of logical button b through its pad assignment.
     int Button(int b) const { return CheckStatePad(padAssign[b]); }
+    // Pressed this frame is a count of exactly 1, held a count above 0; a bad assignment's -1
+    // is neither.
+    bool Pressed(int b) const { return Button(b) == 1; }
+    bool Held(int b) const { return Button(b) > 0; }
 
     std::array<int32_t, kKeyCounterCount> keyCounters{};
     std::array<int32_t, kPadCounterCount> padCounters{};

@@ -201,7 +201,7 @@ int UseCarriedItem(int slot, Inventory &inventory)
     if (!row) return -2;
     if (inventory.messageBox) ShowMessageAndWait(*inventory.messageBox, UseMessage(*row));
     if (row->use == 1) DrawStoryFlagGrid(inventory);
-    if (GetGameInput().Button(BUTTON_SHOT) != 1) return 1;
+    if (!GetGameInput().Pressed(BUTTON_SHOT)) return 1;
 
     StatusWindow *s = inventory.status;
     switch (row->use) {
