@@ -32,6 +32,7 @@ CurGame::CurGame()
     arms.effects = &effects;
     arms.fieldObjects = &fieldObjects;
     arms.physics = &physics;
+    LinkItemRecords();
     InitPlayer(player);
     InitArms(arms);
     playerContact.arms = &arms;
@@ -76,6 +77,7 @@ void CurGame::OnLoad()
     fieldObjects.LoadObjectSheets();
     LoadStatusWindowImages(status);
     effects.LoadEffectSheets();
+    LoadInventorySheet(inventory);
     LoadCompanionImage(companion);
     LoadArmsImages(arms);
     gimmicks.LoadGimmickSheet();
@@ -84,6 +86,8 @@ void CurGame::OnLoad()
     LoadScreenEffectImage(screenEffect);
     keyConfig.titleGraph = g.openImageAsGraph("DataForWork\\title.bmp", 0);
     LoadFullScreenEffectImages(fullScreen);
+    LoadMenuWindowImages(storage.window);
+    LoadMenuWindowImages(shop.window);
 }
 
 void CurGame::OnFrame()
@@ -242,6 +246,17 @@ void CurGame::LinkTransition()
     transition.screenEffect = &screenEffect;
     transition.control = &control;
     companion.transitionBusy = &transition.busy;
+}
+
+void CurGame::LinkItemRecords()
+{
+    inventory.status = &status;
+    inventory.messageBox = &hud;
+    inventory.arms = &arms;
+    arms.inventory = &inventory;
+    storage.messageBox = shop.messageBox = &hud;
+    storage.inventory = shop.inventory = &inventory;
+    storage.overlay = shop.overlay = &overlay;
 }
 
 void CurGame::PresentScaledFrame()

@@ -18,9 +18,12 @@
 #include "game/world/field_objects.h"
 #include "game/world/full_screen_effect.h"
 #include "game/world/gimmicks.h"
+#include "game/world/inventory.h"
 #include "game/world/map_grid.h"
 #include "game/world/physics_manager.h"
 #include "game/world/screen_effect.h"
+#include "game/world/shop.h"
+#include "game/world/storage_box.h"
 #include "game/world/tile_view.h"
 
 enum TopState { TOP_TITLE = 0, TOP_PLAY = 2, TOP_KEY_CONFIG = 3 };
@@ -56,6 +59,9 @@ public:
     StatusWindow status;
     Effects effects;           // with the wipes and the full-screen picture flag
     PhysicsManager physics;
+    Inventory inventory;
+    StorageBox storage;
+    Shop shop;
     Companion companion;
     Arms arms;
     PlayerContact playerContact;
@@ -78,4 +84,6 @@ public:
 private:
     // Points the area transition at the records it sets.
     void LinkTransition();
+    // Points the inventory, the storage box and the shop at the records they use.
+    void LinkItemRecords();
 };
