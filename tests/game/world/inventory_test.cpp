@@ -14,34 +14,19 @@
 #include "game/frame/text_overlay.h"
 #include "game/world/world_services.h"
 #include "tests/game/actors/scripted_rand.h"
-#include "tests/game/draw_recorder.h"
+#include "tests/game/world/item_fixture.h"
 
 namespace {
 
-using Slots = std::array<int32_t, kCarriedSlots>;
-
-class InventoryTest : public DrawRecorderTest {
+class InventoryTest : public ItemRecordsTest {
 protected:
     void SetUp() override {
-        DrawRecorderTest::SetUp();
-        GetGameInput() = GameInput{};
-        SetDefaultKeyBindings();
-        InitArms(arms);
-        arms.weapon = 0;
-        arms.weaponCount = 0;
-        hud.overlay = &overlay;
-        inv.status = &status;
-        inv.messageBox = &hud;
-        inv.arms = &arms;
+        ItemRecordsTest::SetUp();
         LoadInventorySheet(inv);
         status.hp = 10;
         status.hpMax = 30;
         status.mp = 10;
         status.mpMax = 30;
-    }
-    void TearDown() override {
-        GetGameInput() = GameInput{};
-        DrawRecorderTest::TearDown();
     }
     void Carry(std::initializer_list<int> ids, std::initializer_list<int> counts = {}) {
         inv.ids.fill(0);
@@ -55,12 +40,6 @@ protected:
         GameInput &in = GetGameInput();
         in.padCounters[(size_t)in.padAssign[BUTTON_SHOT]] = pressed ? 1 : 0;
     }
-
-    Inventory inv;
-    StatusWindow status;
-    Arms arms;
-    Hud hud;
-    TextOverlay overlay;
 };
 
 TEST_F(InventoryTest, HpAndMpClamps) {

@@ -14,23 +14,15 @@
 #include "game/world/inventory.h"
 #include "game/world/shop_categories.h"
 #include "game/world/world_services.h"
-#include "tests/game/draw_recorder.h"
+#include "tests/game/world/item_fixture.h"
 #include "tests/game/world/button_press.h"
 
 namespace {
 
-using Slots = std::array<int32_t, kCarriedSlots>;
-
-class ShopTest : public DrawRecorderTest {
+class ShopTest : public ItemRecordsTest {
 protected:
     void SetUp() override {
-        DrawRecorderTest::SetUp();
-        GetGameInput() = GameInput{};
-        SetDefaultKeyBindings();
-        InitArms(arms);
-        arms.weapon = 0;
-        inv.arms = &arms;
-        hud.overlay = &overlay;
+        ItemRecordsTest::SetUp();
         shop.messageBox = &hud;
         shop.inventory = &inv;
         shop.overlay = &overlay;
@@ -43,19 +35,10 @@ protected:
                                 {67, 6}, {68, 6}, {75, 6}, {134, 5}, {146, 2}, {150, 2}};
         for (const auto &s : stock) inv.stock[(size_t)s[0]] = s[1];
     }
-    void TearDown() override {
-        GetGameInput() = GameInput{};
-        DrawRecorderTest::TearDown();
-    }
     int Frame(std::initializer_list<int> buttons = {}) {
         overlay.FreeEntries();
         PressButtons(buttons);
         return RunShopScreen(shop);
-    }
-    std::string TextAt(int x, int y) const {
-        for (const OverlayEntry &e : overlay.Entries())
-            if (e.x == x && e.y == y) return e.kind == 3 ? std::to_string(e.number) : e.text;
-        return "(none)";
     }
     void OpenSellList() {
         Frame({BUTTON_DOWN});
@@ -64,10 +47,6 @@ protected:
         ASSERT_EQ(TextAt(30, 92), "SELL");
     }
 
-    Inventory inv;
-    Arms arms;
-    Hud hud;
-    TextOverlay overlay;
     Shop shop;
 };
 

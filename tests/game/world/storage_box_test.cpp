@@ -12,32 +12,20 @@
 #include "game/frame/text_overlay.h"
 #include "game/world/inventory.h"
 #include "game/world/world_services.h"
-#include "tests/game/draw_recorder.h"
+#include "tests/game/world/item_fixture.h"
 #include "tests/game/world/button_press.h"
 
 namespace {
 
-using Slots = std::array<int32_t, kCarriedSlots>;
-
-class StorageBoxTest : public DrawRecorderTest {
+class StorageBoxTest : public ItemRecordsTest {
 protected:
     void SetUp() override {
-        DrawRecorderTest::SetUp();
-        GetGameInput() = GameInput{};
-        SetDefaultKeyBindings();
-        InitArms(arms);
-        arms.weapon = 0;
-        inv.arms = &arms;
-        hud.overlay = &overlay;
+        ItemRecordsTest::SetUp();
         box.messageBox = &hud;
         box.inventory = &inv;
         box.overlay = &overlay;
         LoadMenuWindowImages(box.window);
         inv.stock.fill(1); // everything known
-    }
-    void TearDown() override {
-        GetGameInput() = GameInput{};
-        DrawRecorderTest::TearDown();
     }
     // One frame with the buttons pressed; the overlay holds that frame's entries afterwards.
     int Frame(std::initializer_list<int> buttons = {}) {
@@ -45,17 +33,6 @@ protected:
         PressButtons(buttons);
         return RunStorageScreen(box);
     }
-    // The text queued at (x, y), or "(none)".
-    std::string TextAt(int x, int y) const {
-        for (const OverlayEntry &e : overlay.Entries())
-            if (e.x == x && e.y == y) return e.kind == 3 ? std::to_string(e.number) : e.text;
-        return "(none)";
-    }
-
-    Inventory inv;
-    Arms arms;
-    Hud hud;
-    TextOverlay overlay;
     StorageBox box;
 };
 
