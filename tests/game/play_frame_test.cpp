@@ -96,15 +96,16 @@ TEST_F(PlayFrameTest, WorldBackToFrontAndItsSwitches) {
     ASSERT_EQ(game.grid.width, 30);
     ASSERT_EQ(game.transition.localHour, 12);
     Play(game);
-    EXPECT_EQ(Frame(game), (std::vector<std::string>{"pattern", "layer1", "hero", "layer2", "bars", "minimap", "notes",
-                                                      "text", "present"}));
+    // The hero's grenade (its icon in the arms box) sits between the bars and the minimap.
+    EXPECT_EQ(Frame(game), (std::vector<std::string>{"pattern", "layer1", "hero", "layer2", "bars", "icon", "minimap",
+                                                      "notes", "text", "present"}));
     EXPECT_FLOAT_EQ(game.tileView.camera.x, 160);
     // A running fade: its picture over layer 1, layer 2 black; the wave over everything.
     StartScreenEffect(game.fullScreen, 1);
     game.screenEffect.wave = 1;
     game.transition.currentArea = 89;
     EXPECT_EQ(Frame(game), (std::vector<std::string>{"cloud", "layer1", "fade", "hero", "dark", "layer2", "light",
-                                                      "haze", "bars", "minimap", "notes", "text", "present"}));
+                                                      "haze", "bars", "icon", "minimap", "notes", "text", "present"}));
     game.screenEffect.wave = 0;
     game.fullScreen.active = 0;
     game.control.hudOff = 1;
@@ -209,7 +210,7 @@ TEST_F(PlayFrameTest, FieldObjectsAndEffectsStepAndDrawInTheirPlaces) {
     const EffectNode &popup = game.effects.nodes.front();
     // Objects between the layers, effects over the world and under the texts.
     EXPECT_EQ(Frame(game), (std::vector<std::string>{"pattern", "layer1", "hero", "objects", "layer2", "bars",
-                                                      "minimap", "notes", "effects", "text", "present"}));
+                                                      "icon", "minimap", "notes", "effects", "text", "present"}));
     EXPECT_GT(node.y, 100.0f); // stepped and read back
     EXPECT_EQ(popup.y, 99.0f);
     EXPECT_EQ(node.screenX, 100.0f);
@@ -217,7 +218,8 @@ TEST_F(PlayFrameTest, FieldObjectsAndEffectsStepAndDrawInTheirPlaces) {
     game.control.effectsFreeze = 1;
     game.effects.fullScreenPicture = 1;
     EXPECT_EQ(Frame(game), (std::vector<std::string>{"pattern", "layer1", "hero", "objects", "layer2", "bars",
-                                                      "minimap", "notes", "effects", "picture", "text", "present"}));
+                                                      "icon", "minimap", "notes", "effects", "picture", "text",
+                                                      "present"}));
     EXPECT_EQ(popup.y, 99.0f);
     // A frozen play holds the world still.
     game.control.playFreeze = 1;
