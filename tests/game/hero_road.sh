@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# The hero in the real game under the headless host with a key script: the play state starts,
-# the hero falls to the floor of the start grid (the new-game room), walks right while the map
-# scrolls after the companion, drops into the hole onto the ledge under it and jumps up and right
-# onto the floor beyond. tools/actor-trace runs the same keys over the same grid; each saved frame
-# must show the hero's cell exactly where the trace puts it (hero_frame_check.py), first with the
-# map still, then scrolled. The play state starts on the grid loaded at start,
-# DataForWork\doust.bin, with the hero at its start values. The script takes CONTINUE: a new game
-# covers the field with its full-screen picture until the opening talk's script takes it away.
+# The hero in the real game under the headless host with a key script: NEW GAME puts the hero in
+# the new-game room (area 111, MAP/kyoto/ride.bin) at (104, 168); it settles on the bedroom's floor,
+# walks right while the map scrolls after the companion, drops into the hole onto the ledge under it
+# and jumps up and right onto the floor beyond. tools/actor-trace runs the same keys over the same
+# grid from the same place; each saved frame must show the hero's cell exactly where the trace puts
+# it (hero_frame_check.py), first with the map still, then scrolled.
 # usage: hero_road.sh BRISGAL DEMO_DATA_GEN ACTOR_TRACE
 set -euo pipefail
 game=$1
@@ -18,12 +16,10 @@ trap 'rm -rf "$work"' EXIT
 "$gen" --short-music "$work" > /dev/null
 cat > "$work/keys.txt" <<'KEYS'
 # frame  event  DirectInput key
-5 down 208      # the title cursor to CONTINUE
-6 up 208
-10 down 45      # X on CONTINUE: play from frame 11
+10 down 45      # X on NEW GAME: play from frame 11
 11 up 45
 100 down 205    # RIGHT, once the hero stands on the floor
-120 save        # walking, the map still
+100 save        # the first step, the map still
 250 save        # the companion has passed x 160: the map scrolls
 372 down 44     # Z: jump from the ledge in the hole
 380 save
@@ -41,7 +37,7 @@ if [ "$status" != 0 ]; then
   tail -20 out.txt
   exit 1
 fi
-"$trace" --map DataForWork/doust.bin --keys keys.txt --from 11 --frames 470 > trace.txt
+"$trace" --map MAP/kyoto/ride.bin --at 104,168 --keys keys.txt --from 11 --frames 470 > trace.txt
 # The trace itself: on the ledge in the hole just before the jump, on the floor beyond after it.
 python3 - trace.txt <<'PY'
 import sys
@@ -52,7 +48,7 @@ def at(frame, key):
 assert at(371, "ground") == 1 and at(371, "y") == 185.9, f"not on the ledge: {' '.join(lines[371])}"
 assert at(430, "ground") == 1 and at(430, "y") == 169.9 and at(430, "x") > 496, f"not beyond the hole: {' '.join(lines[430])}"
 PY
-for shot in 120:still 250:scrolled 380:scrolled 430:scrolled 470:scrolled; do
+for shot in 100:still 250:scrolled 380:scrolled 430:scrolled 470:scrolled; do
   python3 "$here/hero_frame_check.py" "frame00${shot%%:*}.png" trace.txt "${shot%%:*}" DataForWork/MyChar.bmp "${shot##*:}"
 done
 echo "hero road ok"
