@@ -44,6 +44,8 @@ int PlatformTestOpenHandleCount();
 // ---- kernel: heap (kernel32/heap.cpp) ------------------------------------------------------
 // The next `count` HeapAlloc / HeapReAlloc calls fail (0 clears).
 void PlatformTestFailAllocations(int count);
+// The next `pass` calls succeed, then `count` fail (a sweep over a routine's allocations).
+void PlatformTestFailAllocationsAfter(int pass, int count);
 // Blocks handed out by HeapAlloc and not freed yet.
 int PlatformTestHeapBlockCount();
 // The largest size HeapAlloc / HeapReAlloc were asked for (granted or not) since the last take.

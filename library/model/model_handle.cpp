@@ -76,21 +76,22 @@ bool SkinRefsValid(const MV1BASE *base) {
 }
 
 void FreeOwnedGeometry(MV1BASE *base) {
-    for (int i = 0; i < base->frameCount; ++i) {
+    // A reader that ran out of memory may leave a count beside an array it never got.
+    for (int i = 0; base->frames && i < base->frameCount; ++i) {
         MV1FRAME &f = base->frames[i];
         if (f.positionsOwned) FreeMemBlock(f.positions);
         if (f.normalsOwned) FreeMemBlock(f.normals);
     }
-    for (int i = 0; i < base->meshCount; ++i)
+    for (int i = 0; base->meshes && i < base->meshCount; ++i)
         if (base->meshes[i].verticesOwned) FreeMemBlock(base->meshes[i].vertices);
-    for (int i = 0; i < base->triangleListCount; ++i) {
+    for (int i = 0; base->triangleLists && i < base->triangleListCount; ++i) {
         MV1TRIANGLELIST &l = base->triangleLists[i];
         if (l.vertexMapOwned) FreeMemBlock(l.vertexMap);
         FreeMemBlock(l.vertexDataBlock);
         FreeMemBlock(l.softVertices);
     }
-    for (int i = 0; i < base->shapeCount; ++i)
-        for (int m = 0; m < base->shapes[i].meshCount; ++m)
+    for (int i = 0; base->shapes && i < base->shapeCount; ++i)
+        for (int m = 0; base->shapes[i].meshes && m < base->shapes[i].meshCount; ++m)
             if (base->shapes[i].meshes[m].owned) FreeMemBlock(base->shapes[i].meshes[m].vertices);
 }
 

@@ -150,8 +150,12 @@ int BuildMeshTangents(MV1MESH *mesh) {
             v[k] = MeshVertex(mesh, mesh->faces[f].vertex[k]);
             p[k] = FramePosition(frame, v[k]->position)->position;
         }
-        const float du1 = v[1]->uv[0][0] - v[0]->uv[0][0], dv1 = v[1]->uv[0][1] - v[0]->uv[0][1];
-        const float du2 = v[2]->uv[0][0] - v[0]->uv[0][0], dv2 = v[2]->uv[0][1] - v[0]->uv[0][1];
+        // A mesh without UV sets has no texture space: its vertex records end before the first.
+        float uv[3][2] = {};
+        if (mesh->uvSetCount > 0)
+            for (int k = 0; k < 3; ++k) uv[k][0] = v[k]->uv[0][0], uv[k][1] = v[k]->uv[0][1];
+        const float du1 = uv[1][0] - uv[0][0], dv1 = uv[1][1] - uv[0][1];
+        const float du2 = uv[2][0] - uv[0][0], dv2 = uv[2][1] - uv[0][1];
         const float d1[3] = {p[1].x - p[0].x, p[1].y - p[0].y, p[1].z - p[0].z};
         const float d2[3] = {p[2].x - p[0].x, p[2].y - p[0].y, p[2].z - p[0].z};
         float t[3], b[3];

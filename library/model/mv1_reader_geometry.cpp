@@ -86,8 +86,9 @@ bool ReadMV1FrameVertices(MV1READER &r) {
         const int weights = r.U16(at + 178);
         f.positionCount = r.I32(at + 188);
         f.normalCount = r.I32(at + 192);
-        // A pair names one of the frame's skin references, so there are no more pairs than those.
-        if (f.positionCount < 0 || f.normalCount < 0 || weights > f.skinRefCount ||
+        // Pairs past a position's last bone are padding; each bone read is checked against the
+        // frame's skin references, and the positions' bytes against the base's budget.
+        if (f.positionCount < 0 || f.normalCount < 0 ||
             (uint64_t)f.positionCount > r.size || (uint64_t)f.normalCount > r.size)
             return r.Fail("フレームの頂点データ");
         f.positionSize = PositionRecordSize(weights);

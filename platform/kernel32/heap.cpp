@@ -17,6 +17,7 @@ constexpr size_t kLiveMagic = 0x4B48454150424C4Bull;  // marks a block this heap
 
 struct HeapState {
     std::atomic<int> failCountdown{0};
+    std::atomic<int> passCountdown{0};  // calls that still succeed before the failures
     std::atomic<int> liveBlocks{0};
     std::atomic<size_t> largestRequest{0};
 };
@@ -27,6 +28,10 @@ char g_processHeap;
 bool ScriptedFailure()
 {
     int left = g_heap.failCountdown.load();
+    if (left <= 0) return false;
+    int pass = g_heap.passCountdown.load();
+    while (pass > 0)
+        if (g_heap.passCountdown.compare_exchange_weak(pass, pass - 1)) return false;
     while (left > 0) {
         if (g_heap.failCountdown.compare_exchange_weak(left, left - 1))
             return true;
@@ -110,7 +115,13 @@ size_t HeapSize(HANDLE heap, DWORD, LPCVOID mem)
     return head ? head->size : static_cast<size_t>(-1);
 }
 
-void PlatformTestFailAllocations(int count) { g_heap.failCountdown.store(count > 0 ? count : 0); }
+void PlatformTestFailAllocations(int count) { PlatformTestFailAllocationsAfter(0, count); }
+
+void PlatformTestFailAllocationsAfter(int pass, int count)
+{
+    g_heap.passCountdown.store(pass > 0 ? pass : 0);
+    g_heap.failCountdown.store(count > 0 ? count : 0);
+}
 
 int PlatformTestHeapBlockCount() { return g_heap.liveBlocks.load(); }
 
