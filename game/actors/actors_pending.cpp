@@ -6,3 +6,4 @@
 ShotNode *CreateShot(Arms &, int, int, int, int, uint8_t, int, int, int, EnemyNode *) { return nullptr; }
 EnemyNode *SpawnEnemy(int, Enemies &, float, float, int, int) { return nullptr; }
 void MarkEnemiesNear(Enemies &, float, float, float) {}
+void FreeEnemyList(Enemies &) {}

@@ -46,6 +46,7 @@ CurGame::CurGame()
     gimmicks.grid = &grid;
     gimmicks.player = &player;
     LinkTransition();
+    LinkScriptRecords();
     InitMapGrid(grid);
     LoadMapGrid(grid);
     InitStatusWindow(status);
@@ -94,6 +95,7 @@ void CurGame::OnFrame()
 {
     OnUpdate();
     OnDraw();
+    EndScriptFrame(script);
     LatchHud(hud);
     // A value written with its hold byte set survives exactly one more frame.
     if (latchHold == 1) latchHold = 0;
@@ -114,13 +116,18 @@ void CurGame::OnUpdate()
         effects.fullScreenPicture = 0;
         control.endingRequest = 0;
         switch (title.UpdateTitleMenu()) {
-        case 1: // NEW GAME: the new-game room (the full-screen picture comes with its opening talk)
+        case 1: // NEW GAME: the new-game room under the cover, which the opening talk 0 lifts
+            effects.fullScreenPicture = 1;
             LoadArea(transition, kNewGameArea, kNewGameX, kNewGameY, kNoArea);
+            status.requestedTalk = 0;
             topState = TOP_PLAY;
+            events.currentTalk = 0;
+            events.talkActive = 1;
             break;
         case 2: // CONTINUE
             sounds.SwitchMusicTrack(-1);
             topState = TOP_PLAY;
+            events.talkActive = 0;
             break;
         case 3:
             topState = TOP_KEY_CONFIG;
@@ -141,6 +148,7 @@ void CurGame::OnUpdate()
         gimmicks.UpdateGimmickScreenPositions();
         effects.PlaceEffects();
         fieldObjects.UpdateObjectScreenPositions();
+        UpdatePlayEnding();
         break;
     case TOP_KEY_CONFIG:
         if (keyConfig.UpdateKeyConfig() == -1) topState = TOP_TITLE;
@@ -159,13 +167,17 @@ void CurGame::OnDraw()
     case TOP_PLAY:
         if (control.worldDrawingOff == 0) DrawWorld();
         effects.DrawEffects();
-        // Warps run in the draw step (held back by the STATUS button script when it exists); the
-        // rebuild acts on the map change a load posts.
-        RunAreaTransition(transition);
+        // Warps run in the draw step, held back while the STATUS button script runs; the rebuild
+        // acts on the map change a load posts.
+        if (buttons.statusRunning == 0) RunAreaTransition(transition);
         RebuildFieldForMap(mapChange);
         effects.DrawFullScreenPicture();
-        // Exits wait while a talk or the CHANGE or STATUS button script runs, once those exist.
-        gimmicks.RunGimmickExits();
+        // Exits wait while a talk or the CHANGE or STATUS button script runs.
+        if (buttons.changeRunning == 0 && buttons.statusRunning == 0 && events.talkActive == 0)
+            gimmicks.RunGimmickExits();
+        RunTalkStep(events);
+        if (buttons.changeRunning == 0 && gimmicks.exitRunning == 0 && events.talkActive == 0)
+            RunStatusButtonScript(buttons);
         overlay.Flush();
         break;
     case TOP_KEY_CONFIG:
@@ -192,7 +204,10 @@ void CurGame::UpdatePlay()
     fieldObjects.UpdateFieldObjects();
     StepStatusTimers(status);
     gimmicks.UpdateGimmicks();
-    // The RESET and CHANGE button scripts go here, while no exit script runs.
+    if (events.talkActive == 0 && gimmicks.exitRunning == 0 && buttons.statusRunning == 0) {
+        RunResetButtonScript(buttons);
+        RunChangeButtonScript(buttons);
+    }
     RemoveShotsOffMap(arms);
     // The enemies' attacks and the cells' damage go last, unless control.attackPause holds them.
 }
@@ -222,6 +237,34 @@ void CurGame::DrawWorld()
         DrawMiniMap(tileView);
     }
     DrawNotifications(hud);
+}
+
+void CurGame::UpdatePlayEnding()
+{
+    if (enemies.ending == 1) {
+        if (events.finishedResult == 0) {
+            events.talkActive = 1;
+            status.requestedTalk = 669;
+        } else {
+            events.finishedResult = 0;
+            topState = TOP_TITLE;
+        }
+    }
+    if (status.hp > 0) {
+        if (control.endingRequest == 1 && RequestTalk(events, 668) != 0) {
+            topState = TOP_TITLE;
+            ClearFieldLists();
+        }
+        return;
+    }
+    if (events.finishedResult == 0) {
+        events.talkActive = 1;
+        status.requestedTalk = 666;
+        return;
+    }
+    events.finishedResult = 0;
+    topState = TOP_TITLE;
+    ClearFieldLists();
 }
 
 void CurGame::ClearFieldLists()
@@ -257,6 +300,33 @@ void CurGame::LinkItemRecords()
     storage.messageBox = shop.messageBox = &hud;
     storage.inventory = shop.inventory = &inventory;
     storage.overlay = shop.overlay = &overlay;
+}
+
+void CurGame::LinkScriptRecords()
+{
+    script.shop = &shop;
+    script.storage = &storage;
+    script.inventory = &inventory;
+    script.companion = &companion;
+    script.screenEffect = &screenEffect;
+    script.messageBox = &hud;
+    script.gimmicks = &gimmicks;
+    script.status = &status;
+    script.transition = &transition;
+    script.effects = &effects;
+    script.player = &player;
+    script.arms = &arms;
+    script.talkActive = &events.talkActive;
+    script.enemies = &enemies;
+    script.fieldObjects = &fieldObjects;
+    script.grid = &grid;
+    script.fullScreen = &fullScreen;
+    script.control = &control;
+    events.context = &script;
+    events.status = &status;
+    SetTalkScripts(events);
+    buttons.context = &script;
+    gimmicks.script = &script;
 }
 
 void CurGame::PresentScaledFrame()

@@ -15,6 +15,7 @@
 #include "game/world/area_transition.h"
 #include "game/world/backdrop.h"
 #include "game/world/effects.h"
+#include "game/world/event_script.h"
 #include "game/world/field_objects.h"
 #include "game/world/full_screen_effect.h"
 #include "game/world/gimmicks.h"
@@ -71,6 +72,9 @@ public:
     AreaTransition transition;
     Backdrop backdrop;
     ControlBytes control;
+    ButtonScripts buttons;
+    EventContext events;
+    ScriptContext script;
     TitleMenu title;
     ScreenEffect screenEffect;
     KeyConfigScreen keyConfig;
@@ -86,4 +90,8 @@ private:
     void LinkTransition();
     // Points the inventory, the storage box and the shop at the records they use.
     void LinkItemRecords();
+    // Points the event scripts at every record their commands reach.
+    void LinkScriptRecords();
+    // Play: the ending, RESET's talk and the game over, each back to the title once its talk ends.
+    void UpdatePlayEnding();
 };

@@ -47,6 +47,7 @@ struct AreaTransition {
     int state = TRANSITION_COVER;
     uint8_t busy = 0;     // 1 while a transition runs
     int warpIndex = 0;    // warp number - 1 of the running transition
+    uint8_t warpFlag = 1; // set by an event command; nothing reads it yet
     int localHour = 0;    // 0..23, taken at the last area change
 };
 

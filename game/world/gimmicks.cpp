@@ -5,6 +5,7 @@
 #include "game/frame/game_input.h"
 #include "game/frame/status_window.h"
 #include "game/world/camera.h"
+#include "game/world/event_script.h"
 #include "game/world/map_grid.h"
 
 namespace {
@@ -13,7 +14,7 @@ constexpr float kFallStep = 2.2f;
 constexpr float kGravity = 0.2f;
 constexpr float kOffScreen = -32;
 
-int DefaultStep(const ScriptCommand *script, ScriptContext *context)
+int DefaultStep(const Script *script, ScriptContext *context)
 {
     return context ? RunScriptStep(script, *context) : 0;
 }
@@ -83,6 +84,7 @@ void Gimmicks::FreeGimmickList()
 {
     nodes.clear();
     exitNode = nullptr;
+    scriptNodes.fill(nullptr);
 }
 
 void Gimmicks::MoveNode(GimmickNode &n, int count)
@@ -182,7 +184,7 @@ void Gimmicks::RunGimmickExits()
 
     if (exitRunning == 1) {
         // Numbers without a script (0 among them) end the exit at once.
-        const ScriptCommand *commands =
+        const Script *commands =
             exitScript >= 1 && exitScript <= kExitScriptCount ? exitScripts[exitScript] : nullptr;
         if (!commands || scriptStep(commands, script) == 0) exitRunning = 0;
     }
@@ -190,6 +192,8 @@ void Gimmicks::RunGimmickExits()
     if (removeRequest == 1) {
         removeRequest = 0;
         if (exitNode) {
+            for (GimmickNode *&slot : scriptNodes)
+                if (slot == exitNode) slot = nullptr;
             nodes.remove_if([this](const GimmickNode &n) { return &n == exitNode; });
             exitNode = nullptr;
         }

@@ -16,7 +16,7 @@ struct Companion;
 struct Player;
 struct StatusWindow;
 // The event scripts' records (the event-script module's).
-struct ScriptCommand;
+struct Script;
 struct ScriptContext;
 
 constexpr int kExitScriptCount = 73;
@@ -36,7 +36,7 @@ struct GimmickNode {
 };
 
 // One step of an exit script on the script record: 0 when the script ended, else non-zero.
-using ExitScriptStep = int (*)(const ScriptCommand *script, ScriptContext *context);
+using ExitScriptStep = int (*)(const Script *script, ScriptContext *context);
 
 class Gimmicks {
 public:
@@ -68,7 +68,9 @@ public:
     GimmickNode *exitNode = nullptr;  // the gimmick whose exit last started
     int exitScript = 0;
     int sheet = -1;
-    std::array<const ScriptCommand *, kExitScriptCount + 1> exitScripts{}; // by number; 0 unused
+    std::array<const Script *, kExitScriptCount + 1> exitScripts{}; // by number; 0 unused
+    // The gimmicks event commands made since the last area load (slots 1..3 of the commands).
+    std::array<GimmickNode *, 3> scriptNodes{};
     ExitScriptStep scriptStep;        // the event scripts' step; tests put a recorder here
 
     Gimmicks();
@@ -79,9 +81,3 @@ private:
 
 void CreateGimmick(Gimmicks &gimmicks, int x, int y, int kind);
 void FreeGimmickList(Gimmicks &gimmicks);
-
-// What the gimmicks use of the event scripts (the event-script module defines them): exit
-// script n (1..73), null when there is none; one step of a script on the script record, 0 when
-// it ended.
-const ScriptCommand *MapExitScript(int n);
-int RunScriptStep(const ScriptCommand *script, ScriptContext &context);

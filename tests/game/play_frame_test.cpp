@@ -246,9 +246,12 @@ TEST_F(PlayFrameTest, TheTitleTakesThePictureAwayAndNewGameEntersTheRoom) {
     GetGameInput().UpdateKeyCountersFrom(keys);
     Frame(game);
     EXPECT_EQ(game.topState, TOP_PLAY);
-    // The new-game room at its start, its field built in the same frame's draw step; the picture
-    // comes with the opening talk.
-    EXPECT_EQ(game.effects.fullScreenPicture, 0);
+    // The new-game room at its start, its field built in the same frame's draw step, under the
+    // cover that the opening talk 0 (already running) lifts.
+    EXPECT_EQ(game.effects.fullScreenPicture, 1);
+    EXPECT_EQ(game.events.talkActive, 1);
+    EXPECT_EQ(game.status.requestedTalk, 0);
+    EXPECT_EQ(game.control.playFreeze, 1);
     EXPECT_EQ(game.transition.currentArea, 111);
     EXPECT_EQ(game.grid.path, "MAP/kyoto/ride.bin");
     EXPECT_EQ(game.grid.width, 30);

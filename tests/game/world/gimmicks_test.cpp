@@ -18,7 +18,7 @@ namespace {
 
 // The recorder's script pointers: exit script n is the address of kScripts[n].
 int kScripts[kExitScriptCount + 1];
-const ScriptCommand *Script(int n) { return reinterpret_cast<const ScriptCommand *>(&kScripts[n]); }
+const Script *ExitScript(int n) { return reinterpret_cast<const Script *>(&kScripts[n]); }
 
 struct StepLog {
     std::vector<int> scripts; // script numbers stepped, in order
@@ -26,7 +26,7 @@ struct StepLog {
 };
 StepLog g_steps;
 
-int RecordStep(const ScriptCommand *script, ScriptContext *)
+int RecordStep(const Script *script, ScriptContext *)
 {
     g_steps.scripts.push_back((int)(reinterpret_cast<const int *>(script) - kScripts));
     if (g_steps.stepsLeft > 0) {
@@ -46,7 +46,7 @@ protected:
         g.companion = &companion;
         g.player = &player;
         g.InitGimmicks();
-        for (int n = 1; n <= kExitScriptCount; n++) g.exitScripts[n] = Script(n);
+        for (int n = 1; n <= kExitScriptCount; n++) g.exitScripts[n] = ExitScript(n);
         g.scriptStep = RecordStep;
         UseGrid(SizedGrid(40, 30));
     }
