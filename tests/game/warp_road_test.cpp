@@ -1,5 +1,5 @@
 // The real game (its entry, as main runs it) over the demo data under the headless host with a key
-// script: NEW GAME, DOWN on the room's door to the village, DOWN on the inn's door back to the room,
+// script: NEW GAME, SHOT through the opening talk, DOWN on the room's door to the village, DOWN on the inn's door back to the room,
 // Escape. The key script pauses while a transition locks the input, so the frames are taken by
 // present: one mid-cover, one covered with the village's name on the banner, the village
 // uncovered and the room again; each is saved as PNG in "road-frames" beside the tests and
@@ -31,19 +31,50 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kDoorFrame = 40;   // key-script frame of the first DOWN
-constexpr int kVillageFrame = 60; // a script frame after the first warp has ended
-constexpr int kBackFrame = 70;   // DOWN on the inn's door
-constexpr int kRoomFrame = 100;  // after the way back
+constexpr int kDoorFrame = 140;  // key-script frame of the first DOWN
+constexpr int kVillageFrame = 160; // a script frame after the first warp has ended
+constexpr int kBackFrame = 170;   // DOWN on the inn's door
+constexpr int kRoomFrame = 200;   // after the way back
 
+// NEW GAME, SHOT every eight frames through the opening talk, then the doors.
 constexpr const char *kKeys = R"(
 10 down 45
 11 up 45
-40 down 208
-41 up 208
-70 down 208
-71 up 208
-110 down 1
+14 down 45
+15 up 45
+22 down 45
+23 up 45
+30 down 45
+31 up 45
+38 down 45
+39 up 45
+46 down 45
+47 up 45
+54 down 45
+55 up 45
+62 down 45
+63 up 45
+70 down 45
+71 up 45
+78 down 45
+79 up 45
+86 down 45
+87 up 45
+94 down 45
+95 up 45
+102 down 45
+103 up 45
+110 down 45
+111 up 45
+118 down 45
+119 up 45
+126 down 45
+127 up 45
+140 down 208
+141 up 208
+170 down 208
+171 up 208
+210 down 1
 )";
 
 // The work area of a presented 640 x 480 frame (every other pixel).
