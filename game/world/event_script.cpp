@@ -528,7 +528,10 @@ void SetTalkScripts(EventContext &events)
 int RunTalkStep(EventContext &events)
 {
     if (events.talkActive == 1) {
-        events.currentTalk = events.status ? events.status->requestedTalk : 0;
+        // The number is taken when the talk's script starts: 0x47 names the next talk, and 0x38,
+        // which starts over, hands over to it.
+        if (!events.context || events.context->position == 0)
+            events.currentTalk = events.status ? events.status->requestedTalk : 0;
         const int talk = events.currentTalk;
         const bool special = talk >= 666 && talk <= 669;
         const Script *script = special ? TalkScript(talk)

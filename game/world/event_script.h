@@ -106,7 +106,8 @@ int RunScriptStep(const Script *script, ScriptContext &context);
 // After a frame: a script that ran keeps its place; otherwise the position goes back to 0.
 void EndScriptFrame(ScriptContext &context);
 
-// One frame of the current talk: 1 on the frame it ended. Talk numbers without a script end at once.
+// One frame of the current talk: 1 on the frame it ended. The talk number is read when its script
+// starts (position 0). Talk numbers without a script end at once.
 int RunTalkStep(EventContext &events);
 void SetTalkScripts(EventContext &events);
 // A finished special talk's result, returned once; otherwise starts the talk and answers 0.
