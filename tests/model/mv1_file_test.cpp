@@ -7,10 +7,10 @@
 #include "model/load_data_fixture.h"
 #include "model/model_device_fixture.h"
 #include "model/model_fixture.h"
+#include "model/mv1_fixtures.h"
 #include "tools/mv1write/mv1_writer.h"
 
 #include <cstring>
-#include <fstream>
 
 float PackedFloatMinimum(uint8_t byte);
 float PackedFloatStep(uint8_t byte);
@@ -28,42 +28,8 @@ protected:
         return ReadMV1File(image.data(), (int)file.size(), "t.mv1", "t", "");
     }
 
-    // One frame, f32 positions and normals, one textured material, one mesh, one rigid list.
-    std::vector<uint8_t> Minimal(MV1WRITEOPTIONS options = {}) {
-        std::ofstream("skin.png", std::ios::binary) << std::string(
-            [] {
-                const std::vector<uint8_t> png = ColourPng(4, 4, [](int x, int y) { return 0xFF000000u | (x * 60) << 8 | y * 60; });
-                return std::string(png.begin(), png.end());
-            }());
-        ReadData data;
-        MODELLOADMESH *mesh = AddReadDataCube(data.get(), 1.0f, kColours);
-        mesh->materials[0]->diffuseLayerCount = 1;
-        mesh->materials[0]->diffuseLayers[0] = AddModelLoadTexture(data.get(), "skin", "skin.png", nullptr, 0, 0, 1);
-        std::vector<std::pair<float, float>> uv;
-        for (int i = 0; i < 8; ++i) uv.push_back({(i & 1) * 1.0f, (i >> 1 & 1) * 0.5f});
-        SetUvs(data.get(), mesh, 0, uv);
-        options.meshIndexBytes = options.meshIndexBytes ? options.meshIndexBytes : 1;
-        return WriteMV1FromReadData(data.get(), "", options);
-    }
-
-    // Two bone frames under a root, a mesh of the root skinned over both (two weights a
-    // vertex) and a four-bone list with its table.
-    static std::vector<uint8_t> Skinned(const MV1WRITEOPTIONS &options) {
-        ReadData data;
-        MODELLOADFRAME *root = AddModelLoadFrame(data.get(), "root", nullptr);
-        AddModelLoadFrame(data.get(), "upper", root);
-        AddModelLoadFrame(data.get(), "lower", root);
-        MODELLOADMESH *mesh = AddReadDataCube(data.get(), 1.0f, kColours, false, root);
-        std::vector<std::pair<int, float>> upper, lower;
-        for (int i = 0; i < 8; ++i) {
-            const float w = (i & 2) ? 0.75f : 0.25f;
-            upper.push_back({i, w});
-            lower.push_back({i, 1.0f - w});
-        }
-        AddWeight(data.get(), mesh, 1, upper);
-        AddWeight(data.get(), mesh, 2, lower)->offset.m[13] = 0.5f;
-        return WriteMV1FromReadData(data.get(), "", options);
-    }
+    static std::vector<uint8_t> Minimal(const MV1WRITEOPTIONS &options = {}) { return MinimalMV1File(options); }
+    static std::vector<uint8_t> Skinned(const MV1WRITEOPTIONS &options) { return SkinnedMV1File(options); }
 
     int BaseCount() const { return g_modelSystem.bases.used; }
 };

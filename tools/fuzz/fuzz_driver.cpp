@@ -7,6 +7,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+// An entry point that holds state across inputs may end it here, before static destructors run.
+extern "C" __attribute__((weak)) void FuzzerEnd();
 
 namespace {
 
@@ -34,6 +36,7 @@ int main(int argc, char **argv) {
             count += RunFile(p);
         }
     }
+    if (FuzzerEnd) FuzzerEnd();
     std::printf("%d inputs run\n", count);
     return 0;
 }
