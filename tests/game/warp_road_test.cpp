@@ -25,7 +25,7 @@
 #include "platform/testing.h"
 #include "platform/user32/user32.h"
 #include "tests/game/demo_data.h"
-#include "tools/imagewrite/image_write.h"
+#include "tests/game/road_shot.h"
 
 namespace {
 
@@ -77,13 +77,6 @@ constexpr const char *kKeys = R"(
 210 down 1
 )";
 
-// The work area of a presented 640 x 480 frame (every other pixel).
-struct Shot {
-    std::vector<uint32_t> px; // 320 x 240, 0xRRGGBB
-    uint32_t At(int x, int y) const { return px[(size_t)y * 320 + x]; }
-    bool empty() const { return px.empty(); }
-};
-
 // What the present wrapper saw, present by present.
 struct Road {
     int scriptFrame = 0;
@@ -94,17 +87,6 @@ struct Road {
 };
 Road g_road;
 int (*g_present)() = nullptr;
-
-Shot TakeShot()
-{
-    const D3D9TestFrame f = D3D9TestLastFrame();
-    Shot s;
-    if (f.width < 640 || f.height < 480) return s;
-    s.px.resize(320 * 240);
-    for (int y = 0; y < 240; y++)
-        for (int x = 0; x < 320; x++) s.px[(size_t)y * 320 + x] = f.pixels[(size_t)(2 * y) * f.width + 2 * x] & 0xFFFFFF;
-    return s;
-}
 
 int WatchPresent()
 {
@@ -171,16 +153,7 @@ protected:
         PlatformKeyScriptLoad(kKeys);
         return RunBrisgal();
     }
-    void Save(const std::string &name, const Shot &s) const {
-        PngSpec p;
-        p.width = 320;
-        p.height = 240;
-        for (uint32_t c : s.px) p.pixels.insert(p.pixels.end(), {(uint8_t)(c >> 16), (uint8_t)(c >> 8), (uint8_t)c});
-        const fs::path out = savedCwd_ / "road-frames";
-        fs::create_directories(out);
-        const std::vector<uint8_t> b = EncodePng(p);
-        std::ofstream(out / (name + ".png"), std::ios::binary).write(reinterpret_cast<const char *>(b.data()), (std::streamsize)b.size());
-    }
+    void Save(const std::string &name, const Shot &s) const { SaveShot(savedCwd_, name, s); }
     std::string Log() const {
         std::ifstream in(dir_ / "Log.txt", std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
