@@ -1,5 +1,7 @@
-// The real game's presented frames as the road tests see them: the 320 x 240 work area of the
-// last 640 x 480 present, saved as PNG in "road-frames" beside the tests.
+// The road tests: the real game (its entry, as main runs it) over the demo data under the headless
+// host with a key script, at noon, each present watched by the test's hook; the presented frames
+// as the tests see them (the 320 x 240 work area of a 640 x 480 present), saved as PNG in
+// "road-frames" beside the tests.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "fixtures/start_dir.h"
+#include "game/frame/game_entry.h"
+#include "game/frame/game_graphics.h"
+#include "game/frame/game_input.h"
+#include "game/world/area_transition.h"
+#include "platform/host/key_script.h"
 #include "platform/testing.h"
+#include "platform/user32/user32.h"
+#include "tests/game/demo_data.h"
 #include "tools/imagewrite/image_write.h"
 
 struct Shot {
@@ -50,3 +60,38 @@ inline int CountColour(const Shot &s, uint32_t colour, int x1, int y1, int x2, i
         for (int x = x1; x < x2; x++) n += s.At(x, y) == colour;
     return n;
 }
+
+// The library's present, which the hooks call before they look.
+inline int (*g_roadPresent)() = nullptr;
+
+inline int RoadNoon() { return 12; }
+
+class RoadGameTest : public TempDirTest {
+protected:
+    explicit RoadGameTest(int (*watch)()) : watch_(watch) {}
+    void SetUp() override {
+        TempDirTest::SetUp();
+        ASSERT_TRUE(WriteDemoData(dir_));
+        SetLocalHourSource(RoadNoon);
+        GetGameInput() = GameInput{};
+        g_roadPresent = GameGraphics().presentBackScreen;
+        GameGraphics().presentBackScreen = watch_;
+    }
+    void TearDown() override {
+        GameGraphics().presentBackScreen = g_roadPresent;
+        PlatformKeyScriptLoad("");
+        SetLocalHourSource(nullptr);
+        GetGameInput() = GameInput{};
+        TempDirTest::TearDown();
+    }
+    // The game in a window (the screen question answered NO) under the key script: its exit code.
+    int Play(const char *keys) {
+        PlatformTestAnswerNextMessageBox(IDNO);
+        PlatformKeyScriptLoad(keys);
+        return RunBrisgal();
+    }
+    void Save(const std::string &name, const Shot &s) const { SaveShot(savedCwd_, name, s); }
+
+private:
+    int (*watch_)();
+};

@@ -5,15 +5,6 @@
 // "road-frames" beside the tests and checked. One game run per process, as ctest runs them.
 #include <gtest/gtest.h>
 
-#include "fixtures/start_dir.h"
-#include "game/frame/game_entry.h"
-#include "game/frame/game_graphics.h"
-#include "game/frame/game_input.h"
-#include "game/world/area_transition.h"
-#include "platform/host/key_script.h"
-#include "platform/testing.h"
-#include "platform/user32/user32.h"
-#include "tests/game/demo_data.h"
 #include "tests/game/road_shot.h"
 
 namespace {
@@ -32,11 +23,10 @@ struct Frames {
     Shot typing, markA, markB, opened;
 };
 Frames g_frames;
-int (*g_present)() = nullptr;
 
 int WatchPresent()
 {
-    const int result = g_present();
+    const int result = g_roadPresent();
     switch (PlatformKeyScriptFrame()) {
     case 30: g_frames.typing = TakeShot(); break;
     case 60: g_frames.markA = TakeShot(); break;
@@ -47,46 +37,27 @@ int WatchPresent()
     return result;
 }
 
-int Noon() { return 12; }
-
 // Pixels of the box's text area that are not its fill.
 int TextPixels(const Shot &s, uint32_t fill) { return 260 * 36 - CountColour(s, fill, 13, 154, 273, 190); }
 int MarkPixels(const Shot &s, uint32_t fill) { return 64 - CountColour(s, fill, 287, 221, 295, 229); }
 
-class TalkRoadTest : public TempDirTest {
+class TalkRoadTest : public RoadGameTest {
 protected:
-    void SetUp() override {
-        TempDirTest::SetUp();
-        ASSERT_TRUE(WriteDemoData(dir_));
-        g_frames = Frames{};
-        SetLocalHourSource(Noon);
-        GetGameInput() = GameInput{};
-        g_present = GameGraphics().presentBackScreen;
-        GameGraphics().presentBackScreen = WatchPresent;
-    }
-    void TearDown() override {
-        GameGraphics().presentBackScreen = g_present;
-        PlatformKeyScriptLoad("");
-        SetLocalHourSource(nullptr);
-        GetGameInput() = GameInput{};
-        TempDirTest::TearDown();
-    }
+    TalkRoadTest() : RoadGameTest(WatchPresent) { g_frames = Frames{}; }
 };
 
 TEST_F(TalkRoadTest, OpeningTalkTypesHaltsAtItsBlinkingMarkAndGoesOnAfterShot)
 {
-    PlatformTestAnswerNextMessageBox(IDNO);
-    PlatformKeyScriptLoad(kKeys);
-    ASSERT_EQ(RunBrisgal(), 0);
+    ASSERT_EQ(Play(kKeys), 0);
     const Frames &f = g_frames;
     ASSERT_FALSE(f.typing.empty());
     ASSERT_FALSE(f.markA.empty());
     ASSERT_FALSE(f.markB.empty());
     ASSERT_FALSE(f.opened.empty());
-    SaveShot(savedCwd_, "talk-typing", f.typing);
-    SaveShot(savedCwd_, "talk-mark-a", f.markA);
-    SaveShot(savedCwd_, "talk-mark-b", f.markB);
-    SaveShot(savedCwd_, "talk-opened", f.opened);
+    Save("talk-typing", f.typing);
+    Save("talk-mark-a", f.markA);
+    Save("talk-mark-b", f.markB);
+    Save("talk-opened", f.opened);
 
     // Partly typed over the cover: the box below (its empty lower part gives its fill), the cover
     // above it.

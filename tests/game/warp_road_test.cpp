@@ -15,16 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "fixtures/start_dir.h"
-#include "game/frame/game_entry.h"
-#include "game/frame/game_graphics.h"
-#include "game/frame/game_input.h"
 #include "game/frame/sound_lists.h"
-#include "game/world/area_transition.h"
-#include "platform/host/key_script.h"
-#include "platform/testing.h"
-#include "platform/user32/user32.h"
-#include "tests/game/demo_data.h"
 #include "tests/game/road_shot.h"
 
 namespace {
@@ -86,11 +77,10 @@ struct Road {
     int presents = 0;
 };
 Road g_road;
-int (*g_present)() = nullptr;
 
 int WatchPresent()
 {
-    const int result = g_present();
+    const int result = g_roadPresent();
     Road &r = g_road;
     const int n = r.presents++;
     const int frame = PlatformKeyScriptFrame();
@@ -105,8 +95,6 @@ int WatchPresent()
     if (frame == kRoomFrame && r.room.empty()) r.room = TakeShot();
     return result;
 }
-
-int Noon() { return 12; }
 
 constexpr uint32_t kCover = 0x080810; // the wipe's blocks and its cover
 
@@ -130,30 +118,14 @@ int Bright(const Shot &s, int x1, int y1, int x2, int y2)
     return n;
 }
 
-class WarpRoadTest : public TempDirTest {
+class WarpRoadTest : public RoadGameTest {
 protected:
+    WarpRoadTest() : RoadGameTest(WatchPresent) {}
     void SetUp() override {
-        TempDirTest::SetUp();
-        ASSERT_TRUE(WriteDemoData(dir_));
+        RoadGameTest::SetUp();
         g_road = Road{};
-        SetLocalHourSource(Noon);
-        GetGameInput() = GameInput{};
-        g_present = GameGraphics().presentBackScreen;
-        GameGraphics().presentBackScreen = WatchPresent;
     }
-    void TearDown() override {
-        GameGraphics().presentBackScreen = g_present;
-        PlatformKeyScriptLoad("");
-        SetLocalHourSource(nullptr);
-        GetGameInput() = GameInput{};
-        TempDirTest::TearDown();
-    }
-    int Play() {
-        PlatformTestAnswerNextMessageBox(IDNO);
-        PlatformKeyScriptLoad(kKeys);
-        return RunBrisgal();
-    }
-    void Save(const std::string &name, const Shot &s) const { SaveShot(savedCwd_, name, s); }
+    int Play() { return RoadGameTest::Play(kKeys); }
     std::string Log() const {
         std::ifstream in(dir_ / "Log.txt", std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
