@@ -12,9 +12,6 @@
 
 #include <cstring>
 
-__attribute__((weak)) int ReadMqoModel(const void *, int, const char *, const char *, const char *) { return -1; }
-__attribute__((weak)) int ReadPmdModel(const void *, int, const char *, const char *, const char *) { return -1; }
-
 MODELREADERFUNC g_modelReaders[MODEL_READER_COUNT] = {ReadMV1File, ReadMqoModel, ReadXModel, ReadPmdModel};
 
 int SplitModelPath(const char *path, char *name, char *stem, char *folder) {
