@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs every image fuzz driver over the corpus of damaged fixtures: each must run every input
+# Runs every fuzz driver (image or model) over a corpus of damaged fixtures: each must run every input
 # and end cleanly (in the sanitizer build, any fault ends it otherwise).
 # Usage: image_fuzzers.sh CORPUS_WRITER DRIVER...
 set -u
