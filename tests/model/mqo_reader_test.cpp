@@ -1,10 +1,8 @@
 // The MQO reader's fill step: materials with their attributes, objects with depth, visibility,
 // transforms, facet and mirror, faces with M, UV and COL, in files with CR LF or bare LF line
 // ends; damaged files refused with their line and nothing left allocated.
-#include "library/model/model_load_data.h"
 #include "library/model/mqo_reader.h"
-#include "model/live_blocks.h"
-#include "model/model_fixture.h"
+#include "model/load_data_test.h"
 
 #include <cmath>
 #include <cstring>
@@ -27,37 +25,12 @@ const std::vector<std::string> kMaterials = {
     "}",
 };
 
-class MqoReaderTest : public LogStartTest {
+class MqoReaderTest : public LoadDataTest {
 protected:
-    std::string Log() { return PlatformTestTakeDebugOutput(); }
     int Fill(const std::string &file) {
-        Release();
-        image_ = file;
-        const int result = FillMqoLoadData(image_.c_str(), (int)image_.size(), "m.mqo", "m", &data_);
-        filled_ = result == 0;
-        return result;
+        const char *image = Image(file);
+        return Keep(FillMqoLoadData(image, (int)file.size(), "m.mqo", "m", &data_));
     }
-    void Release() {
-        if (filled_) TermModelLoadData(&data_);
-        filled_ = false;
-    }
-    void TearDown() override {
-        Release();
-        LogStartTest::TearDown();
-    }
-    const MODELLOADFRAME *Frame(const char *name) const {
-        for (const MODELLOADFRAME *f = data_.firstFrame; f; f = f->next)
-            if (std::strcmp(f->name, name) == 0) return f;
-        return nullptr;
-    }
-    const MODELLOADMATERIAL *Material(const char *name) const {
-        for (const MODELLOADMATERIAL *m = data_.firstMaterial; m; m = m->next)
-            if (std::strcmp(m->name, name) == 0) return m;
-        return nullptr;
-    }
-    MODELLOADDATA data_{};
-    bool filled_ = false;
-    std::string image_;
 };
 
 std::vector<float> Vec(const float *v, int n) { return std::vector<float>(v, v + n); }

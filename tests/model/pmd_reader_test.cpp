@@ -1,9 +1,7 @@
 // The PMD reader's fill step and the IK solver: bones, weights, materials, morphs, the knee rule,
 // damaged files refused with their line and nothing left allocated.
-#include "library/model/model_load_data.h"
 #include "library/model/pmd_reader.h"
-#include "model/live_blocks.h"
-#include "model/model_fixture.h"
+#include "model/load_data_test.h"
 #include "model/pmd_fixture.h"
 
 #include <cmath>
@@ -11,33 +9,12 @@
 
 namespace {
 
-class PmdReaderTest : public LogStartTest {
+class PmdReaderTest : public LoadDataTest {
 protected:
-    std::string Log() { return PlatformTestTakeDebugOutput(); }
-    // With a folder the motions beside the model are read too.
-    int Fill(const std::string &file, const char *folder = nullptr) {
-        Release();
-        image_ = file;
-        const int result = FillPmdLoadData(image_.c_str(), (int)image_.size(), "p.pmd", "p", folder, &data_);
-        filled_ = result == 0;
-        return result;
+    int Fill(const std::string &file) {
+        const char *image = Image(file);
+        return Keep(FillPmdLoadData(image, (int)file.size(), "p.pmd", "p", nullptr, &data_));
     }
-    void Release() {
-        if (filled_) TermModelLoadData(&data_);
-        filled_ = false;
-    }
-    void TearDown() override {
-        Release();
-        LogStartTest::TearDown();
-    }
-    const MODELLOADFRAME *Frame(const char *name) const {
-        for (const MODELLOADFRAME *f = data_.firstFrame; f; f = f->next)
-            if (std::strcmp(f->name, name) == 0) return f;
-        return nullptr;
-    }
-    MODELLOADDATA data_{};
-    bool filled_ = false;
-    std::string image_;
 };
 
 TEST_F(PmdReaderTest, TriangleFileFillsFramesMeshMaterialAndWeights) {

@@ -1,47 +1,26 @@
 // VMD motions read beside a PMD model: baking to one key per frame, curves, quaternion blending,
 // key order, IK-moved bones, morph keys, the numbered file search and damaged motions.
-#include "library/model/model_load_data.h"
 #include "library/model/pmd_reader.h"
-#include "model/live_blocks.h"
-#include "model/model_fixture.h"
+#include "model/load_data_test.h"
 #include "model/pmd_fixture.h"
 
 #include <cstring>
 
 namespace {
 
-class VmdReaderTest : public LogStartTest {
+class VmdReaderTest : public LoadDataTest {
 protected:
-    std::string Log() { return PlatformTestTakeDebugOutput(); }
     // The model with the motions written beside it as p000.vmd, p001.vmd, ...
     int Fill(const PmdFile &model, const std::vector<std::pair<int, std::string>> &motions) {
-        Release();
         for (const auto &m : motions) {
             char name[16];
             std::snprintf(name, sizeof name, "p%03d.vmd", m.first);
             WriteFile(name, std::vector<uint8_t>(m.second.begin(), m.second.end()));
         }
-        image_ = model.Bytes();
-        const int result = FillPmdLoadData(image_.c_str(), (int)image_.size(), "p.pmd", "p", startDirectory_.c_str(), &data_);
-        filled_ = result == 0;
-        return result;
+        const std::string file = model.Bytes();
+        const char *image = Image(file);
+        return Keep(FillPmdLoadData(image, (int)file.size(), "p.pmd", "p", startDirectory_.c_str(), &data_));
     }
-    void Release() {
-        if (filled_) TermModelLoadData(&data_);
-        filled_ = false;
-    }
-    void TearDown() override {
-        Release();
-        LogStartTest::TearDown();
-    }
-    const MODELLOADANIM *Anim(const char *frame) const {
-        for (const MODELLOADANIM *a = data_.firstAnim; a; a = a->next)
-            if (std::strcmp(a->frameName, frame) == 0) return a;
-        return nullptr;
-    }
-    MODELLOADDATA data_{};
-    bool filled_ = false;
-    std::string image_;
 };
 
 // Bones "center", "arm" (rest translation (0, 2, 0)) and "hand" under it, and "ik", which IK

@@ -1,34 +1,19 @@
 // The X reader's fill step: the object tree walked into the read data (frames, meshes, materials,
 // textures, faces, colours, skin weights, animations), the same in every form, and damaged or
 // inconsistent files refused with their line and nothing left allocated.
-#include "library/model/model_load_data.h"
 #include "library/model/x_reader.h"
-#include "model/live_blocks.h"
-#include "model/model_fixture.h"
+#include "model/load_data_test.h"
 #include "model/x_fixture.h"
 
 #include <cstring>
 
 namespace {
 
-class XConvertTest : public LogStartTest {
+class XConvertTest : public LoadDataTest {
 protected:
-    std::string Log() { return PlatformTestTakeDebugOutput(); }
-
     int Fill(const std::string &file) {
-        Release();
-        image_ = file;
-        const int result = FillXLoadData(image_.c_str(), (int)image_.size(), "dir/a.x", "a", &data_);
-        filled_ = result == 0;
-        return result;
-    }
-    void Release() {
-        if (filled_) TermModelLoadData(&data_);
-        filled_ = false;
-    }
-    void TearDown() override {
-        Release();
-        LogStartTest::TearDown();
+        const char *image = Image(file);
+        return Keep(FillXLoadData(image, (int)file.size(), "dir/a.x", "a", &data_));
     }
 
     // The frames as "name(parent)" in list order.
@@ -38,15 +23,6 @@ protected:
             s += std::string(s.empty() ? "" : " ") + f->name + "(" + (f->parent ? f->parent->name : "") + ")";
         return s;
     }
-    const MODELLOADFRAME *Frame(const char *name) const {
-        for (const MODELLOADFRAME *f = data_.firstFrame; f; f = f->next)
-            if (std::strcmp(f->name, name) == 0) return f;
-        return nullptr;
-    }
-
-    MODELLOADDATA data_{};
-    bool filled_ = false;
-    std::string image_;
 };
 
 // The three forms of one document.
