@@ -214,7 +214,10 @@ int ObjectFail(const OBJECTREAD *o, const char *what) { return Fail("Object %s �
 
 int ReadVertices(MQOSCAN *scan, OBJECTREAD *o) {
     int count;
-    if (!ReadInt(scan, &count) || count < 0 || count > scan->size - scan->position) return ObjectFail(o, "頂点数が不正です");
+    // A vertex takes six bytes at least ("0 0 0 "): a count beyond what is left is refused before
+    // anything is allocated for it.
+    if (!ReadInt(scan, &count) || count < 0 || (int64_t)count * 6 > scan->size - scan->position)
+        return ObjectFail(o, "頂点数が不正です");
     auto *positions = static_cast<VEC3 *>(AllocModelLoadBlock(o->data, sizeof(VEC3) * (size_t)(count > 0 ? count : 1)));
     if (!positions) return ObjectFail(o, "頂点座標を保存するメモリ領域の確保に失敗しました");
     if (!Expect(scan, "{")) return ObjectFail(o, " vertex 後に { がありません");
@@ -260,7 +263,9 @@ int MaterialSlot(OBJECTREAD *o, int number) {
 int ReadFaces(MQOSCAN *scan, OBJECTREAD *o) {
     MODELLOADMESH *mesh = o->mesh;
     int count;
-    if (!ReadInt(scan, &count) || count < 0 || count > scan->size - scan->position) return ObjectFail(o, "面の数が不正です");
+    // A face takes ten bytes at least ("3 V(0 0 0)").
+    if (!ReadInt(scan, &count) || count < 0 || (int64_t)count * 10 > scan->size - scan->position)
+        return ObjectFail(o, "面の数が不正です");
     const size_t slots = (size_t)(count > 0 ? count : 1) * 4;
     mesh->faces = static_cast<MODELLOADFACE *>(AllocModelLoadBlock(o->data, sizeof(MODELLOADFACE) * (size_t)(count > 0 ? count : 1)));
     if (!mesh->faces) return ObjectFail(o, "面情報を保存するメモリ領域の確保に失敗しました");
