@@ -5,6 +5,7 @@
 #include "model/load_data_test.h"
 #include "model/x_fixture.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -216,6 +217,34 @@ TEST_F(XConvertTest, AnimationKeysOfEveryTypeBecomeKeySets) {
             bytes += 2 * (ModelKeyValueSize(ks->dataType) + 4);
             ks = ks->nextInAnim;
         }
+        EXPECT_EQ(data_.keyDataSize, bytes);
+    }
+}
+
+TEST_F(XConvertTest, MatrixKeysBecomeTranslationAndQuaternionOnceNormalised) {
+    // A quarter turn about z, then a move by (1, 2, 3), as a row-vector matrix, at two times.
+    const std::vector<double> m{0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1};
+    XNode key = XObj("AnimationKey").Ints({4, 2});
+    key.Ints({0, 16}).Floats(m).Ints({10, 16}).Floats(m);
+    const XNode set = XObj("AnimationSet", "Turn").Child(XObj("Animation").Ref("Root").Child(key));
+    for (const std::string &file : Forms({XObj("Frame", "Root"), set})) {
+        ASSERT_EQ(Fill(file), 0) << Log();
+        NormaliseModelLoadKeySets(&data_);
+        float translation[3] = {-1, -1, -1}, quaternion[4] = {};
+        int bytes = 0;
+        for (const MODELLOADKEYSET *k = data_.firstAnim->firstKeySet; k; k = k->nextInAnim) {
+            ASSERT_GE(k->keyCount, 1);
+            bytes += k->keyCount * ModelKeyValueSize(k->dataType) + (k->timeType == 1 ? 4 * k->keyCount : 0);
+            if (k->kind == MODELKEY_TRANSLATE && k->dataType == MODELKEY_VECTOR) std::memcpy(translation, k->values, 12);
+            else if (k->kind > MODELKEY_TRANSLATE && k->kind <= MODELKEY_TRANSLATE + 3) translation[k->kind - 11] = k->values[0];
+            else if (k->kind == MODELKEY_ROTATE && k->dataType == MODELKEY_QUATERNION_COLUMN) std::memcpy(quaternion, k->values, 16);
+            else ADD_FAILURE() << "kind " << (int)k->kind << " type " << (int)k->dataType;
+        }
+        EXPECT_EQ(std::vector<float>(translation, translation + 3), (std::vector<float>{1, 2, 3}));
+        EXPECT_NEAR(quaternion[0], 0.0f, 1e-6f);
+        EXPECT_NEAR(quaternion[1], 0.0f, 1e-6f);
+        EXPECT_NEAR(std::fabs(quaternion[2]), 0.70710677f, 1e-6f);
+        EXPECT_NEAR(std::fabs(quaternion[3]), 0.70710677f, 1e-6f);
         EXPECT_EQ(data_.keyDataSize, bytes);
     }
 }
