@@ -3,10 +3,6 @@
 // without extension and the file's folder as a full path (where textures are looked for), and
 // returns a model-base handle, or -1 when the file is not its kind (silently) or cannot be read
 // (logged).
-//
-// Until a reader is built its default refuses every file. The defaults are weak: a reader's own
-// file replaces its default by defining the function, and must then drop the default here, since
-// a static library member is not pulled in for a symbol already defined.
 #pragma once
 
 typedef int (*MODELREADERFUNC)(const void *image, int size, const char *path, const char *name, const char *folder);
