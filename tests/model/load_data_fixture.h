@@ -99,6 +99,9 @@ inline std::vector<VEC3> CubePositions(float h) {
     return p;
 }
 
+// CubeQuads each wound so that its cross product points out (clockwise seen from outside).
+std::vector<std::vector<int>> OutwardCubeQuads();
+
 // A frame "cube" holding a cube mesh of six quads, face k coloured colours[k] and with normal
 // k (when `normals`), all of one material "white". Returns the mesh.
 MODELLOADMESH *AddReadDataCube(MODELLOADDATA *data, float half, const uint32_t colours[6], bool normals = true,

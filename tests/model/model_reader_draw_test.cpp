@@ -15,21 +15,6 @@ namespace {
 const uint32_t kCorner[8] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFF00u,
                              0xFF00FFFFu, 0xFFFF00FFu, 0xFFFFFFFFu, 0xFF808080u};
 
-// The cube's quads wound clockwise seen from outside.
-std::vector<std::vector<int>> Quads() {
-    const std::vector<VEC3> p = CubePositions(1.0f);
-    static const VEC3 kOut[6] = {{-1, 0, 0}, {1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, -1}, {0, 0, 1}};
-    std::vector<std::vector<int>> quads = CubeQuads();
-    for (int f = 0; f < 6; ++f) {
-        const VEC3 &a = p[quads[f][0]], &b = p[quads[f][1]], &c = p[quads[f][2]];
-        const VEC3 e1{b.x - a.x, b.y - a.y, b.z - a.z}, e2{c.x - a.x, c.y - a.y, c.z - a.z};
-        VEC3 n;
-        CrossVectors(&n, &e1, &e2);
-        if (DotVectors(&n, &kOut[f]) < 0) quads[f] = {quads[f][0], quads[f][3], quads[f][2], quads[f][1]};
-    }
-    return quads;
-}
-
 float Channel(uint32_t argb, int shift) { return (float)((argb >> shift) & 255) / 255.0f; }
 
 class ModelReaderDrawTest : public ModelScreenTest {
@@ -42,7 +27,7 @@ protected:
         MODELLOADFRAME *boneFrame = bone ? AddModelLoadFrame(data.get(), bone, nullptr) : nullptr;
         MODELLOADMESH *mesh = AddModelLoadMesh(data.get(), frame);
         SetPositions(data.get(), mesh, CubePositions(1.0f));
-        SetFaces(data.get(), mesh, Quads());
+        SetFaces(data.get(), mesh, OutwardCubeQuads());
         if (coloured) SetColours(data.get(), mesh, std::vector<uint32_t>(kCorner, kCorner + 8));
         mesh->materialCount = 1;
         mesh->materials[0] = AddModelLoadMaterial(data.get(), "m");
@@ -75,7 +60,7 @@ protected:
 std::vector<XNode> XCube() {
     std::vector<double> positions, faces{6}, colours{8};
     for (const VEC3 &p : CubePositions(1.0f)) positions.insert(positions.end(), {p.x, p.y, p.z});
-    for (const auto &q : Quads()) {
+    for (const auto &q : OutwardCubeQuads()) {
         faces.push_back(4);
         faces.insert(faces.end(), q.begin(), q.end());
     }
@@ -103,7 +88,7 @@ TEST_F(ModelReaderDrawTest, MqoFileDrawsAsItsReadData) {
         file += line;
     }
     file += "\t}\r\n\tface 6 {\r\n";
-    for (const auto &q : Quads()) {
+    for (const auto &q : OutwardCubeQuads()) {
         std::snprintf(line, sizeof line, "\t\t4 V(%d %d %d %d) COL(", q[0], q[1], q[2], q[3]);
         file += line;
         for (int k = 0; k < 4; ++k) {
@@ -121,7 +106,7 @@ TEST_F(ModelReaderDrawTest, MqoFileDrawsAsItsReadData) {
 TEST_F(ModelReaderDrawTest, PmdFileDrawsAsItsReadData) {
     PmdFile pmd;
     for (const VEC3 &p : CubePositions(1.0f)) pmd.vertices.push_back({{p.x, p.y, p.z}});
-    for (const auto &q : Quads()) pmd.indices.insert(pmd.indices.end(), {(uint16_t)q[0], (uint16_t)q[1], (uint16_t)q[2],
+    for (const auto &q : OutwardCubeQuads()) pmd.indices.insert(pmd.indices.end(), {(uint16_t)q[0], (uint16_t)q[1], (uint16_t)q[2],
                                                                         (uint16_t)q[0], (uint16_t)q[2], (uint16_t)q[3]});
     PmdMaterial m;
     m.corners = 36;
