@@ -20,6 +20,8 @@
 #include "game/world/gimmicks.h"
 #include "game/world/map_grid.h"
 #include "game/world/screen_effect.h"
+#include "game/world/shop.h"
+#include "game/world/storage_box.h"
 #include "game/world/world_services.h"
 #include "tests/game/world/button_press.h"
 #include "tests/game/world/item_fixture.h"
@@ -49,6 +51,8 @@ struct World {
     ScreenEffect screen;
     FullScreenEffect full;
     FieldObjects objects;
+    Shop shop;
+    StorageBox storage;
     StatusWindow status;
     Inventory inv;
     Arms arms;
@@ -61,6 +65,8 @@ struct World {
         inv.status = &status;
         inv.messageBox = &hud;
         InitStatusWindow(status);
+        shop.inventory = storage.inventory = &inv;
+        shop.messageBox = storage.messageBox = &hud;
         ctx.inventory = &inv;
         ctx.arms = &arms;
         ctx.status = &status;
@@ -267,6 +273,31 @@ TEST_F(EventScriptTest, EachCommandsEffectAndPosition) {
         {"0x78 item 300: none", {0x78, 300}, nullptr, kNext, [](auto &t) { return t.arms.armour1 == 0; }},
         {"0x79 without a menu: nothing", {0x79}, nullptr, kNext, [](auto &t) { return t.transition.currentArea == 0; }},
         {"0x80 picture 9: none", {0x80, 9}, nullptr, kNext, nullptr},
+        {"0x08 the companion on its way: stay", {0x08, 200, 100}, nullptr, kStay, nullptr},
+        {"0x08 the companion there: next", {0x08, 0, 0}, nullptr, kNext, nullptr},
+        {"0x20 the shop open: stay", {0x20}, [](auto &t) { t.ctx.shop = &t.shop, t.shop.overlay = t.hud.overlay; }, kStay, nullptr},
+        {"0x21 without a save record: next", {0x21}, nullptr, kNext, nullptr},
+        {"0x23 without a menu: closed", {0x23}, nullptr, kNext, nullptr},
+        {"0x28 a cover running: stay", {0x28, 0, 0}, nullptr, kStay, [](auto &t) { return t.effects.fullScreenPicture == 0; }},
+        {"0x28 pattern 9: done, the picture on", {0x28, 9, 0}, nullptr, kNext,
+         [](auto &t) { return t.effects.fullScreenPicture == 1; }},
+        {"0x39 track 14: none", {0x39, 14}, nullptr, kNext, nullptr},
+        {"0x46 counts the rectangle", {0x46, 0, 0, nullptr, 16}, [](auto &t) { t.objects.kindCounts.fill(3); }, kNext,
+         [](auto &t) { return t.objects.kindCounts[3] == 0; }},
+        {"0x49 effects run", {0x49}, [](auto &t) { t.control.effectsFreeze = 1; }, kNext,
+         [](auto &t) { return t.control.effectsFreeze == 0; }},
+        {"0x54 the box open: stay", {0x54}, [](auto &t) { t.ctx.storage = &t.storage, t.storage.overlay = t.hud.overlay; }, kStay, nullptr},
+        {"0x57 enemies freed", {0x57}, nullptr, kNext, nullptr},
+        {"0x58 without a menu: the code kept", {0x58, 0, 0, "?", 0}, nullptr, kNext,
+         [](auto &t) { return std::string(t.ctx.code) == std::string(30, 'A'); }},
+        {"0x59 without a menu: next", {0x59, 3, 0, "ABC"}, nullptr, kNext, nullptr},
+        {"0x63 without a save record: next", {0x63}, nullptr, kNext, nullptr},
+        {"0x65 the count shown: stay", {0x65, 4, 3}, nullptr, kStay, nullptr},
+        {"0x65 dismissed: next", {0x65, 4, 3}, [](auto &) { PressButtons({BUTTON_SHOT}); }, kNext, nullptr},
+        {"0x69 without a save record: next", {0x69}, nullptr, kNext, nullptr},
+        {"0x71 positions read back", {0x71}, nullptr, kNext, nullptr},
+        {"0x72 release", {0x72}, nullptr, kNext, [](auto &t) { return t.objects.release == 1; }},
+        {"0x74 removal in a rectangle", {0x74, 0, 0, nullptr, 16, 3, 2}, nullptr, kNext, nullptr},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -388,6 +419,18 @@ TEST_F(EventScriptTest, TalksRunByNumberAndSpecialTalksReportOnce) {
     EXPECT_EQ(RequestTalk(w->events, 666), 0);
     EXPECT_EQ(w->events.talkActive, 1);
     EXPECT_EQ(w->status.requestedTalk, 666);
+
+    // Talk 4 names the ending (0x47) and starts over (0x38) into it: the number is read at the start.
+    Renew();
+    w->status.requestedTalk = 4;
+    w->events.talkActive = 1;
+    UntilZero([&] {
+        RunTalkStep(w->events);
+        return w->events.currentTalk == 4 ? 1 : 0;
+    });
+    EXPECT_EQ(w->events.currentTalk, 669);
+    EXPECT_EQ(TestStoryFlag(59, w->status), 1);
+    EXPECT_EQ(w->ctx.position, 1);
 }
 
 TEST_F(EventScriptTest, ButtonScripts) {
