@@ -7,6 +7,7 @@
 
 #include "game/actors/arms.h"
 #include "game/actors/companion.h"
+#include "game/actors/enemies.h"
 #include "game/actors/player.h"
 
 class Hud;
@@ -16,19 +17,6 @@ class FieldObjects;
 class PhysicsManager;
 struct MapGrid;
 struct StatusWindow;
-
-struct EnemyNode {
-    int life = 0;
-};
-
-struct Enemies {
-    uint8_t hudIndicator = 0;
-    uint8_t ending = 0;
-    uint8_t areaFlag = 0;
-    EnemyNode *boss = nullptr;
-    int bossMaxLife = 100;
-    EnemyNode *second = nullptr;
-};
 
 struct PlayerContact {
     Arms *arms = nullptr;
@@ -56,27 +44,17 @@ constexpr int kNoArea = -1;
 void LinkHeroRecords(Player &player, Companion &companion, Arms &arms);
 
 // Play update passes, in the play update's order (the hero's own are in player.h, companion.h
-// and arms.h).
+// and arms.h, the enemies' in enemies.h).
 void UpdatePlayerEnemyContact(PlayerContact &contact);
-void MarkEnemiesNear(Enemies &enemies, float radius, float x, float y);
-void RunEnemyPrograms(Enemies &enemies);
-void UpdateEnemyAmbient(Enemies &enemies);
-void MoveEnemies(Enemies &enemies);
 void FireWeapon(Arms &arms);
 void PickUpItems(PlayerContact &contact);
 void PushFieldObjects(PlayerContact &contact);
 void ApplyShotHits(PlayerContact &contact);
 void CheckDeadlyCells(PlayerContact &contact);
-// Screen positions, after the camera.
-void UpdateEnemyScreenPositions(Enemies &enemies);
-// Draw passes of the field draw.
-void DrawEnemies(Enemies &enemies);
-void DrawEnemySpeech(Enemies &enemies);
 // Field rebuild on a pending map change (called every play frame from the draw step): the old
 // area's field is cleared and its objects stored, the new area's world, objects and gimmicks made.
 void RebuildFieldForMap(MapChange &change);
-void LoadEnemyImages(Enemies &enemies);
+// A shot of a kind within its half of the shot table (an enemy's when fromEnemy is 1); null, with
+// a log line, for a kind outside it.
 ShotNode *CreateShot(Arms &arms, int x, int y, int kind, int damage, uint8_t fromEnemy, int bodyId, int overrideWidth,
                      int overrideHeight, EnemyNode *owner);
-EnemyNode *SpawnEnemy(int n, Enemies &enemies, float x, float y, int noDrops, int linkedBody);
-void FreeEnemyList(Enemies &enemies);

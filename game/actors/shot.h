@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-struct EnemyNode;
+#include "game/actors/enemy_ref.h"
 
 struct ShotNode {
     ShotNode *prev = nullptr, *next = nullptr;
@@ -31,5 +31,5 @@ struct ShotNode {
     int hitsBoth = 0;
     int knockBack = 0;
     uint8_t takesWeapon = 0, takesArmour = 0;
-    EnemyNode *owner = nullptr;
+    EnemyRef owner; // the firing enemy, for the behaviours that follow it
 };
