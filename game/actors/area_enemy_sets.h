@@ -3,7 +3,8 @@
 // boss number a gated spawn starts. Header-only, so that the demo data can check its maps' slots.
 //
 // Sets 1 and 12 are the game's given rows; sets 2 (the boss room) and 4 (the field) are the demo
-// world's (docs/demo-world.md); the others are empty and ungated.
+// world's, set 28 the giant's (no demo map uses it; docs/demo-world.md); the others are empty and
+// ungated.
 #pragma once
 
 #include <cstdint>
@@ -45,7 +46,8 @@ inline constexpr AreaEnemySet kAreaEnemySets[kAreaEnemySetCount] = {
              {{}, kNoEnemyGate, 0, 0},
     /* 20 */ {{}, kNoEnemyGate, 0, 0}, {{}, kNoEnemyGate, 0, 0}, {{}, kNoEnemyGate, 0, 0},
              {{}, kNoEnemyGate, 0, 0}, {{}, kNoEnemyGate, 0, 0}, {{}, kNoEnemyGate, 0, 0},
-             {{}, kNoEnemyGate, 0, 0}, {{}, kNoEnemyGate, 0, 0}, {{}, kNoEnemyGate, 0, 0},
+             {{}, kNoEnemyGate, 0, 0}, {{}, kNoEnemyGate, 0, 0},
+    /* 28 */ {{0, 0, 0, 0, 0, 0, 0, 0, KIND_GIANT}, -1, 1, 2}, // the giant: never closed, its own music
              {{}, kNoEnemyGate, 0, 0},
     /* 30 */ {{}, kNoEnemyGate, 0, 0}, {{}, kNoEnemyGate, 0, 0}, {{}, kNoEnemyGate, 0, 0},
              {{}, kNoEnemyGate, 0, 0}, {{}, kNoEnemyGate, 0, 0}, {{}, kNoEnemyGate, 0, 0},

@@ -37,7 +37,10 @@ struct FakeWorldCalls {
         t.addCarriedItem = [](Inventory *, int) { return -1; };
         t.removeCarriedItem = [](Inventory *, int) {};
         t.addPlayerMp = [](StatusWindow *, int) { return -1; };
-        t.showMessageAndWait = [](Hud *, const char *) { return 1; };
+        t.showMessageAndWait = [](Hud *, const char *text) {
+            W().messages.push_back(text ? text : "");
+            return 1;
+        };
         t.addNotification = [](Hud *, const char *text) { W().notifications.push_back(text); };
         t.spawnEffect = [](Effects *, float x, float y, int kind) { W().effects.push_back({x, y, kind}); };
         t.addPopupNumber = [](Effects *, float x, float y, int n) { W().popups.push_back({x, y, n}); };
@@ -130,5 +133,6 @@ void FakeWorld::ClearRecords()
     popups.clear();
     texts.clear();
     notifications.clear();
+    messages.clear();
     objects.clear();
 }

@@ -80,6 +80,7 @@ public:
     std::vector<RecordedEffect> popups; // kind holds the number
     std::vector<RecordedText> texts;
     std::vector<std::string> notifications;
+    std::vector<std::string> messages; // shown in the message box
     std::vector<RecordedObject> objects;
     int nextObjectBody = 100; // body id the next field object gets; -1 refuses objects
     std::map<int, FakeBody> bodies;
