@@ -19,7 +19,7 @@ constexpr int kFirstSureSlot = 8; // slots from here on always spawn; below, 4 t
 // Word 15: no gate.
 constexpr int32_t kNoEnemyGate = 255;
 // The story flag that closes the boss room's gated slot once the boss is beaten.
-constexpr int32_t kBossBeatenFlag = 79;
+constexpr int32_t kBossBeatenFlag = 50;
 
 struct AreaEnemySet {
     int32_t kinds[kSpawnSlotCount]; // slot s takes word s - 1

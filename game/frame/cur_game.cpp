@@ -3,6 +3,11 @@
 #include "game/frame/game_graphics.h"
 #include "game/frame/sound_lists.h"
 
+namespace {
+// Worn in the first armour slot with no weapon in hand, it keeps nearby enemies from noticing.
+constexpr int kUnnoticedArmour = 28;
+} // namespace
+
 CurGame::CurGame()
 {
     tileView.focus = &companion;
@@ -47,6 +52,7 @@ CurGame::CurGame()
     gimmicks.player = &player;
     LinkTransition();
     LinkScriptRecords();
+    LinkEnemyRecord();
     InitMapGrid(grid);
     LoadMapGrid(grid);
     InitStatusWindow(status);
@@ -62,6 +68,7 @@ CurGame::~CurGame()
     SetGamePhysics(nullptr);
     FreeShotList(arms);
     gimmicks.FreeGimmickList();
+    FreeEnemyList(enemies);
     overlay.FreeEntries();
     overlay.FreeOverlayFonts();
     FreeTileSheets(tileView);
@@ -82,6 +89,7 @@ void CurGame::OnLoad()
     LoadCompanionImage(companion);
     LoadArmsImages(arms);
     gimmicks.LoadGimmickSheet();
+    LoadEnemyImages(enemies);
     LoadBackdropImages(backdrop);
     title.titleGraph = g.openImageAsGraph("DataForWork\\title.bmp", 0);
     LoadScreenEffectImage(screenEffect);
@@ -144,6 +152,7 @@ void CurGame::OnUpdate()
         UpdateCamera(tileView);
         UpdateCompanionScreenPosition(companion);
         UpdatePlayerScreenPosition(player);
+        UpdateEnemyScreenPositions(enemies);
         UpdateShotScreenPositions(arms);
         gimmicks.UpdateGimmickScreenPositions();
         effects.PlaceEffects();
@@ -199,14 +208,23 @@ void CurGame::UpdatePlay()
     physics.StepPhysicsWorld();
     // The player-enemy contact comes here.
     CollidePlayerWithMap(player);
+    // The enemies notice a hero close by, unless it goes unarmed in the armour that hides it.
+    if (!(arms.armour1 == kUnnoticedArmour && arms.weapon == 0)) MarkEnemiesNear(enemies, 16, player.x, player.y);
     UpdateCompanion(companion);
-    // The enemies' programs and motion come here.
+    RunEnemyPrograms(enemies);
+    UpdateEnemyAmbient(enemies);
+    MoveEnemies(enemies);
     fieldObjects.UpdateFieldObjects();
     StepStatusTimers(status);
     gimmicks.UpdateGimmicks();
     if (events.talkActive == 0 && gimmicks.exitRunning == 0 && buttons.statusRunning == 0) {
         RunResetButtonScript(buttons);
         RunChangeButtonScript(buttons);
+    }
+    // A splash or a head bump this frame is heard farther.
+    if (player.noise) {
+        MarkEnemiesNear(enemies, 32, player.x, player.y);
+        player.noise = 0;
     }
     RemoveShotsOffMap(arms);
     // The enemies' attacks and the cells' damage go last, unless control.attackPause holds them.
@@ -217,7 +235,7 @@ void CurGame::DrawWorld()
     DrawBackdrop(backdrop);
     DrawTileLayer(tileView, 1);
     RunScreenEffect(fullScreen);
-    // The enemies go here.
+    DrawEnemies(enemies);
     gimmicks.DrawGimmicks();
     if (control.playerHidden == 0) {
         DrawPlayer(player);
@@ -227,7 +245,7 @@ void CurGame::DrawWorld()
     DrawShots(arms);
     DrawTileLayer(tileView, 2);
     DrawCompanion(companion);
-    // The enemies' speech goes here.
+    DrawEnemySpeech(enemies);
     DrawLightMask(player);
     UpdateScreenWaveRows(screenEffect);
     DrawScreenEffect(screenEffect);
@@ -267,8 +285,23 @@ void CurGame::UpdatePlayEnding()
     ClearFieldLists();
 }
 
+void CurGame::LinkEnemyRecord()
+{
+    enemies.grid = &grid;
+    enemies.player = &player;
+    enemies.effects = &effects;
+    enemies.arms = &arms;
+    enemies.hud = &hud;
+    enemies.fieldObjects = &fieldObjects;
+    enemies.status = &status;
+    enemies.physics = &physics;
+    enemies.focus = &companion;
+    InitEnemyTables(enemies);
+}
+
 void CurGame::ClearFieldLists()
 {
+    FreeEnemyList(enemies);
     effects.FreeEffects();
     gimmicks.FreeGimmickList();
     fieldObjects.FreeFieldObjects();

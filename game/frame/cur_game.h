@@ -48,8 +48,10 @@ public:
     void DrawWorld();
     // Copies the 320 x 240 work area into a graph and shows it doubled on the whole screen.
     void PresentScaledFrame();
-    // Frees the field's lists (effects, gimmicks, field objects) and destroys every object body.
+    // Frees the field's lists (enemies, effects, gimmicks, field objects) and destroys every object body.
     void ClearFieldLists();
+    // Points the enemy record at its sibling members and checks in the behaviour programs.
+    void LinkEnemyRecord();
 
     MapGrid grid;
     TileView tileView;

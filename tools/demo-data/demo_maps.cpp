@@ -2,7 +2,8 @@
 // the grid the game loads at start. Each map is drawn in characters, one per 16 x 16 cell; the
 // legend below turns a character into the cell's two tiles, attribute and link byte, choosing
 // edge and corner tiles from the neighbours. The warp and gimmick cells of each map are listed
-// beside it and set over the drawing (docs/demo-world.md holds the same list).
+// beside it and set over the drawing, and so are the enemies' spawn slots (docs/demo-world.md
+// holds the same lists).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -275,12 +276,35 @@ const std::vector<LinkCell> kBossLinks = {
     {20, 16, Gimmick(82)},              // the light home, from flag 50
 };
 
+// An enemy spawn slot (1..15, of the area's enemy set) on a cell: its bits 12..15.
+struct Spawn {
+    int column, row, slot;
+};
+
+// The field (area 53, enemy set 4): 1 and 8 the mushroom, 2 and 9 the bat, 3 the stone, 4 the
+// vine. Slots 8 and above always spawn, the others 4 times in 5.
+const std::vector<Spawn> kFieldSpawns = {
+    {5, 19, 1},  {15, 17, 1}, {46, 22, 1}, {42, 19, 8}, {52, 24, 8}, // mushrooms; the last in the pit
+    {12, 8, 2},  {46, 6, 2},  {28, 12, 9},                           // bats
+    {31, 17, 3}, {60, 16, 3},                                        // stones
+    {56, 12, 4}, {18, 13, 4},                                        // vines
+};
+// The cave (area 15, enemy set 1): 1 drips under the stalactites, 2 the stone, 3 the hanging
+// mushroom, 4 the vine, 13 the bat.
+const std::vector<Spawn> kCaveSpawns = {
+    {8, 4, 1},   {21, 4, 1},  {38, 4, 1},  {45, 17, 2}, {12, 34, 2}, {10, 2, 3}, {40, 2, 3},
+    {35, 25, 4}, {50, 20, 13}, {20, 27, 13},
+};
+// The boss room (area 19, enemy set 2): ガルド in slot 9, closed once the boss is beaten.
+const std::vector<Spawn> kBossSpawns = {{19, 14, 9}};
+
 struct DemoMap {
     std::vector<const char *> files; // under the game folder
     const char *const *rows;
     int rowCount;
     int background; // layer-1 tile of '.' and of the cells that only hold a front piece
     const std::vector<LinkCell> &links;
+    std::vector<Spawn> spawns = {};
 };
 
 uint32_t Cell(int tile1, int attribute, int tile2 = 0, int link = 0) {
@@ -412,6 +436,16 @@ std::vector<uint8_t> MapFile(const DemoMap &map) {
                     }
                     cell |= (uint32_t)l.link << 24;
                 }
+            for (const Spawn &sp : map.spawns) {
+                if (sp.column != x || sp.row != y) continue;
+                // Cells of attributes 10 and 13 never spawn.
+                const uint32_t attribute = cell >> 8 & 0xF;
+                if (sp.slot < 1 || sp.slot > 15 || attribute == 10 || attribute == 13) {
+                    fprintf(stderr, "demo-data-gen: map %s: no spawn slot %d at %d,%d\n", map.files[0], sp.slot, x, y);
+                    exit(1);
+                }
+                cell |= (uint32_t)sp.slot << 12;
+            }
             Put32(b, cell);
         }
     }
@@ -426,9 +460,9 @@ void WriteMaps(const DemoOptions &o) {
          kRoomLinks},
         {{"MAP/kyoto/enkai.bin"}, ROWS(kSaveMap), TILE_BACK_WALL, kSaveLinks},
         {{"MAP/kyoto/kyoto1.bin"}, ROWS(kVillageMap), TILE_NONE, kVillageLinks},
-        {{"MAP/mori/mori0.bin"}, ROWS(kFieldMap), TILE_NONE, kFieldLinks},
-        {{"MAP/doukutu/dou0.bin"}, ROWS(kCaveMap), TILE_NONE, kCaveLinks},
-        {{"MAP/doukutu/dou4.bin"}, ROWS(kBossMap), TILE_NONE, kBossLinks},
+        {{"MAP/mori/mori0.bin"}, ROWS(kFieldMap), TILE_NONE, kFieldLinks, kFieldSpawns},
+        {{"MAP/doukutu/dou0.bin"}, ROWS(kCaveMap), TILE_NONE, kCaveLinks, kCaveSpawns},
+        {{"MAP/doukutu/dou4.bin"}, ROWS(kBossMap), TILE_NONE, kBossLinks, kBossSpawns},
     };
     for (const DemoMap &map : maps) {
         const std::vector<uint8_t> bytes = MapFile(map);
