@@ -51,12 +51,7 @@ void BM_EnemyPassesOnTheFieldMap(benchmark::State &state)
     player.grid = companion.grid = arms.grid = &grid;
     player.x = 512, player.y = 300, player.enemySet = 4;
     companion.x = player.x, companion.y = player.y;
-    enemies.grid = &grid;
-    enemies.player = &player;
-    enemies.arms = &arms;
-    enemies.focus = &companion;
-    arms.enemies = &enemies;
-    InitEnemyTables(enemies);
+    LinkEnemyRecords(enemies, grid, player, arms, companion);
 
     // The cells in turn, each round a little further right, until the list is long enough.
     const int wanted = (int)state.range(0);

@@ -100,6 +100,9 @@ struct Enemies {
 };
 
 // ---- the list ----
+// Points the record at the map, the hero, the shot list's owner and the camera's focus (and the
+// arms back at the record) and checks in the programs. CurGame adds its other members.
+void LinkEnemyRecords(Enemies &enemies, MapGrid &grid, Player &player, Arms &arms, Companion &focus);
 // Checks every program and keeps the ones that pass; a refused program gets a log line naming
 // program, step and rule, and its nodes run no step. 0, or -1 when any was refused.
 int InitEnemyTables(Enemies &enemies);

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "game/actors/enemies.h"
+
+#include "game/actors/arms.h"
 #include "game/actors/enemy_kinds.h"
 #include "game/actors/shot_kinds.h"
 #include "game/frame/game_graphics.h"
@@ -135,6 +137,16 @@ int InitEnemyTablesFrom(Enemies &enemies, const EnemyProgram *programs)
 }
 
 int InitEnemyTables(Enemies &enemies) { return InitEnemyTablesFrom(enemies, kEnemyPrograms); }
+
+void LinkEnemyRecords(Enemies &enemies, MapGrid &grid, Player &player, Arms &arms, Companion &focus)
+{
+    enemies.grid = &grid;
+    enemies.player = &player;
+    enemies.arms = &arms;
+    enemies.focus = &focus;
+    arms.enemies = &enemies;
+    InitEnemyTables(enemies);
+}
 
 void LoadEnemyImages(Enemies &enemies)
 {

@@ -52,7 +52,12 @@ CurGame::CurGame()
     gimmicks.player = &player;
     LinkTransition();
     LinkScriptRecords();
-    LinkEnemyRecord();
+    LinkEnemyRecords(enemies, grid, player, arms, companion);
+    enemies.effects = &effects;
+    enemies.hud = &hud;
+    enemies.fieldObjects = &fieldObjects;
+    enemies.status = &status;
+    enemies.physics = &physics;
     InitMapGrid(grid);
     LoadMapGrid(grid);
     InitStatusWindow(status);
@@ -283,20 +288,6 @@ void CurGame::UpdatePlayEnding()
     events.finishedResult = 0;
     topState = TOP_TITLE;
     ClearFieldLists();
-}
-
-void CurGame::LinkEnemyRecord()
-{
-    enemies.grid = &grid;
-    enemies.player = &player;
-    enemies.effects = &effects;
-    enemies.arms = &arms;
-    enemies.hud = &hud;
-    enemies.fieldObjects = &fieldObjects;
-    enemies.status = &status;
-    enemies.physics = &physics;
-    enemies.focus = &companion;
-    InitEnemyTables(enemies);
 }
 
 void CurGame::ClearFieldLists()

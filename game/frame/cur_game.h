@@ -50,8 +50,6 @@ public:
     void PresentScaledFrame();
     // Frees the field's lists (enemies, effects, gimmicks, field objects) and destroys every object body.
     void ClearFieldLists();
-    // Points the enemy record at its sibling members and checks in the behaviour programs.
-    void LinkEnemyRecord();
 
     MapGrid grid;
     TileView tileView;

@@ -15,13 +15,8 @@
 class EnemyTest : public ActorTest {
 protected:
     EnemyTest() {
-        enemies.grid = &grid;
-        enemies.player = &player;
-        enemies.arms = &arms;
+        LinkEnemyRecords(enemies, grid, player, arms, companion);
         enemies.status = &status;
-        enemies.focus = &companion;
-        arms.enemies = &enemies;
-        InitEnemyTables(enemies);
     }
     ~EnemyTest() override { FreeEnemyList(enemies); }
 
