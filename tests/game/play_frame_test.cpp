@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "game/actors/actor_map.h"
+#include "game/actors/enemy_kinds.h"
 #include "game/frame/cur_game.h"
 #include "game/world/world_services.h"
 #include "tests/game/draw_recorder.h"
@@ -73,6 +74,9 @@ protected:
         if (graph == game.captureGraph) return "present";
         if (graph == game.effects.sheets[0]) return "effects";
         if (graph == game.effects.wipe.cover) return "picture";
+        if (graph == game.enemies.sheets[SHEET_LIFE_BARS]) return "lifebars";
+        for (int i = 0; i < SHEET_LIFE_BARS; i++)
+            if (graph == game.enemies.sheets[i]) return "enemies";
         for (int image : game.fieldObjects.images)
             if (graph == image) return "objects";
         for (int i = 0; i < kGlyphCount; i++)
@@ -150,6 +154,32 @@ TEST_F(PlayFrameTest, TheHerosDrawsInTheirPlaces) {
     Frame(game);
     EXPECT_EQ(game.player.invulnerable, 39);
     WorldServices() = DefaultWorldServices();
+}
+
+TEST_F(PlayFrameTest, EnemiesRunMoveAndDrawInTheirPlaces) {
+    CurGame game;
+    Play(game);
+    game.player.enemySet = 2; // the boss room's set: ガルド with its bar
+    EnemyNode *boss = SpawnEnemy(9, game.enemies, 100, 96, 0, -1);
+    ASSERT_NE(boss, nullptr);
+    // Behind the hero over layer 1; the bar and the speech's message window after the companion
+    // (its text goes out with the overlay's).
+    EXPECT_EQ(Frame(game), (std::vector<std::string>{"pattern", "layer1", "enemies", "hero", "layer2", "lifebars",
+                                                      "notes", "bars", "minimap", "notes", "text", "present"}));
+    EXPECT_EQ(game.enemies.speechShown, 1) << "its first steps spoke";
+    EXPECT_EQ(game.enemies.head->next->program, PROGRAM_BOSS_SPINE) << "and grew its crystals";
+    EXPECT_EQ(boss->screenX, (float)(int)(boss->x - game.tileView.camera.x + 160));
+    const float y = boss->y;
+    Frame(game);
+    EXPECT_GT(boss->y, y) << "it falls toward the floor";
+    // A frozen play holds the enemies' programs and motion.
+    game.control.playFreeze = 1;
+    const int counter = boss->stepCounter;
+    Frame(game);
+    EXPECT_EQ(boss->stepCounter, counter);
+    // Leaving play frees them.
+    game.ClearFieldLists();
+    EXPECT_EQ(game.enemies.head, nullptr);
 }
 
 TEST_F(PlayFrameTest, TheHeroFallsOntoTheStartGridsFloorAndTheCameraFollows) {
