@@ -16,7 +16,7 @@ void PlaceFromCell(MapChange &change, int column, int row, uint32_t cell)
     if (link >= kFirstGimmickLink)
         WorldServices().createGimmick(change.gimmicks, column * kMapTileSize, row * kMapTileSize,
                                       link - (kFirstGimmickLink - 1));
-    // The enemies of the spawn cells come here, drawn in this same scan order.
+    SpawnCellEnemy(*change.enemies, column, row, cell);
 }
 
 } // namespace
@@ -26,10 +26,10 @@ void RebuildFieldForMap(MapChange &change)
     if (change.pending == 0) return;
     const WorldServiceCalls &w = WorldServices();
 
-    // The enemy list and its boss state are cleared here.
+    ClearEnemiesForNewMap(*change.enemies);
     w.freeEffects(change.effects);
     w.freeGimmickList(change.gimmicks);
-    // The shot list is freed here.
+    FreeShotList(*change.arms);
 
     // The objects go to the old area's block; the list goes with them, so that no node keeps a
     // body id the new world hands out again.

@@ -1,6 +1,6 @@
 // The field rebuild after a map change: its steps in order through a recording world table, and
 // over the real field records the round trip of two areas' objects through their store blocks,
-// the gimmicks made from the cells in scan order, and the same field on a second entry.
+// the gimmicks and enemies made from the cells in scan order, and the same field on a second entry.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -11,6 +11,7 @@
 
 #include "fixtures/start_dir.h"
 #include "game/actors/actors.h"
+#include "game/actors/enemy_kinds.h"
 #include "game/frame/game_graphics.h"
 #include "game/frame/game_random.h"
 #include "game/frame/status_window.h"
@@ -19,6 +20,7 @@
 #include "game/world/gimmicks.h"
 #include "game/world/physics_manager.h"
 #include "game/world/world_services.h"
+#include "tests/game/actors/scripted_rand.h"
 #include "tests/game/world/grid_fixture.h"
 
 namespace {
@@ -46,17 +48,34 @@ TEST(FieldRebuild, StepsInOrder)
     SetCellAt(grid, 0, 2, 191u << 24 | 0x3000);
     SetCellAt(grid, 3, 2, 255u << 24);
     SetCellAt(grid, 1, 2, 12u << 24);
+    Player player;
+    Companion companion;
+    Arms arms;
+    Enemies enemies;
+    LinkEnemyRecords(enemies, grid, player, arms, companion);
     MapChange change;
     change.grid = &grid;
+    change.enemies = &enemies;
+    change.arms = &arms;
 
     change.pending = 0;
     RebuildFieldForMap(change);
     EXPECT_TRUE(g_calls.empty());
 
+    // The enemies of the spawn cells come in the same scan: slot 8 always, slot 3 on a draw not
+    // divisible by 5. The next rebuild clears them and the shots.
+    player.enemySet = 4;
+    AppendShotNode(arms, new ShotNode);
+    ScriptedRand rand({1});
     change.pending = 1;
     change.oldArea = 89;
     change.newArea = 53;
     RebuildFieldForMap(change);
+    ASSERT_NE(enemies.head, nullptr);
+    EXPECT_EQ(enemies.head->program, kEnemyKinds[KIND_WALKER].program);
+    ASSERT_NE(enemies.head->next, nullptr);
+    EXPECT_EQ(enemies.head->next->program, kEnemyKinds[KIND_JUMPER].program);
+    EXPECT_EQ(arms.shotHead, nullptr);
     EXPECT_EQ(g_calls, (std::vector<std::string>{"effects", "gimmicks", "store 89", "objects", "bodies", "world", "static",
                                                   "restore 53", "gimmick 1 at 32,0", "gimmick 176 at 0,32",
                                                   "gimmick 240 at 48,32"}));
@@ -68,6 +87,7 @@ TEST(FieldRebuild, StepsInOrder)
     change.grid = nullptr;
     RebuildFieldForMap(change);
     EXPECT_EQ(g_calls, (std::vector<std::string>{"effects", "gimmicks", "objects", "bodies", "world", "static", "restore 53"}));
+    EXPECT_EQ(enemies.head, nullptr);
     WorldServices() = DefaultWorldServices();
     g_calls.clear();
 }
@@ -82,6 +102,8 @@ protected:
         LinkFieldRecords(objects, physics, effects, grid, companion);
         objects.arms = &arms;
         objects.enemies = &enemies;
+        LinkEnemyRecords(enemies, grid, player, arms, companion);
+        enemies.status = &status;
         gimmicks.grid = &grid;
         gimmicks.status = &status;
         change.grid = &grid;
@@ -93,6 +115,8 @@ protected:
         change.physics = &physics;
     }
     void TearDown() override {
+        FreeEnemyList(enemies);
+        FreeShotList(arms);
         GameGraphics() = savedGraphics_;
         SetGameRandSeed(1);
         LogStartTest::TearDown();
@@ -105,9 +129,11 @@ protected:
         change.newArea = newArea;
         RebuildFieldForMap(change);
     }
-    // The field as text: each gimmick's place and script, each object's row and place.
+    // The field as text: each enemy's program and place, each gimmick's place and script, each
+    // object's row and place.
     std::string Field() const {
         std::ostringstream s;
+        for (const EnemyNode *e = enemies.head; e; e = e->next) s << "e" << e->program << "@" << e->x << "," << e->y << " ";
         for (const GimmickNode &n : gimmicks.nodes) s << "g" << n.scriptNumber << "@" << n.x << "," << n.y << " ";
         for (const FieldObjectNode &n : objects.nodes) s << "o" << n.row << "@" << n.x << "," << n.y << " ";
         return s.str();
@@ -128,6 +154,7 @@ protected:
     StatusWindow status;
     Arms arms;
     Enemies enemies;
+    Player player;
     Companion companion;
     MapChange change;
     GameGraphicsCalls savedGraphics_;
@@ -136,7 +163,8 @@ protected:
 TEST_F(FieldRebuildTest, ObjectsStayWithTheirAreaAndGimmicksComeFromTheCells)
 {
     MapGrid field = FloorGrid(30, 20), cave = FloorGrid(30, 20);
-    // The field's gimmicks: a spawn slot and a warp between them, in row-major order.
+    // The field's gimmicks, with a warp between them and a sure spawn slot (11 of the empty set 0,
+    // which makes kind 0 and draws nothing) before them, in row-major order.
     SetCellAt(field, 9, 4, (uint32_t)(170 + 15) << 24);
     SetCellAt(field, 2, 4, 0xB000u);
     SetCellAt(field, 3, 6, (uint32_t)(11 + 15) << 24);
@@ -146,7 +174,7 @@ TEST_F(FieldRebuildTest, ObjectsStayWithTheirAreaAndGimmicksComeFromTheCells)
 
     Enter(field, kNoArea, 53);
     const std::string firstEntry = Field();
-    EXPECT_EQ(firstEntry, "g42@152,80 g0@56,104 ");
+    EXPECT_EQ(firstEntry, "e0@32,64 g42@152,80 g0@56,104 ");
     ASSERT_EQ(GameRand(), [] { GameRandom r; r.Seed(1); return r.Next(); }()) << "the scan drew random numbers";
     SetGameRandSeed(1);
 
@@ -177,6 +205,42 @@ TEST_F(FieldRebuildTest, ObjectsStayWithTheirAreaAndGimmicksComeFromTheCells)
     EXPECT_EQ(objects.CountStoredObjects(53, 1), 2);
     Enter(field, 19, 53);
     EXPECT_EQ(Field(), firstEntry + "o3@100,100 o3@140,100 ");
+}
+
+TEST_F(FieldRebuildTest, EnemiesComeFromTheSpawnCellsOnEveryEntry)
+{
+    player.enemySet = 4; // the field's set: 8 the mushroom, 2 the bat, 3 the stone
+    MapGrid field = FloorGrid(30, 20);
+    SetCellAt(field, 4, 5, 8u << 12);
+    SetCellAt(field, 6, 5, 3u << 12);
+    SetCellAt(field, 8, 5, 8u << 12 | 10u << 8);  // never on attribute 10
+    SetCellAt(field, 10, 5, 3u << 12 | 13u << 8); // nor 13, and no draw for it
+    SetCellAt(field, 12, 5, 2u << 12);
+    const EnemyKind &walker = kEnemyKinds[KIND_WALKER], &stone = kEnemyKinds[KIND_JUMPER];
+    std::ostringstream expected;
+    expected << "e" << walker.program << "@" << 64 + walker.anchorX << "," << 80 + walker.anchorY << " e" << stone.program
+             << "@" << 96 + stone.anchorX << "," << 80 + stone.anchorY << " ";
+
+    ScriptedRand rand({1, 5}); // the stone spawns, the bat's draw (5) skips it
+    Enter(field, kNoArea, 53);
+    EXPECT_EQ(Field(), expected.str());
+
+    // A fight under way, a shot in the air and the mushroom beaten, then off to the cave.
+    enemies.bossMode = 1, enemies.bossKills = 1, enemies.ending = 1, enemies.alertAll = 1;
+    AppendShotNode(arms, new ShotNode);
+    FreeEnemyNode(enemies, enemies.head);
+    Enter(FloorGrid(30, 20), 53, 15);
+    EXPECT_EQ(enemies.head, nullptr);
+    EXPECT_EQ(arms.shotHead, nullptr);
+    EXPECT_EQ(enemies.bossMode, 0);
+    EXPECT_EQ(enemies.bossKills, 0);
+    EXPECT_EQ(enemies.ending, 0);
+    EXPECT_EQ(enemies.alertAll, 0);
+
+    // Back in the field the beaten mushroom is there again.
+    rand.Add({3, 0});
+    Enter(field, 15, 53);
+    EXPECT_EQ(Field(), expected.str());
 }
 
 } // namespace
