@@ -112,10 +112,11 @@ void SpawnEnemyCommand(ScriptContext &c, const ScriptCommand &cmd)
         spawn();
     } else if (which == 1) {
         // A refused boss leaves no boss behind.
-        e.boss = cmd.m != 0 ? spawn() : nullptr;
-        e.bossMaxLife = e.boss ? e.boss->life : 100;
+        EnemyNode *boss = cmd.m != 0 ? spawn() : nullptr;
+        e.boss = RefTo(boss);
+        e.bossMaxLife = boss ? boss->hp : 100;
     } else {
-        e.second = cmd.m != 0 ? spawn() : nullptr;
+        e.second = RefTo(cmd.m != 0 ? spawn() : nullptr);
     }
 }
 
