@@ -15,13 +15,24 @@ class Gimmicks;
 class Effects;
 class FieldObjects;
 class PhysicsManager;
+class Inventory;
 struct MapGrid;
 struct StatusWindow;
 
+// The combat passes' view of the game: the player against enemies, shots, deadly cells and the
+// things lying in the field.
 struct PlayerContact {
     Arms *arms = nullptr;
     Enemies *enemies = nullptr;
     Player *player = nullptr;
+    Effects *effects = nullptr;
+    StatusWindow *status = nullptr;
+    MapGrid *grid = nullptr;
+    FieldObjects *fieldObjects = nullptr;
+    Hud *hud = nullptr;             // notifications of items taken
+    Inventory *inventory = nullptr; // money and carried items
+    int32_t countdown = 0;          // frames the player is safe after a hit (contact, shots, cells)
+    int32_t kills = 0;              // enemies dropping their loot in this hit pass
 };
 
 // The field rebuild reads the records it clears and refills through these sibling pointers.
@@ -46,7 +57,9 @@ void LinkHeroRecords(Player &player, Companion &companion, Arms &arms);
 // Play update passes, in the play update's order (the hero's own are in player.h, companion.h
 // and arms.h, the enemies' in enemies.h).
 void UpdatePlayerEnemyContact(PlayerContact &contact);
+// SHOT fires the weapon in hand; then every shot moves (UpdateShots).
 void FireWeapon(Arms &arms);
+void UpdateShots(Arms &arms);
 void PickUpItems(PlayerContact &contact);
 void PushFieldObjects(PlayerContact &contact);
 void ApplyShotHits(PlayerContact &contact);

@@ -31,5 +31,6 @@ struct ShotNode {
     int hitsBoth = 0;
     int knockBack = 0;
     uint8_t takesWeapon = 0, takesArmour = 0;
+    int counter = 0; // frames since the first hit, for the shots that count from it
     EnemyRef owner; // the firing enemy, for the behaviours that follow it
 };

@@ -50,6 +50,9 @@ struct FieldObjectNode {
     int hitSound = 0;
     int contactCounter = 10;
     int hitCounter = 0;
+    // Set by the shots: flung by a blast (cannot be picked up), held still, settled after a
+    // blast, and turned into a shot once.
+    uint8_t thrown = 0, frozen = 0, settled = 0, converted = 0;
 };
 
 // What field objects ask of the actors; tests put recorders in place.

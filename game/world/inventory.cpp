@@ -106,6 +106,15 @@ int AddPlayerMp(StatusWindow &status, int amount)
     return status.mp;
 }
 
+void AddMoney(Inventory &inventory, int amount)
+{
+    // Held within the counter's range however much is picked up.
+    int64_t v = (int64_t)inventory.money + amount;
+    if (v > INT32_MAX) v = INT32_MAX;
+    if (v < 0) v = 0;
+    inventory.money = (int32_t)v;
+}
+
 int FindCarriedWeapon(const Inventory &inventory)
 {
     for (int i = 0; i < kCarriedSlots && inventory.ids[i] != 0; i++) {

@@ -337,6 +337,31 @@ void PhysicsManager::BuildMapStaticBodies()
     }
 }
 
+int PhysicsManager::DestroyCellBody(int column, int row)
+{
+    if (!world_) return -1;
+    constexpr float kSlack = 0.01f;
+    const float left = column * kCellUnits, top = row * kCellUnits;
+    for (b2Body *b = world_->GetBodyList(); b; b = b->GetNext()) {
+        if (b->GetType() != b2_staticBody || b == playerBody_ || !b->GetFixtureList()) continue;
+        bool anchor = false;
+        for (const auto &a : anchors_) anchor = anchor || a.second == b;
+        if (anchor) continue;
+        bool inside = true;
+        for (b2Fixture *f = b->GetFixtureList(); f && inside; f = f->GetNext()) {
+            b2AABB box;
+            f->GetShape()->ComputeAABB(&box, b->GetTransform(), 0);
+            inside = box.lowerBound.x >= left - kSlack && box.lowerBound.y >= top - kSlack &&
+                     box.upperBound.x <= left + kCellUnits + kSlack && box.upperBound.y <= top + kCellUnits + kSlack;
+        }
+        if (!inside) continue;
+        world_->DestroyBody(b);
+        staticBodies_--;
+        return 0;
+    }
+    return -1;
+}
+
 void PhysicsManager::StepPhysicsWorld()
 {
     ClearContacts();
@@ -516,6 +541,7 @@ int SetBodyVelocityById(int id, float vx, float vy, PhysicsManager &physics)
 int GetBodyPositionById(int id, float *x, float *y) { return g_gamePhysics ? g_gamePhysics->GetBodyPositionById(id, x, y) : -1; }
 int GetBodyAngleById(int id, float *angle) { return g_gamePhysics ? g_gamePhysics->GetBodyAngleById(id, angle) : -1; }
 int SetBodyAngleById(int id, float angle) { return g_gamePhysics ? g_gamePhysics->SetBodyAngleById(id, angle) : -1; }
+int DestroyCellBody(PhysicsManager &physics, int column, int row) { return physics.DestroyCellBody(column, row); }
 int DestroyBodyById(int id) { return g_gamePhysics ? g_gamePhysics->DestroyBodyById(id) : -1; }
 int FindBodyAtPoint(float x, float y) { return g_gamePhysics ? g_gamePhysics->FindBodyAtPoint(x, y) : -1; }
 int ToggleGrabBody(int id) { return g_gamePhysics ? g_gamePhysics->ToggleGrabBody(id) : -1; }

@@ -98,6 +98,9 @@ public:
     // Static shapes of the map grid's cells.
     void BuildMapStaticBodies();
     void StepPhysicsWorld();
+    // The static body of one map cell alone (a breakable block): 0, or -1 when none lies
+    // wholly inside the cell.
+    int DestroyCellBody(int column, int row);
 
     // Id operations: -1 when the id is not in the map. Positions in units.
     int GetBodyPositionById(int id, float *x, float *y) const;

@@ -7,7 +7,14 @@
 namespace {
 
 const WorldServiceCalls kDefaults = {
-    [](int button) { return (button >= 0 && button < BUTTON_COUNT) ? GetGameInput().Button(button) : 0; },
+    [](int button) {
+        if (button < 0 || button >= BUTTON_COUNT) return 0;
+        const GameInput &in = GetGameInput();
+        // SHOT without a pad button is read from its own key, not from the RESET key that a pad
+        // assignment of -1 stands for.
+        if (button == BUTTON_SHOT && in.padAssign[button] == -1) return in.KeyCounter(in.keyAssign[button]);
+        return in.Button(button);
+    },
     [](int n) { PlayEffectSound(n); },
     [](int track) { return SwitchMusicTrack(track); },
     [](TextOverlay *overlay, int x, int y, const char *text) {
@@ -23,6 +30,9 @@ const WorldServiceCalls kDefaults = {
         if (inventory) RemoveCarriedItem(slot, *inventory);
     },
     [](StatusWindow *status, int amount) { return status ? AddPlayerMp(*status, amount) : -1; },
+    [](Inventory *inventory, int amount) {
+        if (inventory) AddMoney(*inventory, amount);
+    },
     [](Hud *hud, const char *text) { return hud ? ShowMessageAndWait(*hud, text) : 1; },
     [](Hud *hud, const char *text) {
         if (hud) AddNotification(*hud, text);
@@ -45,7 +55,7 @@ const WorldServiceCalls kDefaults = {
     },
     [](FieldObjects *objects, int id) { return objects ? IsBodyTouchingObject(*objects, id) : false; },
     [](int kind, FieldObjects *objects, int id, float *x, float *y) {
-        return objects ? TakeObjectTouchingBody(kind, *objects, id, x, y) : false;
+        return objects ? TakeObjectTouchingBody(kind < 0 ? -1 : kind + 2, *objects, id, x, y) : false;
     },
     [](FieldObjects *objects, int slot) {
         if (objects) StoreMapObjects(*objects, slot);
@@ -75,6 +85,9 @@ const WorldServiceCalls kDefaults = {
         if (physics) BuildMapStaticBodies(*physics);
     },
     [](int id) { DestroyBodyById(id); },
+    [](PhysicsManager *physics, int column, int row) {
+        if (physics) DestroyCellBody(*physics, column, row);
+    },
     FindBodyAtPoint,
     [](int id) { ToggleGrabBody(id); },
     GetBodyAngleById,

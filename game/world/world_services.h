@@ -34,6 +34,7 @@ void RemoveCarriedItem(int slot, Inventory &inventory);
 inline void AddOverlayText(TextOverlay &overlay, int x, int y, const char *text) { overlay.AddText(x, y, text); }
 inline void AddOverlayNumber(TextOverlay &overlay, int x, int y, int value) { overlay.AddNumber(x, y, value); }
 int AddPlayerMp(StatusWindow &status, int amount);
+void AddMoney(Inventory &inventory, int amount);
 void AddPopupNumber(Effects &effects, float x, float y, int n);
 void AddPlayerPopupNumber(Effects &effects, float x, float y, int n);
 // value 0 from the actors; lifetime -666 lives until taken. Velocities go to the body unchanged.
@@ -45,6 +46,8 @@ void DestroyAllBodies(PhysicsManager &physics);
 void CreatePhysicsWorld(PhysicsManager &physics);
 void BuildMapStaticBodies(PhysicsManager &physics);
 int DestroyBodyById(int id);
+// The static body of one map cell (a broken block), 0; -1 when the cell has none of its own.
+int DestroyCellBody(PhysicsManager &physics, int column, int row);
 int FindBodyAtPoint(float x, float y);
 int ToggleGrabBody(int id);
 int GetBodyAngleById(int id, float *angle);
@@ -78,6 +81,7 @@ struct WorldServiceCalls {
     int (*addCarriedItem)(Inventory *inventory, int item);
     void (*removeCarriedItem)(Inventory *inventory, int slot);
     int (*addPlayerMp)(StatusWindow *status, int amount);
+    void (*addMoney)(Inventory *inventory, int amount);
     // HUD.
     int (*showMessageAndWait)(Hud *hud, const char *text);
     void (*addNotification)(Hud *hud, const char *text);
@@ -91,6 +95,7 @@ struct WorldServiceCalls {
                              int lifetime, float angle);
     void (*spawnItemDrop)(FieldObjects *objects, int row, float x, float y);
     bool (*isBodyTouchingObject)(FieldObjects *objects, int id);
+    // kind: a field-object kind (row - 2), -1 any.
     bool (*takeObjectTouchingBody)(int kind, FieldObjects *objects, int id, float *x, float *y);
     void (*storeMapObjects)(FieldObjects *objects, int slot);
     void (*restoreMapObjects)(FieldObjects *objects, int slot);
@@ -104,6 +109,7 @@ struct WorldServiceCalls {
     void (*createPhysicsWorld)(PhysicsManager *physics);
     void (*buildMapStaticBodies)(PhysicsManager *physics);
     void (*destroyBodyById)(int id);
+    void (*destroyCellBody)(PhysicsManager *physics, int column, int row);
     int (*findBodyAtPoint)(float x, float y);
     void (*toggleGrabBody)(int id);
     int (*getBodyAngleById)(int id, float *angle);

@@ -34,9 +34,16 @@ struct FakeWorldCalls {
             auto it = W().identified.find(item);
             return it == W().identified.end() ? 0 : it->second;
         };
-        t.addCarriedItem = [](Inventory *, int) { return -1; };
+        t.addCarriedItem = [](Inventory *, int item) {
+            if (W().carriedAnswer >= 0) W().carried.push_back(item);
+            return W().carriedAnswer;
+        };
         t.removeCarriedItem = [](Inventory *, int) {};
-        t.addPlayerMp = [](StatusWindow *, int) { return -1; };
+        t.addPlayerMp = [](StatusWindow *, int amount) {
+            W().mpAsked.push_back(amount);
+            return W().mpAnswer;
+        };
+        t.addMoney = [](Inventory *, int amount) { W().money += amount; };
         t.showMessageAndWait = [](Hud *, const char *text) {
             W().messages.push_back(text ? text : "");
             return 1;
@@ -55,9 +62,16 @@ struct FakeWorldCalls {
             W().bodies[id] = FakeBody{x / 10, y / 10, angle, vx, vy};
             return id;
         };
-        t.spawnItemDrop = [](FieldObjects *, int, float, float) {};
-        t.isBodyTouchingObject = [](FieldObjects *, int) { return false; };
-        t.takeObjectTouchingBody = [](int, FieldObjects *, int, float *, float *) { return false; };
+        t.spawnItemDrop = [](FieldObjects *, int, float, float) { W().drops++; };
+        t.isBodyTouchingObject = [](FieldObjects *, int) { return W().touchingObject; };
+        t.takeObjectTouchingBody = [](int kind, FieldObjects *, int, float *x, float *y) {
+            auto it = kind == -1 ? W().touching.begin() : W().touching.find(kind);
+            if (it == W().touching.end()) return false;
+            *x = it->second.first;
+            *y = it->second.second;
+            W().touching.erase(it);
+            return true;
+        };
         t.storeMapObjects = [](FieldObjects *, int) {};
         t.restoreMapObjects = [](FieldObjects *, int) {};
         t.createGimmick = [](Gimmicks *, int, int, int) {};
@@ -65,6 +79,7 @@ struct FakeWorldCalls {
         t.createPhysicsWorld = [](PhysicsManager *) {};
         t.buildMapStaticBodies = [](PhysicsManager *) {};
         t.destroyBodyById = [](int id) { W().bodies.erase(id); };
+        t.destroyCellBody = [](PhysicsManager *, int column, int row) { W().cellBodies.push_back({column, row}); };
         t.findBodyAtPoint = [](float, float) { return -1; };
         t.toggleGrabBody = [](int) {};
         t.getBodyAngleById = [](int id, float *a) {
@@ -102,7 +117,7 @@ struct FakeWorldCalls {
             FakeBody *b = Body(id);
             return b ? b->playerContact : -1;
         };
-        t.makeAllBodiesDynamic = []() {};
+        t.makeAllBodiesDynamic = []() { W().dynamicCalls++; };
         return t;
     }
 };

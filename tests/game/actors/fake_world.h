@@ -84,6 +84,19 @@ public:
     std::vector<RecordedObject> objects;
     int nextObjectBody = 100; // body id the next field object gets; -1 refuses objects
     std::map<int, FakeBody> bodies;
+    // Combat: objects a body touches (kind -> where, taken once), any object touching, the bodies
+    // made dynamic, money, the bag's answer and what went into it, the MP asked for and the
+    // answer, item drops and static cell bodies destroyed.
+    std::map<int, std::pair<float, float>> touching;
+    bool touchingObject = false;
+    int dynamicCalls = 0;
+    int money = 0;
+    int carriedAnswer = -1;
+    std::vector<int> carried;
+    int mpAnswer = -1;
+    std::vector<int> mpAsked;
+    int drops = 0;
+    std::vector<std::pair<int, int>> cellBodies;
     void ClearRecords();
 
     static FakeWorld *Current() { return current_; }
