@@ -43,6 +43,12 @@ CurGame::CurGame()
     playerContact.arms = &arms;
     playerContact.enemies = &enemies;
     playerContact.player = &player;
+    playerContact.effects = &effects;
+    playerContact.status = &status;
+    playerContact.grid = &grid;
+    playerContact.fieldObjects = &fieldObjects;
+    playerContact.hud = &hud;
+    playerContact.inventory = &inventory;
     mapChange.enemies = &enemies;
     mapChange.arms = &arms;
     mapChange.gimmicks = &gimmicks;
@@ -211,7 +217,7 @@ void CurGame::UpdatePlay()
         UpdateLookOffset(companion);
     }
     physics.StepPhysicsWorld();
-    // The player-enemy contact comes here.
+    UpdatePlayerEnemyContact(playerContact);
     CollidePlayerWithMap(player);
     // The enemies notice a hero close by, unless it goes unarmed in the armour that hides it.
     if (!(arms.armour1 == kUnnoticedArmour && arms.weapon == 0)) MarkEnemiesNear(enemies, 16, player.x, player.y);
@@ -226,13 +232,19 @@ void CurGame::UpdatePlay()
         RunResetButtonScript(buttons);
         RunChangeButtonScript(buttons);
     }
+    FireWeapon(arms);
     // A splash or a head bump this frame is heard farther.
     if (player.noise) {
         MarkEnemiesNear(enemies, 32, player.x, player.y);
         player.noise = 0;
     }
     RemoveShotsOffMap(arms);
-    // The enemies' attacks and the cells' damage go last, unless control.attackPause holds them.
+    if (companion.mode == COMPANION_FOLLOW) PickUpItems(playerContact);
+    if (control.attackPause == 0) {
+        PushFieldObjects(playerContact);
+        ApplyShotHits(playerContact);
+        CheckDeadlyCells(playerContact);
+    }
 }
 
 void CurGame::DrawWorld()

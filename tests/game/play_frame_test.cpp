@@ -140,6 +140,7 @@ TEST_F(PlayFrameTest, TheHerosDrawsInTheirPlaces) {
     game.companion.mode = COMPANION_STEERED;
     ShotNode *shot = new ShotNode;
     shot->x = shot->y = 50;
+    shot->behaviour = 10; // stays as it is: no spark of its own
     AppendShotNode(game.arms, shot);
     EXPECT_EQ(Frame(game), (std::vector<std::string>{"pattern", "layer1", "hero", "weapon", "shots", "layer2",
                                                       "companion", "mask", "bars", "icon", "minimap", "notes", "text",
@@ -163,9 +164,10 @@ TEST_F(PlayFrameTest, EnemiesRunMoveAndDrawInTheirPlaces) {
     EnemyNode *boss = SpawnEnemy(9, game.enemies, 100, 96, 0, -1);
     ASSERT_NE(boss, nullptr);
     // Behind the hero over layer 1; the bar and the speech's message window after the companion
-    // (its text goes out with the overlay's).
+    // (its text goes out with the overlay's); the arms box shows the weapon of the item table.
     EXPECT_EQ(Frame(game), (std::vector<std::string>{"pattern", "layer1", "enemies", "hero", "layer2", "lifebars",
-                                                      "notes", "bars", "minimap", "notes", "text", "present"}));
+                                                      "notes", "bars", "icon", "minimap", "notes", "text",
+                                                      "present"}));
     EXPECT_EQ(game.enemies.speechShown, 1) << "its first steps spoke";
     EXPECT_EQ(game.enemies.head->next->program, PROGRAM_BOSS_SPINE) << "and grew its crystals";
     EXPECT_EQ(boss->screenX, (float)(int)(boss->x - game.tileView.camera.x + 160));
