@@ -502,3 +502,21 @@ TEST(StaticPieces, OnlyTheFirstTwoHundredByHundredFiftyCellsAreBuilt) {
 }
 
 } // namespace
+
+TEST_F(MapPhysicsTest, ABrokenBlockLosesItsOwnStaticBodyAndNothingElse) {
+    Build({
+        "........",
+        "..a.....",
+        "11111111",
+    });
+    const int before = physics.StaticBodyCount(); // the breakable cell and the merged floor
+    EXPECT_EQ(physics.DestroyCellBody(2, 1), 0);
+    EXPECT_EQ(physics.StaticBodyCount(), before - 1);
+    EXPECT_EQ(physics.DestroyCellBody(2, 1), -1) << "gone already";
+    EXPECT_EQ(physics.DestroyCellBody(3, 2), -1) << "a floor cell is part of a wider box";
+    EXPECT_EQ(physics.DestroyCellBody(5, 0), -1) << "an empty cell has none";
+    // A crate dropped onto the broken block's place falls through to the floor.
+    const int crate = physics.CreateObjectBody(40, 8, 4, 4, 1, 0, 0, 0, 0);
+    Settle();
+    EXPECT_NEAR(Pixels(crate).y, 32 - 4, 0.5f);
+}

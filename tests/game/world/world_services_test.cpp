@@ -48,4 +48,16 @@ TEST(WorldServicesTest, ButtonsReadThroughTheirPadAssignment) {
     GetGameInput() = GameInput{};
 }
 
+TEST(WorldServicesTest, ShotWithoutAPadButtonReadsItsOwnKey) {
+    GetGameInput() = GameInput{};
+    GameInput &in = GetGameInput();
+    in.padAssign[BUTTON_SHOT] = -1;
+    in.keyAssign[BUTTON_SHOT] = GAMEKEY_X;
+    in.keyAssign[BUTTON_RESET] = GAMEKEY_Q;
+    in.keyCounters[GAMEKEY_X] = 1;
+    in.keyCounters[GAMEKEY_Q] = 7;
+    EXPECT_EQ(DefaultWorldServices().buttonCount(BUTTON_SHOT), 1);
+    GetGameInput() = GameInput{};
+}
+
 } // namespace
