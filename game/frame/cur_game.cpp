@@ -108,6 +108,7 @@ void CurGame::OnLoad()
     LoadFullScreenEffectImages(fullScreen);
     LoadMenuWindowImages(storage.window);
     LoadMenuWindowImages(shop.window);
+    LoadHeroModel(heroModel);
 }
 
 void CurGame::OnFrame()

@@ -7,6 +7,7 @@
 #include "game/actors/actors.h"
 #include "game/frame/control_bytes.h"
 #include "game/frame/game_frame.h"
+#include "game/frame/hero_model_view.h"
 #include "game/frame/hud.h"
 #include "game/frame/key_config.h"
 #include "game/frame/status_window.h"
@@ -78,6 +79,7 @@ public:
     TitleMenu title;
     ScreenEffect screenEffect;
     KeyConfigScreen keyConfig;
+    HeroModelView heroModel;   // the player menu turns it (UpdateHeroModel)
     FullScreenEffect fullScreen;
     int topState = TOP_TITLE;
     int captureGraph = 0;
