@@ -147,6 +147,20 @@ void DrawImage(std::map<int, Image> &sheets, int image) {
     case 127: Lamp(img, c); break;
     case 128: ConveyorBlock(img, c); break;
     case 129: Crate(img, c, 5, 5, {200, 150, 80}); break;
+    case 130: // grenade: green with its lever
+        Disc(img, c, 3.0, {70, 120, 50}, {30, 60, 20});
+        img.Set(c.x + c.w / 2, c.y + c.h / 2 - 4, {200, 200, 210});
+        img.Set(c.x + c.w / 2 + 1, c.y + c.h / 2 - 4, {200, 200, 210});
+        break;
+    case 131: // bomb: black with a lit fuse
+    case 132:
+        Disc(img, c, image == 131 ? 4.0 : 5.0, {60, 60, 70}, {20, 20, 24});
+        img.Set(c.x + c.w / 2 + 1, c.y + c.h / 2 - (image == 131 ? 5 : 6), {250, 180, 40});
+        break;
+    case 133: // shard: a grey splinter
+        for (int k = 0; k < 4; k++) img.Set(c.x + c.w / 2 - 2 + k, c.y + c.h / 2 + 1 - k / 2, {170, 170, 180});
+        break;
+    case 134: Disc(img, c, 2.0, {140, 110, 80}, {80, 60, 40}); break; // debris
     case 149: Frame(img, c, 7, -5, 7, 6, 0); break;  // the boxes of compound variant 3
     case 150: Frame(img, c, 4, -3, 4, 4, 1); break;  // and of variant 4
     case 153: HeavyBlock(img, c); break;
