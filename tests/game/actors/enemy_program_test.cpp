@@ -189,11 +189,15 @@ TEST_F(ProgramTest, PartsHangFromTheirParentOneLevelDeeperAndTakeTheNextSlotAtTh
     EXPECT_EQ(link->dropRow, kEnemyKinds[KIND_CHAIN_LINK].dropRow);
 
     FreeEnemyList(enemies);
-    // At the last level (depth = c) the slot after b; a node past it makes nothing.
+    // At the last level (depth = c) the slot after b; a node past it makes nothing. Both hang from
+    // a parent, as parts without one are freed.
+    EnemyNode *holder = Bare(0, 0);
     EnemyNode *last = Node(0, 0, {S(OP_SPAWN_PART, 1, 5, 2), S(OP_STILL)});
     last->depth = 2;
+    last->parent = RefTo(holder);
     EnemyNode *past = Node(0, 0, {S(OP_SPAWN_PART, 1, 5, 2), S(OP_STILL)});
     past->depth = 3;
+    past->parent = RefTo(holder);
     RunEnemyPrograms(enemies);
     ASSERT_NE(Linked(last->secondChild), nullptr);
     EXPECT_EQ(Linked(last->secondChild)->program, PROGRAM_CHAIN_TIP);

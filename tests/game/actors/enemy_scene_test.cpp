@@ -128,11 +128,12 @@ TEST_F(EnemySceneTest, GarudoAtZeroHpDiesThroughItsExplosionsAndTheGiantThroughI
     ASSERT_EQ(Count(), 4) << "ガルド and its three crystals";
     // A shot's killing hit: HP 0, the hit byte, a shake of 200.
     boss->hp = 0, boss->hit = 1, boss->hitShake = 200;
+    const EnemyRef bossRef = RefTo(boss); // taken while it lives: the node is freed in the loop
     int frames = 0;
-    while (IsEnemyListed(enemies, RefTo(boss)) && frames < 400) {
+    while (IsEnemyListed(enemies, bossRef) && frames < 400) {
         EnemyFrame();
         frames++;
-        if (IsEnemyListed(enemies, RefTo(boss))) {
+        if (IsEnemyListed(enemies, bossRef)) {
             EXPECT_EQ(boss->operation, OP_DYING);
             EXPECT_EQ(boss->vx, 0);
         }
