@@ -38,6 +38,7 @@ CurGame::CurGame()
     arms.fieldObjects = &fieldObjects;
     arms.physics = &physics;
     LinkItemRecords();
+    LinkSaveAndMenu();
     InitPlayer(player);
     InitArms(arms);
     playerContact.arms = &arms;
@@ -97,6 +98,7 @@ void CurGame::OnLoad()
     LoadStatusWindowImages(status);
     effects.LoadEffectSheets();
     LoadInventorySheet(inventory);
+    LoadPlayerMenuImages(menu);
     LoadCompanionImage(companion);
     LoadArmsImages(arms);
     gimmicks.LoadGimmickSheet();
@@ -138,16 +140,17 @@ void CurGame::OnUpdate()
         switch (title.UpdateTitleMenu()) {
         case 1: // NEW GAME: the new-game room under the cover, which the opening talk 0 lifts
             effects.fullScreenPicture = 1;
-            LoadArea(transition, kNewGameArea, kNewGameX, kNewGameY, kNoArea);
-            status.requestedTalk = 0;
+            StartNewGame(save);
             topState = TOP_PLAY;
             events.currentTalk = 0;
             events.talkActive = 1;
             break;
-        case 2: // CONTINUE
-            sounds.SwitchMusicTrack(-1);
-            topState = TOP_PLAY;
-            events.talkActive = 0;
+        case 2: // CONTINUE; with nothing to resume the title stays
+            if (LoadGame(save) == 0) {
+                sounds.SwitchMusicTrack(-1);
+                topState = TOP_PLAY;
+                events.talkActive = 0;
+            }
             break;
         case 3:
             topState = TOP_KEY_CONFIG;
@@ -374,4 +377,19 @@ void CurGame::PresentScaledFrame()
     captureGraph = g.createBlankGraph(320, 240);
     g.getDrawScreenGraph(0, 0, 320, 240, captureGraph);
     g.drawGraphStretched(0, 0, 640, 480, captureGraph, 0);
+}
+
+void CurGame::LinkSaveAndMenu()
+{
+    save.inventory = menu.inventory = &inventory;
+    save.fieldObjects = menu.fieldObjects = &fieldObjects;
+    save.storage = &storage;
+    save.arms = menu.arms = &arms;
+    save.status = menu.status = &status;
+    save.transition = &transition;
+    menu.messageBox = &hud;
+    menu.overlay = &overlay;
+    menu.player = &player;
+    script.menu = &menu;
+    script.save = &save;
 }

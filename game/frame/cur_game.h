@@ -23,16 +23,14 @@
 #include "game/world/inventory.h"
 #include "game/world/map_grid.h"
 #include "game/world/physics_manager.h"
+#include "game/world/player_menu.h"
+#include "game/world/save_game.h"
 #include "game/world/screen_effect.h"
 #include "game/world/shop.h"
 #include "game/world/storage_box.h"
 #include "game/world/tile_view.h"
 
 enum TopState { TOP_TITLE = 0, TOP_PLAY = 2, TOP_KEY_CONFIG = 3 };
-
-// Where a new game starts: the new-game room, beside its door.
-constexpr int kNewGameArea = 111;
-constexpr int kNewGameX = 104, kNewGameY = 168;
 
 class CurGame : public GameFrame {
 public:
@@ -64,6 +62,8 @@ public:
     Inventory inventory;
     StorageBox storage;
     Shop shop;
+    SaveRecord save;
+    PlayerMenu menu;
     Companion companion;
     Arms arms;
     PlayerContact playerContact;
@@ -92,6 +92,8 @@ private:
     void LinkTransition();
     // Points the inventory, the storage box and the shop at the records they use.
     void LinkItemRecords();
+    // Points the save record and the player menu at the records they read and change.
+    void LinkSaveAndMenu();
     // Points the event scripts at every record their commands reach.
     void LinkScriptRecords();
     // Play: the ending, RESET's talk and the game over, each back to the title once its talk ends.

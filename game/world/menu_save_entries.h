@@ -1,6 +1,5 @@
-// What the event scripts call of the player menu and of the save file (their module defines
-// them; until it does, world_pending.cpp answers at once: the menu closed, NO, a cancelled
-// number, nothing saved).
+// What the event scripts call of the player menu and of the save file (player_menu.cpp and
+// save_game.cpp define them).
 #pragma once
 
 struct PlayerMenu;

@@ -11,6 +11,7 @@
 #include "game/world/area_transition.h"
 #include "game/world/field_objects.h"
 #include "game/world/inventory.h"
+#include "game/world/menu_save_entries.h"
 #include "game/world/save_image.h"
 #include "game/world/storage_box.h"
 #include "library/base/log.h"
