@@ -40,7 +40,8 @@ int main(int argc, char **argv) {
     if (!StartToolLibrary()) return 1;
     const std::filesystem::path here = std::filesystem::current_path();
     std::filesystem::current_path(folder);  // the minimal file's texture lands beside it
-    MV1WRITEOPTIONS quantised, packed;
+    MV1WRITEOPTIONS quantised, packed, keys;
+    keys.packKeys = true;
     quantised.quantisePositions = true;
     packed.normals = 1, packed.uvU16 = true, packed.shareColours = true, packed.boneU16 = true, packed.weightU16 = true;
     const struct {
@@ -49,7 +50,8 @@ int main(int argc, char **argv) {
     } fixtures[] = {{"minimal", MinimalMV1File()},
                     {"minimal-packed", MinimalMV1File(packed)},
                     {"skinned", SkinnedMV1File({})},
-                    {"skinned-quantised", SkinnedMV1File(quantised)}};
+                    {"skinned-quantised", SkinnedMV1File(quantised)},
+                    {"animated", SkinnedMV1File(keys, true)}};
     std::filesystem::current_path(here);
     EndToolLibrary();
     for (const auto &f : fixtures) {

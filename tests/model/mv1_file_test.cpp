@@ -29,7 +29,9 @@ protected:
     }
 
     static std::vector<uint8_t> Minimal(const MV1WRITEOPTIONS &options = {}) { return MinimalMV1File(options); }
-    static std::vector<uint8_t> Skinned(const MV1WRITEOPTIONS &options) { return SkinnedMV1File(options); }
+    static std::vector<uint8_t> Skinned(const MV1WRITEOPTIONS &options, bool animated = false) {
+        return SkinnedMV1File(options, animated);
+    }
 
     int BaseCount() const { return g_modelSystem.bases.used; }
 };
@@ -53,15 +55,24 @@ TEST_F(MV1FileTest, FixturesWrittenReadAndWrittenAgainAreByteIdentical) {
         {"skinned, u8 bones and weights", true, {}},
         {"skinned, quantised, u8 bones and weights", true, opt([](auto &o) { o.quantisePositions = true; })},
         {"skinned, u16 bones and weights", true, opt([](auto &o) { o.boneU16 = true, o.weightU16 = true; })},
+        {"animated with a shape, keys packed", true, opt([](auto &o) { o.quantisePositions = true, o.packKeys = true; })},
+        {"animated with a shape, keys as floats", true, opt([](auto &o) { o.normals = 2; })},
     };
     Log();
     for (const auto &c : kCases) {
-        const std::vector<uint8_t> file = c.skinned ? Skinned(c.options) : Minimal(c.options);
+        const bool animated = std::string(c.what).rfind("animated", 0) == 0;
+        const std::vector<uint8_t> file = c.skinned ? Skinned(c.options, animated) : Minimal(c.options);
         ASSERT_FALSE(file.empty()) << c.what;
         const int base = Read(file);
         EXPECT_NE(base, -1) << c.what << Log();
         if (base == -1) continue;
         EXPECT_EQ(WriteMV1File(base, MV1WRITEOPTIONS{}), file) << c.what;
+        if (animated) {
+            const MV1BASE *b = GetModelBase(base);
+            EXPECT_EQ(b->shapeCount, 1) << c.what;
+            EXPECT_EQ(b->animSetCount, 1) << c.what;
+            EXPECT_GE(b->keySetCount, 3) << c.what;
+        }
         ReleaseModelBase(base);
     }
     EXPECT_EQ(BaseCount(), 0);

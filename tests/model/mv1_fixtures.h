@@ -12,5 +12,6 @@
 // indices and one rigid list.
 std::vector<uint8_t> MinimalMV1File(MV1WRITEOPTIONS options = {});
 // Two bone frames under a root, the root's cube skinned over both (two weights a vertex, one
-// bind matrix moved) in a four-bone list with its table.
-std::vector<uint8_t> SkinnedMV1File(const MV1WRITEOPTIONS &options);
+// bind matrix moved) in a four-bone list with its table; `animated` adds a shape of the cube's
+// top and an animation set with a rotation, a translation and a shape-weight track.
+std::vector<uint8_t> SkinnedMV1File(const MV1WRITEOPTIONS &options, bool animated = false);
