@@ -390,6 +390,7 @@ void CurGame::LinkSaveAndMenu()
     menu.messageBox = &hud;
     menu.overlay = &overlay;
     menu.player = &player;
+    menu.heroView = &heroModel;
     script.menu = &menu;
     script.save = &save;
 }

@@ -6,6 +6,7 @@
 #include "game/actors/actors.h"
 #include "game/frame/game_graphics.h"
 #include "game/frame/game_input.h"
+#include "game/frame/hero_model_view.h"
 #include "game/frame/hud.h"
 #include "game/frame/sound_lists.h"
 #include "game/frame/status_window.h"
@@ -448,7 +449,7 @@ void DrawEquipListPage(PlayerMenu &menu, int group)
 
 void DrawEventLogPage(PlayerMenu &menu)
 {
-    if (menu.heroView && (menu.arms->armour1 == 4 || menu.arms->armour2 == 4)) menu.heroView();
+    if (menu.heroView && (menu.arms->armour1 == 4 || menu.arms->armour2 == 4)) UpdateHeroModel(*menu.heroView, GetGameInput());
     DrawPlayerMenuWindow(menu, 95, 5, 310, 130);
     for (int i = 0; i < kEventLogRows; i++)
         menu.overlay->AddText(103, 9 + 12 * i, FlagSet(menu, EventLogTable[i].flag1) ? EventLogTable[i].title

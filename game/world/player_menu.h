@@ -10,6 +10,7 @@
 #include "game/world/menu_window.h"
 
 struct Arms;
+struct HeroModelView;
 struct Player;
 struct StatusWindow;
 class FieldObjects;
@@ -53,8 +54,8 @@ struct PlayerMenu {
     StatusWindow *status = nullptr;
     FieldObjects *fieldObjects = nullptr;
     Player *player = nullptr;
-    // The hero model view of the event-log page; nothing runs there until it is set.
-    void (*heroView)() = nullptr;
+    // The hero model view the event-log page turns (null: none).
+    HeroModelView *heroView = nullptr;
 
     MenuWindow window;
     Rect mainWindow{95, 5, 310, 105};
