@@ -131,6 +131,9 @@ EnemyNode *SpawnEnemy(int n, Enemies &enemies, float x, float y, int noDrops, in
 // (x, y) plus the kind's half size, child of the parent one level deeper.
 void SpawnEnemyPart(int slot, EnemyNode &parent, Enemies &enemies, float x, float y, int second);
 bool CheckAreaEnemyGate(int set, Enemies &enemies);
+// A won boss fight sets the story flag that gates the player's enemy set (flags 0..255 only), so
+// the gated slots stay closed and the story goes on; once a frame after the programs run.
+void SettleBossFight(Enemies &enemies);
 // The field rebuild's enemy steps: the list and its boss state cleared before a new map; then, in
 // the rebuild's scan, the enemy of one cell (one random draw per low-slot cell).
 void ClearEnemiesForNewMap(Enemies &enemies);

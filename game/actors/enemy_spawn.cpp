@@ -129,6 +129,15 @@ bool CheckAreaEnemyGate(int set, Enemies &enemies)
     return true;
 }
 
+void SettleBossFight(Enemies &enemies)
+{
+    if (enemies.bossFightWon == 0 || !enemies.player || !enemies.status) return;
+    const int set = enemies.player->enemySet;
+    if (set < 0 || set >= kAreaEnemySetCount) return;
+    const int32_t flag = kAreaEnemySets[set].gateFlag;
+    if (flag != kNoEnemyGate) SetStoryFlag(flag, *enemies.status);
+}
+
 void ClearEnemiesForNewMap(Enemies &enemies)
 {
     enemies.ending = 0;

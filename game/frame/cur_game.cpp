@@ -227,6 +227,7 @@ void CurGame::UpdatePlay()
     if (!(arms.armour1 == kUnnoticedArmour && arms.weapon == 0)) MarkEnemiesNear(enemies, 16, player.x, player.y);
     UpdateCompanion(companion);
     RunEnemyPrograms(enemies);
+    SettleBossFight(enemies);
     UpdateEnemyAmbient(enemies);
     MoveEnemies(enemies);
     fieldObjects.UpdateFieldObjects();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -431,6 +432,40 @@ TEST_F(EventScriptTest, TalksRunByNumberAndSpecialTalksReportOnce) {
     EXPECT_EQ(w->events.currentTalk, 669);
     EXPECT_EQ(TestStoryFlag(59, w->status), 1);
     EXPECT_EQ(w->ctx.position, 1);
+}
+
+TEST_F(EventScriptTest, TheWonBossFightOpensTheLightHome) {
+    World &g = *w;
+    g.enemies.player = &g.player;
+    g.enemies.status = &g.status;
+    g.player.enemySet = 2; // the boss room
+    const Script *home = MapExitScript(17);
+    ASSERT_NE(home, nullptr);
+    auto runHome = [&] {
+        g.ctx.position = 0;
+        g.events.talkActive = 0;
+        // Until it ends or hands over to its talk (both leave the position at 0).
+        for (int i = 0; i < 10; i++) {
+            RunScriptStep(home, g.ctx);
+            if (g.ctx.position == 0) break;
+        }
+    };
+    // Fight on: nothing set, the exit ends without a talk.
+    SettleBossFight(g.enemies);
+    runHome();
+    EXPECT_EQ(g.events.talkActive, 0);
+    // The boss's death marked the fight won: flag 50 set, and the exit starts talk 4.
+    g.enemies.bossFightWon = 1;
+    SettleBossFight(g.enemies);
+    EXPECT_NE(g.status.storyFlags[50 / 8] & (1 << (50 % 8)), 0);
+    runHome();
+    EXPECT_EQ(g.events.talkActive, 1);
+    EXPECT_EQ(g.status.requestedTalk, 4);
+    // A set without a gate (the field) sets no flag.
+    g.status.storyFlags.fill(0);
+    g.player.enemySet = 4;
+    SettleBossFight(g.enemies);
+    EXPECT_EQ(std::count(g.status.storyFlags.begin(), g.status.storyFlags.end(), 0), (long)g.status.storyFlags.size());
 }
 
 TEST_F(EventScriptTest, ButtonScripts) {
