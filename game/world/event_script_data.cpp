@@ -127,13 +127,14 @@ constexpr C kExitStorage[] = {{0x06}, {0x54}, {0x10, 15}, {0x07}, {0x22}};
 // Exit 42: the old man: his story once, then his reminder.
 constexpr C kExitOldMan[] = {{0x12, 9, 3}, {0x47, 1}, {0x38}, {0x47, 2}, {0x38}};
 
-// Exit 45: the save point's crystal.
+// Exit 45: the save point's crystal. The prayer's flag is set before the save, so the record
+// holds it.
 constexpr C kExitSavePoint[] = {
     {0x06},
     {0x31, 1, 4, "クリスタルに　いのりを\nささげますか？"},
+    {0x10, 19},
     {0x21},
     {0x19, 0, 0, "いのりを　ささげた。\nきろく　しました。"},
-    {0x10, 19},
     {0x07},
     {0x22},
 };
