@@ -14,21 +14,8 @@
 
 namespace {
 
-int Noon() { return 12; }
-
-class TalkFrameTest : public GameFolderTest {
+class TalkFrameTest : public RecordedGameTest {
 protected:
-    void SetUp() override {
-        GameFolderTest::SetUp();
-        saved_ = InstallDrawRecorder();
-        SetLocalHourSource(Noon);
-        SetDefaultKeyBindings();
-    }
-    void TearDown() override {
-        SetLocalHourSource(nullptr);
-        RemoveDrawRecorder(saved_);
-        GameFolderTest::TearDown();
-    }
     // NEW GAME from the title.
     void NewGame(CurGame &game) {
         game.OnLoad();
@@ -55,8 +42,6 @@ protected:
                                         : std::initializer_list<int>{});
         return frames;
     }
-
-    GameGraphicsCalls saved_;
 };
 
 TEST_F(TalkFrameTest, OpeningTalkTypesHaltsAtTheMarkAndGoesOnAfterShot) {
@@ -114,9 +99,7 @@ TEST_F(TalkFrameTest, ResetAndGameOverTalksGoBackToTheTitle) {
     ReadTalk(game);
     ASSERT_EQ(game.events.talkActive, 0);
     // RESET held: its talk (668) runs; once read, the title.
-    GameInput &in = GetGameInput();
-    in.keyAssign[BUTTON_RESET] = 19;
-    in.keyCounters[19] = 1;
+    PressReset();
     game.OnFrame();
     ReleaseButtons();
     EXPECT_EQ(game.control.endingRequest, 1);

@@ -16,3 +16,12 @@ inline void PressButtons(std::initializer_list<int> buttons)
 }
 
 inline void ReleaseButtons() { PressButtons({}); }
+
+// RESET pressed this frame: it has no default key, so key 19 is bound to it first.
+inline void PressReset()
+{
+    ReleaseButtons();
+    GameInput &in = GetGameInput();
+    in.keyAssign[BUTTON_RESET] = 19;
+    in.keyCounters[19] = 1;
+}
