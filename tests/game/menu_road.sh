@@ -13,24 +13,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/brisgal-menu.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 "$gen" --short-music "$work" > /dev/null
-# Carried: a healing drug, two grenades more than one, the knife, an armour; the gun in hand, an
-# armour worn; all of them known; story flags 0, 5 and 10.
-python3 - "$work/EX03_19_SCORE_DATA.DAT" <<'PY'
-import struct, sys
-image = bytearray(821748)
-struct.pack_into("<8i", image, 400, 11, 3, 5, 20, 0, 0, 0, 0)
-struct.pack_into("<8i", image, 432, 0, 2, 0, 0, 0, 0, 0, 0)
-struct.pack_into("<5i", image, 464, 120, 6, 0, 58, 0)
-image[484] = 0x21
-image[485] = 0x04
-struct.pack_into("<4i", image, 520, 40, 20, 4, 20)
-struct.pack_into("<ffi", image, 536, 248.0, 328.0, 99)
-for item in (3, 5, 6, 11, 20, 58):
-    struct.pack_into("<i", image, 548 + 4 * item, 1)
-for k in range(200):
-    image[1748 + 4100 * k] = 1
-open(sys.argv[1], "wb").write(image)
-PY
+python3 "$here/road_save.py" "$work/EX03_19_SCORE_DATA.DAT"
 cat > "$work/keys.txt" <<'KEYS'
 # frame  event  DirectInput key: 208 DOWN, 200 UP, 203 LEFT, 205 RIGHT, 45 X (SHOT), 44 Z (JUMP), 30 A (STATUS)
 5 down 208
