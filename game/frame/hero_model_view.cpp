@@ -6,6 +6,11 @@
 
 void LoadHeroModel(HeroModelView &view)
 {
+    // The game draws in the 320 x 240 corner of the 640 x 480 screen and stretches it over the
+    // window afterwards: the camera is that corner's, or the model would stand below what the
+    // stretch copies.
+    ResetTargetCamera(320, 240);
+    SetDrawAreaViewport(0, 0, 640, 480);
     SetPerspectiveFov(0.0f);
     view.model = LoadModel("DataForWork\\vedaz3d\\vedaz.mv1");
     EnableLighting(0);

@@ -6,7 +6,11 @@ usage: menu_frame_check.py FRAME.png DATA_FOLDER ITEM...
   w:X1,Y1,X2,Y2   a window: its fill inside the rectangle's corners
   c:X,Y           the 16 x 16 cursor cell of cursor.dds at (16, 0)
   t:X,Y,TEXT      a text of the 8 x 8 font (half-width kana as in Shift-JIS)
-  !t:X,Y,TEXT     that text not there"""
+  !t:X,Y,TEXT     that text not there
+  f:X1,Y1,X2,Y2,REF   a standing figure in the rectangle: the pixels that differ there from the
+                  frame REF (the same screen without it) lie clear of the rectangle's edges, and
+                  their extent is taller than wide
+  d:X1,Y1,X2,Y2,REF   the frame differs from the frame REF inside the rectangle, nowhere else"""
 import sys
 
 from frame_check import pixel, read_png
@@ -25,6 +29,16 @@ def same(frame, sheet, sx, sy, w, h, x, y):
                 if rgb555(pixel(frame, 2 * (x + i) + d[0], 2 * (y + j) + d[1])) != rgb555(c):
                     return False
     return True
+
+
+def differing(frame, other, inside):
+    """The work-area pixels where the two frames differ, split by whether inside() holds."""
+    hits = ([], [])
+    for y in range(240):
+        for x in range(320):
+            if pixel(frame, 2 * x, 2 * y) != pixel(other, 2 * x, 2 * y):
+                hits[inside(x, y)].append((x, y))
+    return hits
 
 
 def main():
@@ -57,6 +71,24 @@ def main():
                     break
             if found != (kind == "t"):
                 bad.append(f"{item}: {'missing' if kind == 't' else 'drawn'}")
+        elif kind in ("f", "d"):
+            x1, y1, x2, y2, ref = rest.split(",", 4)
+            x1, y1, x2, y2 = int(x1), int(y1), int(x2), int(y2)
+            other = read_png(ref)[2]
+            outside, inner = differing(frame, other, lambda x, y: x1 <= x <= x2 and y1 <= y <= y2)
+            if kind == "d":
+                if not inner:
+                    bad.append(f"{item}: the same inside")
+                if outside:
+                    bad.append(f"{item}: differs outside at {outside[0]}")
+            elif not inner:
+                bad.append(f"{item}: no figure")
+            else:
+                xs, ys = [p[0] for p in inner], [p[1] for p in inner]
+                if min(xs) <= x1 or max(xs) >= x2 or min(ys) <= y1 or max(ys) >= y2:
+                    bad.append(f"{item}: cut at the edge ({min(xs)},{min(ys)})-({max(xs)},{max(ys)})")
+                if 2 * (max(ys) - min(ys)) <= 3 * (max(xs) - min(xs)):
+                    bad.append(f"{item}: not standing ({min(xs)},{min(ys)})-({max(xs)},{max(ys)})")
         else:
             bad.append(f"{item}: unknown item")
     if bad:

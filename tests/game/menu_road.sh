@@ -2,9 +2,9 @@
 # The player menu in the real game under the headless host with a key script: the road writes a
 # save holding what each page needs, picks CONTINUE, opens the menu with STATUS and goes through
 # the status page, the item list (using a healing item, discarding a stack), the weapon page
-# (equipping the knife), the first armour page and the event log, then closes it. Each saved
-# frame is checked against the menu's layout (menu_frame_check.py), and a second run must give
-# the same frames.
+# (equipping the knife), the first armour page and the event log, where SHOT turns the hero model,
+# then closes it. Each saved frame is checked against the menu's layout (menu_frame_check.py),
+# and a second run must give the same frames.
 # usage: menu_road.sh BRISGAL DEMO_DATA_GEN
 set -euo pipefail
 game=$1
@@ -13,7 +13,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/brisgal-menu.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 "$gen" --short-music "$work" > /dev/null
-python3 "$here/road_save.py" "$work/EX03_19_SCORE_DATA.DAT"
+# Item 4 worn in the second armour slot turns the hero model on the event log.
+python3 "$here/road_save.py" "$work/EX03_19_SCORE_DATA.DAT" --second-armour 4
 cat > "$work/keys.txt" <<'KEYS'
 # frame  event  DirectInput key: 208 DOWN, 200 UP, 203 LEFT, 205 RIGHT, 45 X (SHOT), 44 Z (JUMP), 30 A (STATUS)
 5 down 208
@@ -69,12 +70,17 @@ cat > "$work/keys.txt" <<'KEYS'
 165 down 45     # the event log
 166 up 45
 170 save
-175 down 44     # back to the status page, then closed
-176 up 44
-180 down 44
-181 up 44
-185 save
-190 down 1      # Escape
+175 down 45     # SHOT: the hero model turns, half a degree a frame
+175 save
+176 up 45
+355 save
+535 save
+545 down 44     # back to the status page, then closed
+546 up 44
+550 down 44
+551 up 44
+555 save
+560 down 1      # Escape
 KEYS
 cd "$work"
 run() {
@@ -96,7 +102,7 @@ for f in first/*.png; do
 done
 check() { python3 "$here/menu_frame_check.py" "first/frame00$1.png" DataForWork "${@:2}"; }
 main="w:95,5,310,105 w:5,200,315,235"
-header="t:103,9,NAME:VEDAZ t:103,25,AT. t:103,47,A1. t:103,57,ﾀﾃﾅｼ t:103,69,A2. t:103,79,--- t:103,91,\\"
+header="t:103,9,NAME:VEDAZ t:103,25,AT. t:103,47,A1. t:103,57,ﾀﾃﾅｼ t:103,69,A2. t:103,79,ｽｸ-ﾙﾐｽﾞｷﾞ t:103,91,\\"
 # shellcheck disable=SC2086
 {
 check 035 $main $header t:103,35,P99 t:199,9,ﾁﾘﾖｳﾔｸ t:199,21,MK2 t:199,33,ﾅｲﾌ t:199,45,ﾎﾞｳｺﾞﾌｸ c:86,23
@@ -108,6 +114,12 @@ check 105 $main $header t:103,35,P99 t:199,9,ﾅｲﾌ c:83,23
 check 120 $main t:103,35,ﾅｲﾌ t:199,9,P99 c:83,23
 check 140 $main t:103,57,ﾀﾃﾅｼ t:199,9,ﾎﾞｳｺﾞﾌｸ c:83,45
 check 170 w:95,5,310,130 t:103,9,AWAKENING "t:103,21,THE VILLAGE" t:103,33,======================== c:85,7
-check 185 !t:103,9,NAME:VEDAZ
+# The hero model turning on the event log, at 0, 90 and 180 degrees: whole in the strip left of
+# the log's window (against the armour page's strip), and only that strip changes as it turns.
+strip=0,30,82,149
+for n in 175 355 535; do check $n f:$strip,first/frame00140.png; done
+check 355 d:$strip,first/frame00175.png
+check 535 d:$strip,first/frame00355.png d:$strip,first/frame00175.png
+check 555 !t:103,9,NAME:VEDAZ
 }
 echo "menu road ok"

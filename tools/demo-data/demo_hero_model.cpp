@@ -114,7 +114,9 @@ void BuildHero(MODELLOADDATA *d) {
     MODELLOADMATERIAL *m = AddModelLoadMaterial(d, "vedaz");
     m->diffuseLayerCount = 1;
     m->diffuseLayers[0] = AddModelLoadTexture(d, "vedaz", "vedaz.bmp", nullptr, 0, 0.1f, 1);
-    MODELLOADFRAME *hips = Frame(d, "hips", nullptr, {0, -0.62f, 0});
+    // Scaled so that, hanging from the origin, it fits between the HUD and the message window.
+    MODELLOADFRAME *hips = Frame(d, "hips", nullptr, {0, -0.4f, 0});
+    hips->matrix.m[0] = hips->matrix.m[5] = hips->matrix.m[10] = 0.55f;
     AddBox(d, hips, m, {{-0.13f, -0.06f, -0.08f}, {0.13f, 0.05f, 0.08f}, BELT, BELT, BELT});
     MODELLOADFRAME *torso = Frame(d, "torso", hips, {0, 0.05f, 0});
     AddBox(d, torso, m, {{-0.14f, 0, -0.08f}, {0.14f, 0.3f, 0.08f}, SHIRT, SHIRT, SHIRT});
