@@ -10,7 +10,8 @@ usage: menu_frame_check.py FRAME.png DATA_FOLDER ITEM...
   f:X1,Y1,X2,Y2,REF   a standing figure in the rectangle: the pixels that differ there from the
                   frame REF (the same screen without it) lie clear of the rectangle's edges, and
                   their extent is taller than wide
-  d:X1,Y1,X2,Y2,REF   the frame differs from the frame REF inside the rectangle, nowhere else"""
+  d:X1,Y1,X2,Y2,REF   the frame differs from the frame REF inside the rectangle, nowhere else
+  s:X1,Y1,X2,Y2,REF   the frame equals the frame REF inside the rectangle"""
 import sys
 
 from frame_check import pixel, read_png
@@ -71,6 +72,12 @@ def main():
                     break
             if found != (kind == "t"):
                 bad.append(f"{item}: {'missing' if kind == 't' else 'drawn'}")
+        elif kind == "s":
+            x1, y1, x2, y2, ref = rest.split(",", 4)
+            x1, y1, x2, y2 = int(x1), int(y1), int(x2), int(y2)
+            _, inner = differing(frame, read_png(ref)[2], lambda x, y: x1 <= x <= x2 and y1 <= y <= y2)
+            if inner:
+                bad.append(f"{item}: differs inside at {inner[0]}")
         elif kind in ("f", "d"):
             x1, y1, x2, y2, ref = rest.split(",", 4)
             x1, y1, x2, y2 = int(x1), int(y1), int(x2), int(y2)

@@ -70,17 +70,24 @@ cat > "$work/keys.txt" <<'KEYS'
 165 down 45     # the event log
 166 up 45
 170 save
-175 down 45     # SHOT: the hero model turns, half a degree a frame
+175 down 45     # SHOT: the hero model turns, half a degree a frame (LEFT's way)
 175 save
 176 up 45
 355 save
 535 save
-545 down 44     # back to the status page, then closed
-546 up 44
-550 down 44
-551 up 44
-555 save
-560 down 1      # Escape
+536 down 205    # RIGHT: the other way, back through the same angles
+537 up 205
+715 save
+725 down 45     # SHOT: the turn stops
+726 up 45
+735 save
+745 save
+755 down 44     # back to the status page, then closed
+756 up 44
+760 down 44
+761 up 44
+765 save
+770 down 1      # Escape
 KEYS
 cd "$work"
 run() {
@@ -120,6 +127,9 @@ strip=0,30,82,149
 for n in 175 355 535; do check $n f:$strip,first/frame00140.png; done
 check 355 d:$strip,first/frame00175.png
 check 535 d:$strip,first/frame00355.png d:$strip,first/frame00175.png
-check 555 !t:103,9,NAME:VEDAZ
+# RIGHT turns it back: 180 frames later it stands as it stood at 90 degrees; SHOT stops it.
+check 715 s:$strip,first/frame00355.png d:$strip,first/frame00535.png
+check 745 s:$strip,first/frame00735.png
+check 765 !t:103,9,NAME:VEDAZ
 }
 echo "menu road ok"
