@@ -5,8 +5,11 @@
 #include "model/load_data_fixture.h"
 #include "model/model_fixture.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
+#include <set>
+#include <string>
 
 namespace {
 
@@ -207,6 +210,41 @@ TEST_F(ConvertTest, EveryAllocationFailureLeavesNoSlot) {
         EXPECT_EQ(PlatformTestHeapBlockCount(), blocks) << n;
         if (HasFailure() || n > 10000) break;
     }
+}
+
+// A frame's matrix range holds the bits of its own subtree (index + 1 for each frame in it),
+// whatever order the frames were added in; counted here by walking the parents.
+TEST_F(ConvertTest, MatrixRangesHoldExactlyTheirSubtrees) {
+    ReadData d;
+    MODELLOADFRAME *r = AddModelLoadFrame(d.get(), "r", nullptr);
+    MODELLOADFRAME *a = AddModelLoadFrame(d.get(), "a", r);
+    MODELLOADFRAME *b = AddModelLoadFrame(d.get(), "b", r);
+    MODELLOADFRAME *a1 = AddModelLoadFrame(d.get(), "a1", a);
+    AddModelLoadFrame(d.get(), "b1", b);
+    AddModelLoadFrame(d.get(), "a2", a1);
+    for (int i = 0; i < 40; ++i) AddModelLoadFrame(d.get(), ("c" + std::to_string(i)).c_str(), a1);
+    AddModelLoadFrame(d.get(), "s", nullptr);
+    AddReadDataCube(d.get(), 1.0f, kWhite, true, r);
+    const MV1BASE *base = Convert(d.get());
+    ASSERT_NE(base, nullptr);
+    ASSERT_EQ(base->frameCount, 47);
+    for (int i = 0; i < base->frameCount; ++i) {
+        const MV1FRAME &f = base->frames[i];
+        std::set<int> naive, bits;
+        for (int j = 0; j < base->frameCount; ++j)
+            for (const MV1FRAME *g = &base->frames[j]; g; g = g->parent)
+                if (g == &f) naive.insert(base->frames[j].index + 1);
+        const BITRANGE &range = f.matrixRange;
+        if (!range.maskWords) {
+            bits.insert(range.wordIndex * 32 + std::countr_zero(range.firstBitMask));
+        } else {
+            for (int w = 0; w < range.wordCount; ++w)
+                for (int k = 0; k < 32; ++k)
+                    if (range.maskWords[w] >> k & 1u) bits.insert((range.wordIndex + w) * 32 + k);
+        }
+        EXPECT_EQ(bits, naive) << f.name;
+    }
+    ReleaseModelBase(base_);
 }
 
 }  // namespace
