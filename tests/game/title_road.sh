@@ -78,16 +78,19 @@ fi
 # The log's lines reach a UTF-8 terminal readable, while Log.txt keeps them in Shift-JIS.
 line="DirectSound の初期化を行います"
 grep -q "$line" out.txt || { echo "no readable Japanese line on the terminal"; head -5 out.txt; exit 1; }
-iconv -f CP932 -t UTF-8 Log.txt | grep -q "$line" || { echo "Log.txt lost its Shift-JIS line"; exit 1; }
+# Decoded once into a file: "iconv | grep -q" fails under pipefail whenever grep quits before iconv
+# has written everything (iconv dies of SIGPIPE), which depends on the scheduling.
+iconv -f CP932 -t UTF-8 Log.txt > log-utf8.txt || { echo "Log.txt is not Shift-JIS text"; exit 1; }
+grep -q "$line" log-utf8.txt || { echo "Log.txt lost its Shift-JIS line"; exit 1; }
 # The memory dump at the end of the log lists no block.
 grep -aq "Alloc num:0" Log.txt || { echo "Log.txt lists blocks left allocated"; tail -c 2000 Log.txt; exit 1; }
 # With KELMOR_NO_3D=1 the stand-in makes no device and the game draws on the software renderer.
 refused="Direct3DDevice9 の作成に失敗しました"
 if [ "${KELMOR_NO_3D:-}" = 1 ]; then
-  iconv -f CP932 -t UTF-8 Log.txt | grep -q "$refused" || { echo "a device was made under KELMOR_NO_3D"; exit 1; }
+  grep -q "$refused" log-utf8.txt || { echo "a device was made under KELMOR_NO_3D"; exit 1; }
 fi
 # Every sound, picture and the start grid loaded: no file-open, missing-picture or map line in the log.
-if iconv -f CP932 -t UTF-8 Log.txt | grep -v "$refused" | grep -E "失敗しました|がありません|マップファイル"; then
+if grep -v "$refused" log-utf8.txt | grep -E "失敗しました|がありません|マップファイル"; then
   echo "a data file did not load"
   exit 1
 fi

@@ -17,7 +17,8 @@ KELMOR_NO_3D=1 KELMOR_HOST=headless KELMOR_FRAME_DIR="$work" KELMOR_KEY_SCRIPT=<
   "$viewer" --corners --transparent --bits 32 --frames 5 pattern.bmp > viewer.out 2>&1 ||
   { cat viewer.out; exit 1; }
 [ -e frame00003.png ] || { echo "the headless host saved no frame"; exit 1; }
-iconv -f CP932 -t UTF-8 Log.txt | grep -q "Direct3DDevice9 の作成に失敗しました" ||
+# Decoded into a file first: under pipefail "iconv | grep -q" fails when grep quits before iconv ends.
+iconv -f CP932 -t UTF-8 Log.txt > log-utf8.txt && grep -q "Direct3DDevice9 の作成に失敗しました" log-utf8.txt ||
   { echo "a Direct3D device was made under KELMOR_NO_3D"; exit 1; }
 convert frame00003.png -depth 8 rgb:shot.rgb
 python3 "$here/viewer_check.py" corners shot.rgb
