@@ -22,12 +22,12 @@ KELMOR_HOST=sdl2 SDL_AUDIODRIVER=dummy KELMOR_KEY_SCRIPT="$1/keys.txt" "$2" > ou
 pid=$!
 find_window() { xwininfo -root -tree 2> /dev/null | grep -F "\"$1\"" | awk '{print $1}' | head -1; }
 box=""
-for _ in $(seq 100); do box=$(find_window "スクリーン設定"); [ -n "$box" ] && break; sleep 0.2; done
+for _ in $(seq 300); do box=$(find_window "スクリーン設定"); [ -n "$box" ] && break; sleep 0.2; done
 [ -n "$box" ] || { echo "no question box"; kill $pid; exit 1; }
 sleep 0.5
 xdotool key --window "$box" Return
 win=""
-for _ in $(seq 100); do win=$(find_window Brisgal); [ -n "$win" ] && break; sleep 0.2; done
+for _ in $(seq 300); do win=$(find_window Brisgal); [ -n "$win" ] && break; sleep 0.2; done
 [ -n "$win" ] || { echo "no game window"; kill $pid; exit 1; }
 timeout 5 xdotool windowfocus --sync "$win" 2> /dev/null || true
 for _ in $(seq 300); do kill -0 $pid 2> /dev/null || break; sleep 0.2; done

@@ -32,7 +32,7 @@ show() {
   local name=$1 kind=$2 arg=$3; shift 4
   KELMOR_HOST=sdl2 SDL_AUDIODRIVER=dummy "$viewer" "$@" > "$name.out" 2>&1 &
   local pid=$! win="" ok=0
-  for _ in $(seq 100); do
+  for _ in $(seq 600); do
     win=$(xdotool search --name '^Kelmor viewer$' 2> /dev/null | head -1) && [ -n "$win" ] && break
     sleep 0.1
   done

@@ -16,12 +16,12 @@ set -u
 cd "$1"
 KELMOR_HOST=sdl2 SDL_AUDIODRIVER=dummy "$2" --print-keys --close-after 20000 > out.txt 2> err.txt &
 pid=$!
-for _ in $(seq 100); do
+for _ in $(seq 600); do
   win=$(xdotool search --name '^Brisgal$' 2> /dev/null | head -1) && [ -n "$win" ] && break
   sleep 0.1
 done
 [ -n "${win:-}" ] || { echo "no window"; kill $pid; exit 1; }
-for _ in $(seq 50); do grep -q ready out.txt && break; sleep 0.1; done
+for _ in $(seq 300); do grep -q ready out.txt && break; sleep 0.1; done
 timeout 5 xdotool windowfocus --sync "$win" 2> /dev/null || true
 sleep 0.5
 # Left arrow (DIK 203), then Z (DIK 44), then Escape (DIK 1), each pressed and released.
