@@ -6,6 +6,8 @@
 #include "game/actors/combat.h"
 #include "game/frame/game_random.h"
 #include "game/frame/status_window.h"
+#include "game/world/field_object_kinds.h"
+#include "game/world/inventory.h"
 #include "game/world/world_services.h"
 
 namespace {
@@ -62,6 +64,9 @@ struct Fire {
     bool OnGroundHoldingDown() { return w.buttonCount(BUTTON_DOWN) != 0 && p.onGround != 0; }
     void Companion(int use);
     void Launch27();
+    void ThrowAllCarried();
+    void ShootArrow();
+    void DropCarriedPiece(int slot);
     void Run(int use);
 };
 
@@ -117,6 +122,69 @@ void Fire::Launch27()
     Sound(54);
     int body = Carrier(102, dx, dy, vx, vy, 200);
     if (body >= 0) Shot(73, dx, dy, body);
+}
+
+// One piece of a thrown carried item: a stack loses one, a last piece leaves its slot.
+void Fire::DropCarriedPiece(int slot)
+{
+    Inventory &inv = *arms.inventory;
+    if (inv.counts[(size_t)slot] > 0) inv.counts[(size_t)slot]--;
+    else w.removeCarriedItem(&inv, slot);
+}
+
+// Every carried item flies out as its own field object, a shot with the object's damage and size
+// riding each.
+void Fire::ThrowAllCarried()
+{
+    Sound(54);
+    if (!arms.inventory) return;
+    float dx, dy, vx, vy;
+    if (Up()) dx = 0, dy = -10, vx = 0, vy = -30;
+    else if (Down()) dx = 0, dy = 10, vx = 0, vy = 30;
+    else dx = Left() ? -10 : 10, dy = 1, vx = Left() ? -30 : 30, vy = -5;
+    // A removed slot closes its gap, so the pieces are taken after all are thrown, last slot first.
+    const Inventory &inv = *arms.inventory;
+    bool thrown[kCarriedSlots] = {};
+    bool refused = false;
+    for (int i = 0; i < kCarriedSlots; i++) {
+        const int item = inv.ids[(size_t)i];
+        if (item <= 0) continue;
+        if (item + 2 >= kFieldObjectRowCount) { // no field object of its own: it stays
+            refused = true;
+            continue;
+        }
+        const FieldObjectKind &k = kFieldObjectKinds[item + 2];
+        const int body = CarrierObject(w, p.x + dx, p.y + dy, item, 0, vx, vy);
+        if (body < 0) {
+            refused = true;
+            continue;
+        }
+        thrown[i] = true;
+        ShotWith(1, 0, 10, k.value, body, (int)k.width, (int)k.height);
+    }
+    for (int i = kCarriedSlots - 1; i >= 0; i--)
+        if (thrown[i]) DropCarriedPiece(i);
+    if (refused) GiveBack();
+}
+
+// The bow: the first carried arrow (use 9, a plain item) flies on its own object.
+void Fire::ShootArrow()
+{
+    Sound(54);
+    if (!arms.inventory) return;
+    const Inventory &inv = *arms.inventory;
+    for (int i = 0; i < kCarriedSlots; i++) {
+        const int item = inv.ids[(size_t)i];
+        const ItemKind *arrow = item > 0 ? w.itemKind(item) : nullptr;
+        if (!arrow || arrow->use != 9 || arrow->kind != ITEM_PLAIN) continue;
+        const float dx = Left() ? -10 : 10, vx = Left() ? -20 : 20;
+        const float vy = Up() ? -16 : Down() ? 16 : -8;
+        const int body = Carrier(item, dx, -2, vx, vy, 100);
+        if (body < 0) return;
+        ShotWith(73, dx, -2, arrow->power + row.power, body, 8, 1);
+        DropCarriedPiece(i);
+        return;
+    }
 }
 
 void Fire::Run(int use)
@@ -258,6 +326,9 @@ void Fire::Run(int use)
     case 27:
         Launch27();
         break;
+    case 28:
+        ThrowAllCarried();
+        break;
     case 29:
         Sound(1);
         if (d == 0 || d == 4) Shot(75, -10, 0);
@@ -296,6 +367,9 @@ void Fire::Run(int use)
         if (body >= 0) Shot(d == 0 || d == 2 || d == 3 ? 83 : 82, dx, dy, body, 8, 8);
         break;
     }
+    case 32:
+        ShootArrow();
+        break;
     case 33:
         Sound(1);
         if (q == 0) Shot(84, -10, 0);

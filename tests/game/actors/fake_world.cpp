@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "game/world/inventory.h"
+
 FakeWorld *FakeWorld::current_ = nullptr;
 
 struct FakeWorldCalls {
@@ -38,7 +40,10 @@ struct FakeWorldCalls {
             if (W().carriedAnswer >= 0) W().carried.push_back(item);
             return W().carriedAnswer;
         };
-        t.removeCarriedItem = [](Inventory *, int) {};
+        t.removeCarriedItem = [](Inventory *inventory, int slot) {
+            W().removedSlots.push_back(slot);
+            if (inventory) RemoveCarriedItem(slot, *inventory);
+        };
         t.addPlayerMp = [](StatusWindow *, int amount) {
             W().mpAsked.push_back(amount);
             return W().mpAnswer;
@@ -150,4 +155,5 @@ void FakeWorld::ClearRecords()
     notifications.clear();
     messages.clear();
     objects.clear();
+    removedSlots.clear();
 }

@@ -93,6 +93,7 @@ public:
     int money = 0;
     int carriedAnswer = -1;
     std::vector<int> carried;
+    std::vector<int> removedSlots; // carried slots removed (the real removal runs on the bag given)
     int mpAnswer = -1;
     std::vector<int> mpAsked;
     int drops = 0;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "game/actors/shot_kinds.h"
+#include "game/world/inventory.h"
 #include "tests/game/actors/combat_fixture.h"
 
 namespace {
@@ -260,6 +261,152 @@ TEST_F(WeaponFireTest, AnEmptyHandOrAnUnknownUseCodeFiresNothingButShotsStillMov
     Press();
     EXPECT_EQ(s->x, 102);
     EXPECT_TRUE(world.sounds.empty());
+}
+
+// The weapons that throw what the player carries: use 28 every carried item, use 32 (the bow)
+// the first arrow, each on a field object of the item's own kind with a shot riding it.
+class CarriedThrowTest : public WeaponFireTest {
+protected:
+    CarriedThrowTest() {
+        arms.inventory = &bag;
+        Item(kArrow, ITEM_PLAIN, 9, 3);
+    }
+    void Carry(std::vector<std::pair<int, int>> slots) {
+        bag.ids.fill(0);
+        bag.counts.fill(0);
+        for (size_t i = 0; i < slots.size(); i++) {
+            bag.ids[i] = slots[i].first;
+            bag.counts[i] = slots[i].second;
+        }
+    }
+    std::vector<std::pair<int, int>> Carried() const {
+        std::vector<std::pair<int, int>> out;
+        for (int i = 0; i < kCarriedSlots && bag.ids[(size_t)i] != 0; i++)
+            out.push_back({bag.ids[(size_t)i], bag.counts[(size_t)i]});
+        return out;
+    }
+    static constexpr int kArrow = 144;
+    static constexpr int kMedicine = 11, kApple = 76;
+    Inventory bag;
+};
+
+TEST_F(CarriedThrowTest, EveryCarriedItemFliesOnItsOwnKindAndAStackLosesOnePiece)
+{
+    struct Row {
+        int direction;
+        float dx, dy, vx, vy;
+    } table[] = {
+        {0, -10, 1, -30, -5}, {1, 10, 1, 30, -5}, {2, 0, -10, 0, -30}, {3, 0, -10, 0, -30}, {5, 0, 10, 0, 30},
+    };
+    for (const Row &row : table) {
+        SCOPED_TRACE(testing::Message() << "direction " << row.direction);
+        Weapon(28);
+        Carry({{kArrow, 0}, {kMedicine, 2}, {kApple, 0}});
+        player.direction = row.direction;
+        world.ClearRecords();
+        const int firstBody = world.nextObjectBody;
+        Press();
+        EXPECT_EQ(world.sounds[0], 54);
+        const int items[] = {kArrow, kMedicine, kApple};
+        ASSERT_EQ(world.objects.size(), 3u);
+        std::vector<ShotNode *> shots = Shots();
+        ASSERT_EQ(shots.size(), 3u);
+        for (int i = 0; i < 3; i++) {
+            const RecordedObject &o = world.objects[(size_t)i];
+            const FieldObjectKind &k = kFieldObjectKinds[items[i] + 2];
+            EXPECT_EQ(o.kind, items[i]);
+            EXPECT_EQ(o.x, player.x + row.dx);
+            EXPECT_EQ(o.y, player.y + row.dy);
+            EXPECT_EQ(o.vx, row.vx);
+            EXPECT_EQ(o.vy, row.vy);
+            EXPECT_EQ(o.itemFlag, 0); // no lifetime of its own
+            const ShotNode &s = *shots[(size_t)i];
+            EXPECT_EQ(s.bodyId, firstBody + i);
+            EXPECT_EQ(s.behaviour, kShotKinds[ShotKindRow(1, false)].behaviour);
+            EXPECT_EQ(s.damage, k.value);
+            const ShotKind &needle = kShotKinds[ShotKindRow(1, false)];
+            EXPECT_EQ(s.hitHalfWidth, (int)k.width != 0 ? (int)k.width + 1 : needle.hitHalfWidth);
+            EXPECT_EQ(s.hitHalfHeight, (int)k.height != 0 ? (int)k.height + 1 : needle.hitHalfHeight);
+        }
+        // Single pieces leave their slots; the stack of three keeps two.
+        EXPECT_EQ(Carried(), (std::vector<std::pair<int, int>>{{kMedicine, 1}}));
+        FreeShotList(arms);
+        arms.fireCounter = 1000;
+    }
+}
+
+TEST_F(CarriedThrowTest, ARefusedObjectKeepsItsItemAndACountedWeaponGetsItsUnitBack)
+{
+    Weapon(28, ITEM_COUNTED_WEAPON);
+    Carry({{kMedicine, 0}, {299, 0}}); // the last has no field object of its own
+    world.nextObjectBody = -1;
+    Press();
+    EXPECT_TRUE(Shots().empty());
+    EXPECT_EQ(arms.weaponCount, 5);
+    EXPECT_EQ(Carried(), (std::vector<std::pair<int, int>>{{kMedicine, 0}, {299, 0}}));
+    // Made for one but not the other: the one flies, the other stays, the unit comes back.
+    world.nextObjectBody = 100;
+    Press();
+    EXPECT_EQ(Shots().size(), 1u);
+    EXPECT_EQ(arms.weaponCount, 5);
+    EXPECT_EQ(Carried(), (std::vector<std::pair<int, int>>{{299, 0}}));
+    // Nothing carried: the sound, nothing else.
+    FreeShotList(arms);
+    Carry({});
+    world.ClearRecords();
+    Press();
+    EXPECT_EQ(world.sounds, std::vector<int>{54});
+    EXPECT_TRUE(world.objects.empty());
+}
+
+TEST_F(CarriedThrowTest, TheBowShootsTheFirstArrowWithBothPowers)
+{
+    struct Row {
+        int direction;
+        float dx, vx, vy;
+    } table[] = {
+        {0, -10, -20, -8}, {1, 10, 20, -8}, {2, -10, -20, -16}, {3, 10, 20, -16}, {4, -10, -20, 16}, {5, 10, 20, 16},
+    };
+    for (const Row &row : table) {
+        SCOPED_TRACE(testing::Message() << "direction " << row.direction);
+        Weapon(32); // power 7
+        Item(kApple, ITEM_PLAIN, 9, 5).kind = ITEM_WEAPON; // use 9 but not a plain item: passed over
+        Carry({{kMedicine, 0}, {kApple, 0}, {kArrow, 1}, {kArrow, 0}});
+        player.direction = row.direction;
+        world.ClearRecords();
+        const int body = world.nextObjectBody;
+        Press();
+        EXPECT_EQ(world.sounds[0], 54);
+        ASSERT_EQ(world.objects.size(), 1u);
+        const RecordedObject &o = world.objects[0];
+        EXPECT_EQ(o.kind, kArrow);
+        EXPECT_EQ(o.x, player.x + row.dx);
+        EXPECT_EQ(o.y, player.y - 2);
+        EXPECT_EQ(o.vx, row.vx);
+        EXPECT_EQ(o.vy, row.vy);
+        EXPECT_EQ(o.itemFlag, 1);
+        EXPECT_EQ(o.lifetime, 100);
+        ASSERT_EQ(Shots().size(), 1u);
+        const ShotNode &s = *Shots()[0];
+        EXPECT_EQ(s.bodyId, body);
+        EXPECT_EQ(s.behaviour, kShotKinds[ShotKindRow(73, false)].behaviour);
+        EXPECT_EQ(s.damage, 3 + 7);
+        EXPECT_EQ(s.hitHalfWidth, 9);
+        EXPECT_EQ(s.hitHalfHeight, 2);
+        EXPECT_EQ(Carried(), (std::vector<std::pair<int, int>>{{kMedicine, 0}, {kApple, 0}, {kArrow, 0}, {kArrow, 0}}));
+        FreeShotList(arms);
+        arms.fireCounter = 1000;
+    }
+    // The last arrow leaves its slot; with none left the bow only sounds.
+    Carry({{kArrow, 0}});
+    Press();
+    EXPECT_TRUE(Carried().empty());
+    FreeShotList(arms);
+    arms.fireCounter = 1000;
+    world.ClearRecords();
+    Press();
+    EXPECT_EQ(world.sounds, std::vector<int>{54});
+    EXPECT_TRUE(Shots().empty());
 }
 
 } // namespace
