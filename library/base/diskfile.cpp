@@ -105,6 +105,11 @@ struct FILEWORKER {
     HANDLE thread;  // null: the record is unused
     HANDLE wake;    // auto reset: a request of its file is waiting
     DISKFILE *file; // null while parked; changed under the lock only
+    // Requests sent to the worker, and whether it sleeps on its event: a worker that has just
+    // served a request watches the count for a while, and is woken through the event only
+    // once it sleeps.
+    std::atomic<uint32_t> calls;
+    std::atomic<bool> asleep;
 };
 
 constexpr int kFileWorkers = 4;
@@ -116,6 +121,30 @@ static bool RequestPending(const DISKFILE *file)
     return file->requestsDone.load(std::memory_order_acquire) != file->requestsSent.load(std::memory_order_acquire);
 }
 
+// Watches the worker's request count for a short while after a request: files read one after
+// another (a loader's list, an archive's tables) send the next request within microseconds,
+// while waking a sleeping thread takes tens of them. True when a request came; false once the
+// watch ran out. Bounded by a count of polls as well, for the fake clock stands still.
+static bool AwaitCall(FILEWORKER *worker, uint32_t seen)
+{
+    constexpr int kPolls = 1 << 16;
+    LARGE_INTEGER frequency, start, now;
+    QueryPerformanceFrequency(&frequency);
+    const LONGLONG watch = frequency.QuadPart / 5000;  // 200 us
+    QueryPerformanceCounter(&start);
+    for (int i = 1; i <= kPolls; i++) {
+        if (worker->calls.load(std::memory_order_seq_cst) != seen) return true;
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+        if ((i & 63) == 0) {
+            QueryPerformanceCounter(&now);
+            if (now.QuadPart - start.QuadPart >= watch) break;
+        }
+    }
+    return false;
+}
+
 // Serves whatever its file has waiting, then sleeps until woken. A file is freed only once
 // idle, and the last thing a served request touches is its done count, so the file is read
 // again only under the lock, where a closing caller cannot take it away.
@@ -123,6 +152,7 @@ static DWORD SharedWorkerProc(LPVOID param)
 {
     FILEWORKER *worker = (FILEWORKER *)param;
     for (;;) {
+        const uint32_t seen = worker->calls.load(std::memory_order_seq_cst);
         for (;;) {
             DISKFILE *file;
             {
@@ -132,7 +162,14 @@ static DWORD SharedWorkerProc(LPVOID param)
             }
             ServeRequest(file);
         }
-        WaitForSingleObject(worker->wake, INFINITE);
+        if (AwaitCall(worker, seen)) continue;
+        // Sleep only once the count is seen unchanged after saying so: a caller that counts its
+        // request before the flag is up finds the count changed here, one that counts it after
+        // sees the flag and sets the event.
+        worker->asleep.store(true, std::memory_order_seq_cst);
+        if (worker->calls.load(std::memory_order_seq_cst) == seen)
+            WaitForSingleObject(worker->wake, INFINITE);
+        worker->asleep.store(false, std::memory_order_seq_cst);
     }
 }
 
@@ -155,7 +192,8 @@ static bool TakeSharedWorker(DISKFILE *file)
                 w.thread = CreateThread(nullptr, 0, SharedWorkerProc, &w, 0, nullptr);
                 if (w.thread == nullptr) {
                     CloseHandle(w.wake);
-                    w = FILEWORKER{};
+                    w.wake = nullptr;
+                    w.file = nullptr;
                     return false;
                 }
                 worker = &w;
@@ -204,7 +242,10 @@ static void SendRequest(DISKFILE *file, int wait)
     file->requestsSent.store(file->requestsSent.load(std::memory_order_relaxed) + 1, std::memory_order_release);
     SetEvent(file->requestEvent);
     if (file->thread == nullptr) StartWorkerFor(file);
-    if (file->worker != nullptr) SetEvent(file->worker->wake);
+    if (file->worker != nullptr) {
+        file->worker->calls.fetch_add(1, std::memory_order_seq_cst);
+        if (file->worker->asleep.load(std::memory_order_seq_cst)) SetEvent(file->worker->wake);
+    }
     if (wait) WaitForSingleObject(file->idleEvent, INFINITE);
 }
 

@@ -1,6 +1,7 @@
 // Plain disk files: the disk set of the file-function table. A file opened with the use-cache or
-// the asynchronous flag is served by a worker thread of its own (with a 128 KB read-ahead cache
-// when the cache is asked for); the caller and the worker hand over through two manual events.
+// the asynchronous flag is served by a worker thread: a thread of its own with a 128 KB read-ahead
+// cache when the cache is asked for, else one of a few shared workers; the caller and the worker
+// hand over through two manual events and two request counts.
 //
 // Positions are ints (the size is taken at open). A position at or past the size reads as the
 // end of the data; a seek to a negative position fails.

@@ -113,6 +113,36 @@ TEST_F(DiskFile, AsynchronousReadCompletesWhenIdle)
     EXPECT_EQ(DiskFileClose(f), 0);
 }
 
+// The shared workers watch for the next request a short while, then sleep: requests that come
+// at once, after a pause long enough for the worker to sleep, and from two files at a time all
+// complete with the right bytes.
+TEST_F(DiskFile, AsynchronousRequestsReachWatchingAndSleepingWorkers)
+{
+    Bytes one = RandomBytes(60000, 11), two = RandomBytes(50000, 12);
+    WriteHostFile(host / "one.bin", one);
+    WriteHostFile(host / "two.bin", two);
+    for (int pauseMs : {0, 2}) {
+        for (int round = 0; round < 20; round++) {
+            DISKFILE *a = DiskFileOpen("one.bin", 0, 0, 1);
+            DISKFILE *b = DiskFileOpen("two.bin", 0, 0, 1);
+            ASSERT_NE(a, nullptr);
+            ASSERT_NE(b, nullptr);
+            Bytes gotA(one.size()), gotB(two.size());
+            for (size_t done = 0; done < gotA.size(); done += 20000) {
+                ASSERT_EQ(DiskFileRead(gotA.data() + done, 1, 20000, a), 20000);
+                ASSERT_EQ(DiskFileRead(gotB.data() + done / 20000 * 16667, 1, 16667, b),
+                          done == 40000 ? 16666 : 16667);
+                while (DiskFileIsIdle(a) != 1 || DiskFileIsIdle(b) != 1) Sleep(0);
+                if (pauseMs > 0) Sleep((DWORD)pauseMs);
+            }
+            EXPECT_EQ(gotA, one) << pauseMs << " ms, round " << round;
+            EXPECT_EQ(gotB, two) << pauseMs << " ms, round " << round;
+            EXPECT_EQ(DiskFileClose(a), 0);
+            EXPECT_EQ(DiskFileClose(b), 0);
+        }
+    }
+}
+
 TEST_F(DiskFile, ReadAheadCacheServesSequentialReads)
 {
     Bytes content = StructuredBytes(100000, 8);
