@@ -69,9 +69,10 @@ bool CheckReadData(const MODELLOADDATA *data) {
             const MODELLOADFACE &face = m->faces[f];
             if (face.vertexCount < 3 || face.vertexCount > MODELLOAD_FACE_CORNERS) return false;
             if (m->materialCount > 0 && !InRange(face.material, m->materialCount)) return false;
+            if (!face.corners) return false;
             for (int k = 0; k < face.vertexCount; ++k) {
-                if (!InRange(face.positions[k], m->positionCount)) return false;
-                if (m->normals && !InRange(face.normals[k], m->normalCount)) return false;
+                if (!InRange(face.corners[k].position, m->positionCount)) return false;
+                if (m->normals && !InRange(face.corners[k].normal, m->normalCount)) return false;
             }
         }
     }

@@ -71,17 +71,18 @@ int MakePieceVertices(const MODELLOADMESH *m, int piece, int uvSets, MESHWORK &w
             uint8_t *record = w.vertices + (size_t)count * size;
             std::memset(record, 0, (size_t)size);
             auto *v = reinterpret_cast<MV1MESHVERTEX *>(record);
-            const int p = face.positions[k];
+            const MODELLOADCORNER &corner = face.corners[k];
+            const int p = corner.position;
             v->position = m->positionBase + p;
-            v->normal = m->normalBase + face.normals[k];
-            const int colour = face.colours[k];
+            v->normal = m->normalBase + corner.normal;
+            const int colour = corner.colour;
             uint8_t rgba[4] = {255, 255, 255, 255};
             if (m->colours && colour >= 0 && colour < m->colourCount)
                 for (int i = 0; i < 4; ++i) rgba[i] = Channel(m->colours[colour][i]);
             if (rgba[3] < 255) *alpha = true;
             v->diffuse = (uint32_t)rgba[3] << 24 | (uint32_t)rgba[0] << 16 | (uint32_t)rgba[1] << 8 | rgba[2];
             for (int s = 0; s < uvSets; ++s) {
-                const int uv = face.uvs[s][k];
+                const int uv = corner.uvs[s];
                 if (m->uvs[s] && uv >= 0 && uv < m->uvCounts[s]) {
                     v->uv[s][0] = m->uvs[s][uv].x;
                     v->uv[s][1] = m->uvs[s][uv].y;

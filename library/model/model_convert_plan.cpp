@@ -120,9 +120,9 @@ bool PlanModelLoadMesh(MODELLOADDATA *data, MODELLOADMESH *mesh) {
             std::memset(row, 0, sizeof row);
             int largest = 0;
             for (int k = 0; k < 3; ++k) {
-                const uint8_t *v = BitSetRow(&mesh->vertexBones, face.positions[k]);
+                const uint8_t *v = BitSetRow(&mesh->vertexBones, face.corners[k].position);
                 largest = std::max(largest, CountBits(v, rowBytes));
-                OrBitSetRow(&mesh->vertexBones, face.positions[k], row);
+                OrBitSetRow(&mesh->vertexBones, face.corners[k].position, row);
             }
             StoreBitSetRow(&mesh->faceBones, f, row);
             mesh->faceBoneCount[f] = (uint16_t)CountBits(row, rowBytes);

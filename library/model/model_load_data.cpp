@@ -6,6 +6,7 @@
 #include "library/base/stream.h"
 #include "library/base/strings.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -85,6 +86,22 @@ int TermModelLoadData(MODELLOADDATA *data) {
 }
 
 void *AllocModelLoadBlock(MODELLOADDATA *data, size_t bytes) { return AllocChainBlock(bytes, &data->chain); }
+
+MODELLOADCORNER *AllocModelLoadCorners(MODELLOADDATA *data, size_t count) {
+    // An impossible size fails in the chain (logged) rather than wrapping.
+    const size_t bytes = count > SIZE_MAX / sizeof(MODELLOADCORNER) ? SIZE_MAX : sizeof(MODELLOADCORNER) * (count ? count : 1);
+    return static_cast<MODELLOADCORNER *>(AllocModelLoadBlock(data, bytes));
+}
+
+MODELLOADFACE *AllocModelLoadFaces(MODELLOADDATA *data, size_t count, int cornersEach) {
+    const size_t perFace = sizeof(MODELLOADFACE) + sizeof(MODELLOADCORNER) * (size_t)(cornersEach > 0 ? cornersEach : 0);
+    const size_t bytes = count > SIZE_MAX / perFace ? SIZE_MAX : perFace * (count ? count : 1);
+    auto *faces = static_cast<MODELLOADFACE *>(AllocModelLoadBlock(data, bytes));
+    if (!faces || cornersEach <= 0) return faces;
+    auto *corners = reinterpret_cast<MODELLOADCORNER *>(faces + count);
+    for (size_t f = 0; f < count; ++f) faces[f].corners = corners + f * (size_t)cornersEach;
+    return faces;
+}
 
 const char *AddModelLoadString(MODELLOADDATA *data, const char *text) {
     const size_t length = std::strlen(text);

@@ -52,13 +52,20 @@ struct MODELLOADFRAME {
     int32_t pieces;                    // converter work: pieces of its own meshes
 };
 
+// One corner of a face: its index into each of the mesh's arrays. A slot no reader fills stays 0.
+struct MODELLOADCORNER {
+    int32_t position;
+    int32_t normal;
+    int32_t colour;
+    int32_t uvs[MODELLOAD_UV_SETS];
+};
+
+// A polygon; its corners lie in a pool sized by the corners the faces really have, so a large
+// mesh of triangles and quads does not carry 32 slots a face.
 struct MODELLOADFACE {
     int32_t vertexCount;  // 3 to 32
     int32_t triangleCount;
-    int32_t positions[MODELLOAD_FACE_CORNERS];
-    int32_t normals[MODELLOAD_FACE_CORNERS];
-    int32_t colours[MODELLOAD_FACE_CORNERS];
-    int32_t uvs[MODELLOAD_UV_SETS][MODELLOAD_FACE_CORNERS];
+    MODELLOADCORNER *corners;  // vertexCount records
     int32_t material;
     VEC3 faceNormal;
 };
@@ -273,6 +280,11 @@ int InitModelLoadData(MODELLOADDATA *data);
 int TermModelLoadData(MODELLOADDATA *data);
 // Zeroed bytes from the record's chain, null after logging.
 void *AllocModelLoadBlock(MODELLOADDATA *data, size_t bytes);
+// `count` zeroed faces, each pointing at `cornersEach` zeroed corners of its own (0: none, the
+// caller places them), in one block of the chain; null after logging.
+MODELLOADFACE *AllocModelLoadFaces(MODELLOADDATA *data, size_t count, int cornersEach);
+// `count` zeroed corners from the chain, null after logging.
+MODELLOADCORNER *AllocModelLoadCorners(MODELLOADDATA *data, size_t count);
 
 const char *AddModelLoadString(MODELLOADDATA *data, const char *text);
 MODELLOADFRAME *AddModelLoadFrame(MODELLOADDATA *data, const char *name, MODELLOADFRAME *parent);

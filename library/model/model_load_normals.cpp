@@ -38,9 +38,9 @@ int ComputeModelLoadNormals(MODELLOADDATA *data, MODELLOADMESH *mesh) {
     }
     for (int f = 0; f < faces; ++f) {
         MODELLOADFACE &face = mesh->faces[f];
-        for (int k = 0; k < 3; ++k) facePositions[f * 3 + k] = face.positions[k];
-        face.faceNormal = TriangleNormal(mesh->positions[face.positions[0]], mesh->positions[face.positions[1]],
-                                         mesh->positions[face.positions[2]]);
+        for (int k = 0; k < 3; ++k) facePositions[f * 3 + k] = face.corners[k].position;
+        face.faceNormal = TriangleNormal(mesh->positions[face.corners[0].position], mesh->positions[face.corners[1].position],
+                                         mesh->positions[face.corners[2].position]);
         faceNormals[f] = face.faceNormal;
     }
     const FANINPUT fan{faces, facePositions, mesh->positions, mesh->positionCount, faceNormals, std::cos(angle)};
@@ -60,7 +60,7 @@ int ComputeModelLoadNormals(MODELLOADDATA *data, MODELLOADMESH *mesh) {
     }
     for (size_t i = 0; i < corners; ++i) {
         normals[newIndex[cornerGroup[i]]] = groupNormals[cornerGroup[i]];
-        mesh->faces[i / 3].normals[i % 3] = newIndex[cornerGroup[i]];
+        mesh->faces[i / 3].corners[i % 3].normal = newIndex[cornerGroup[i]];
     }
     mesh->normals = normals;
     mesh->normalCount = count;

@@ -7,21 +7,16 @@
 
 namespace {
 
-// Corner `to` of the triangle takes every index of the polygon's corner `from`.
-void CopyCorner(MODELLOADFACE &triangle, int to, const MODELLOADFACE &polygon, int from) {
-    triangle.positions[to] = polygon.positions[from];
-    triangle.normals[to] = polygon.normals[from];
-    triangle.colours[to] = polygon.colours[from];
-    for (int s = 0; s < MODELLOAD_UV_SETS; ++s) triangle.uvs[s][to] = polygon.uvs[s][from];
-}
-
-void MakeTriangle(MODELLOADFACE &triangle, const MODELLOADFACE &polygon, int a, int b, int c) {
+// A triangle of the polygon's corners a, b, c (each with every index it holds) on its own corners.
+void MakeTriangle(MODELLOADFACE &triangle, MODELLOADCORNER *corners, const MODELLOADFACE &polygon, int a, int b,
+                  int c) {
     triangle.vertexCount = 3;
     triangle.triangleCount = 1;
     triangle.material = polygon.material;
-    CopyCorner(triangle, 0, polygon, a);
-    CopyCorner(triangle, 1, polygon, b);
-    CopyCorner(triangle, 2, polygon, c);
+    triangle.corners = corners;
+    corners[0] = polygon.corners[a];
+    corners[1] = polygon.corners[b];
+    corners[2] = polygon.corners[c];
 }
 
 }  // namespace
@@ -32,10 +27,10 @@ int TriangulateModelLoadMesh(MODELLOADDATA *data, MODELLOADMESH *mesh) {
     for (int i = 0; i < mesh->faceCount; ++i) extra += mesh->faces[i].vertexCount - 3;
     if (extra == 0) return 1;
     const int64_t total = mesh->faceCount + extra;
-    auto *faces = total <= INT32_MAX
-                      ? static_cast<MODELLOADFACE *>(AllocModelLoadBlock(data, sizeof(MODELLOADFACE) * (size_t)total))
-                      : nullptr;
-    if (!faces) {
+    // The new triangles' corners in one pool; the polygons keep theirs.
+    MODELLOADFACE *faces = total <= INT32_MAX ? AllocModelLoadFaces(data, (size_t)total, 0) : nullptr;
+    MODELLOADCORNER *corners = faces ? AllocModelLoadCorners(data, (size_t)extra * 3) : nullptr;
+    if (!corners) {
         WriteLog("Read Model Error : ３ポリ変換後のデータを格納するメモリ領域の確保に失敗しました\n");
         return 0;
     }
@@ -49,16 +44,17 @@ int TriangulateModelLoadMesh(MODELLOADDATA *data, MODELLOADMESH *mesh) {
         int a = 1, b = d - 1;
         for (int made = 1; made < d - 2; ++made) {
             if (made % 2 == 1) {
-                MakeTriangle(faces[next++], face, b, a, a + 1);
+                MakeTriangle(faces[next++], corners, face, b, a, a + 1);
                 ++a;
             } else {
-                MakeTriangle(faces[next++], face, b, a, b - 1);
+                MakeTriangle(faces[next++], corners, face, b, a, b - 1);
                 --b;
             }
+            corners += 3;
         }
         face.vertexCount = 3;
         face.triangleCount = 1;
-        CopyCorner(face, 2, face, d - 1);
+        face.corners[2] = face.corners[d - 1];
     }
     mesh->faceCount = (int)total;
     return 1;

@@ -267,7 +267,8 @@ int ReadFaces(MQOSCAN *scan, OBJECTREAD *o) {
     if (!ReadInt(scan, &count) || count < 0 || (int64_t)count * 10 > scan->size - scan->position)
         return ObjectFail(o, "面の数が不正です");
     const size_t slots = (size_t)(count > 0 ? count : 1) * 4;
-    mesh->faces = static_cast<MODELLOADFACE *>(AllocModelLoadBlock(o->data, sizeof(MODELLOADFACE) * (size_t)(count > 0 ? count : 1)));
+    // Only triangles and quads are kept: four corners a face.
+    mesh->faces = AllocModelLoadFaces(o->data, (size_t)count, 4);
     if (!mesh->faces) return ObjectFail(o, "面情報を保存するメモリ領域の確保に失敗しました");
     mesh->uvs[0] = static_cast<VEC3 *>(AllocModelLoadBlock(o->data, sizeof(VEC3) * slots));
     if (!mesh->uvs[0]) return ObjectFail(o, " uv座標を保存するメモリ領域の確保に失敗しました");
@@ -335,9 +336,10 @@ int ReadFaces(MQOSCAN *scan, OBJECTREAD *o) {
         const float *diffuse = hasM ? o->materials[number]->diffuse : nullptr;
         for (int k = 0; k < corners; ++k) {
             const int entry = kept * 4 + k;
-            face.positions[k] = v[k];
-            face.uvs[0][k] = entry;
-            face.colours[k] = entry;
+            MODELLOADCORNER &corner = face.corners[k];
+            corner.position = v[k];
+            corner.uvs[0] = entry;
+            corner.colour = entry;
             if (hasUV) mesh->uvs[0][entry] = VEC3{uv[k][0], uv[k][1], 0};
             float *c = mesh->colours[entry];
             if (hasCol) {
@@ -364,8 +366,12 @@ int Mirror(OBJECTREAD *o) {
     const int n = mesh->positionCount, faces = mesh->faceCount;
     auto *positions = static_cast<VEC3 *>(AllocModelLoadBlock(o->data, sizeof(VEC3) * (size_t)(n > 0 ? 2 * n : 1)));
     if (!positions) return ObjectFail(o, "ミラーリング頂点データ格納用メモリの確保に失敗しました");
-    auto *copy = static_cast<MODELLOADFACE *>(AllocModelLoadBlock(o->data, sizeof(MODELLOADFACE) * (size_t)(faces > 0 ? 2 * faces : 1)));
-    if (!copy) return ObjectFail(o, "ミラーリング面データ格納用メモリの確保に失敗しました");
+    // The copies' corners in one pool; the originals keep theirs.
+    size_t cornerTotal = 0;
+    for (int f = 0; f < faces; ++f) cornerTotal += (size_t)mesh->faces[f].vertexCount;
+    auto *copy = AllocModelLoadFaces(o->data, 2 * (size_t)faces, 0);
+    MODELLOADCORNER *corners = copy ? AllocModelLoadCorners(o->data, cornerTotal) : nullptr;
+    if (!corners) return ObjectFail(o, "ミラーリング面データ格納用メモリの確保に失敗しました");
     std::memcpy(positions, mesh->positions, sizeof(VEC3) * (size_t)n);
     for (int i = 0; i < n; ++i) {
         float *c = &positions[n + i].x;
@@ -377,13 +383,13 @@ int Mirror(OBJECTREAD *o) {
         const MODELLOADFACE &from = mesh->faces[f];
         MODELLOADFACE &to = copy[faces + f];
         to = from;
+        to.corners = corners;
+        corners += from.vertexCount;
         for (int k = 0; k < from.vertexCount; ++k) {
-            const int j = from.vertexCount - 1 - k;
-            const int p = from.positions[j];
+            to.corners[k] = from.corners[from.vertexCount - 1 - k];
+            const int p = to.corners[k].position;
             const float *c = &positions[p].x;
-            to.positions[k] = c[axis] == 0.0f ? p : p + n;
-            to.uvs[0][k] = from.uvs[0][j];
-            to.colours[k] = from.colours[j];
+            to.corners[k].position = c[axis] == 0.0f ? p : p + n;
         }
     }
     mesh->positions = positions;

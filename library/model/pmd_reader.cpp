@@ -79,7 +79,7 @@ int ReadFaces(PMDREAD *r) {
     MODELLOADDATA *data = r->data;
     MODELLOADMESH *mesh = r->mesh;
     const int faces = (int)(count / 3), v = r->vertexCount;
-    mesh->faces = static_cast<MODELLOADFACE *>(AllocModelLoadBlock(data, sizeof(MODELLOADFACE) * (size_t)(faces > 0 ? faces : 1)));
+    mesh->faces = AllocModelLoadFaces(data, (size_t)faces, 3);
     if (!mesh->faces) return Fail("面情報を保存するメモリ領域の確保に失敗しました\n");
     const size_t n = (size_t)(v > 0 ? v : 1);
     mesh->positions = static_cast<VEC3 *>(AllocModelLoadBlock(data, sizeof(VEC3) * n));
@@ -101,7 +101,8 @@ int ReadFaces(PMDREAD *r) {
         for (int k = 0; k < 3; ++k) {
             const int index = U16(indices + (f * 3 + k) * 2);
             if (index >= v) return Fail("面の頂点インデックス( %d )が頂点の数( %d )を超えています\n", index, v);
-            face.positions[k] = face.normals[k] = face.uvs[0][k] = index;
+            MODELLOADCORNER &corner = face.corners[k];
+            corner.position = corner.normal = corner.uvs[0] = index;
         }
     }
     mesh->faceCount = faces;
@@ -314,18 +315,19 @@ int ReadMorphs(PMDREAD *r) {
     for (int f = 0; f < faces; ++f) {
         const MODELLOADFACE &face = main->faces[f];
         bool touches = false;
-        for (int k = 0; k < 3; ++k) touches |= vertexMap[face.positions[k]] >= 0 && vertexMap[face.positions[k]] < baseCount;
+        for (int k = 0; k < 3; ++k) touches |= vertexMap[face.corners[k].position] >= 0 && vertexMap[face.corners[k].position] < baseCount;
         if (!touches) continue;
         faceMap[f] = moved++;
         for (int k = 0; k < 3; ++k)
-            if (vertexMap[face.positions[k]] < 0) {
-                vertexMap[face.positions[k]] = used;
-                mapped[used++] = face.positions[k];
+            if (vertexMap[face.corners[k].position] < 0) {
+                vertexMap[face.corners[k].position] = used;
+                mapped[used++] = face.corners[k].position;
             }
     }
     {
         const size_t n = (size_t)(used > 0 ? used : 1);
-        morph->faces = static_cast<MODELLOADFACE *>(AllocModelLoadBlock(data, sizeof(MODELLOADFACE) * (size_t)(moved > 0 ? moved : 1)));
+        // A moved face takes its corners with it.
+        morph->faces = AllocModelLoadFaces(data, (size_t)moved, 0);
         if (!morph->faces) {
             Fail("表情データの面情報を保存するメモリ領域の確保に失敗しました\n");
             goto done;
@@ -370,7 +372,10 @@ int ReadMorphs(PMDREAD *r) {
                 }
                 face.material = slot;
             }
-            for (int k = 0; k < 3; ++k) face.positions[k] = face.normals[k] = face.uvs[0][k] = vertexMap[face.positions[k]];
+            for (int k = 0; k < 3; ++k) {
+                MODELLOADCORNER &corner = face.corners[k];
+                corner.position = corner.normal = corner.uvs[0] = vertexMap[corner.position];
+            }
             morph->faces[faceMap[f]] = face;
         }
         main->faceCount = kept;

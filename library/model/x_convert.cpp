@@ -266,9 +266,18 @@ int FillMesh(MODELLOADDATA *data, const XMESH *x, MODELLOADMESH *mesh) {
         mesh->uvCounts[0] = t->count;
     }
 
-    // Faces.
-    mesh->faces = DataArray<MODELLOADFACE>(data, x->faceCount, "面情報を格納するメモリ領域の確保に失敗しました");
-    if (!mesh->faces) return -1;
+    // Faces, their corners in one pool of the real total.
+    size_t cornerTotal = 0;
+    for (int f = 0, p = 0; f < x->faceCount; ++f) {
+        cornerTotal += (size_t)x->faces[p];
+        p += x->faces[p] + 1;
+    }
+    mesh->faces = AllocModelLoadFaces(data, (size_t)x->faceCount, 0);
+    MODELLOADCORNER *pool = mesh->faces ? AllocModelLoadCorners(data, cornerTotal) : nullptr;
+    if (!pool) {
+        WriteLog("Load XFile : 面情報を格納するメモリ領域の確保に失敗しました\n");
+        return -1;
+    }
     mesh->faceCount = x->faceCount;
     const XMESHMATERIALLIST *ml = x->materialList;
     const bool perFace = ml && ml->indexCount == x->faceCount;
@@ -277,11 +286,13 @@ int FillMesh(MODELLOADDATA *data, const XMESH *x, MODELLOADMESH *mesh) {
         MODELLOADFACE &face = mesh->faces[f];
         const int corners = x->faces[p];
         face.vertexCount = corners;
+        face.corners = pool;
+        pool += corners;
         for (int k = 0; k < corners; ++k) {
-            face.positions[k] = x->faces[p + 1 + k];
-            face.uvs[0][k] = face.positions[k];
-            if (x->normals) face.normals[k] = x->normals->faces[q + 1 + k];
-            face.colours[k] = white;
+            MODELLOADCORNER &corner = face.corners[k];
+            corner.position = corner.uvs[0] = x->faces[p + 1 + k];
+            if (x->normals) corner.normal = x->normals->faces[q + 1 + k];
+            corner.colour = white;
         }
         face.material = perFace ? ml->indices[f] : 0;
         p += corners + 1;
@@ -301,7 +312,10 @@ int FillMesh(MODELLOADDATA *data, const XMESH *x, MODELLOADMESH *mesh) {
         for (int v = 0; v < x->vertexCount; ++v) entry[v] = white;
         for (int j = 0; j < c->count; ++j) entry[c->colours[j].vertex] = j;
         for (int f = 0; f < mesh->faceCount; ++f)
-            for (int k = 0; k < mesh->faces[f].vertexCount; ++k) mesh->faces[f].colours[k] = entry[mesh->faces[f].positions[k]];
+            for (int k = 0; k < mesh->faces[f].vertexCount; ++k) {
+                MODELLOADCORNER &corner = mesh->faces[f].corners[k];
+                corner.colour = entry[corner.position];
+            }
     }
     return 0;
 }

@@ -41,16 +41,17 @@ inline void SetNormals(MODELLOADDATA *data, MODELLOADMESH *mesh, const std::vect
 inline void SetFaces(MODELLOADDATA *data, MODELLOADMESH *mesh, const std::vector<std::vector<int>> &faces,
                      int material = 0, const std::vector<int> &faceNormal = {}) {
     mesh->faceCount = (int)faces.size();
-    mesh->faces = LoadArray<MODELLOADFACE>(data, faces.size());
+    mesh->faces = AllocModelLoadFaces(data, faces.size(), MODELLOAD_FACE_CORNERS);
     for (size_t f = 0; f < faces.size(); ++f) {
         MODELLOADFACE &face = mesh->faces[f];
         face.vertexCount = (int)faces[f].size();
         face.material = material;
         for (size_t k = 0; k < faces[f].size(); ++k) {
-            face.positions[k] = faces[f][k];
-            face.normals[k] = faceNormal.empty() ? faces[f][k] : faceNormal[f];
-            face.colours[k] = faceNormal.empty() ? faces[f][k] : faceNormal[f];
-            face.uvs[0][k] = faces[f][k];
+            MODELLOADCORNER &corner = face.corners[k];
+            corner.position = faces[f][k];
+            corner.normal = faceNormal.empty() ? faces[f][k] : faceNormal[f];
+            corner.colour = faceNormal.empty() ? faces[f][k] : faceNormal[f];
+            corner.uvs[0] = faces[f][k];
         }
     }
 }

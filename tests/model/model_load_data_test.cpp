@@ -112,9 +112,9 @@ TEST_F(LoadDataTest, AQuadSplitsInPlaceAndAppendsItsSecondTriangle) {
     MODELLOADMESH *mesh = PolygonMesh(d.get(), {4, 3, 4});
     for (int f = 0; f < 3; ++f) mesh->faces[f].material = 7 + f;
     for (int k = 0; k < 4; ++k) {
-        mesh->faces[0].normals[k] = 10 + k;
-        mesh->faces[0].colours[k] = 20 + k;
-        mesh->faces[0].uvs[0][k] = 30 + k;
+        mesh->faces[0].corners[k].normal = 10 + k;
+        mesh->faces[0].corners[k].colour = 20 + k;
+        mesh->faces[0].corners[k].uvs[0] = 30 + k;
     }
     ASSERT_EQ(TriangulateModelLoadMesh(d.get(), mesh), 1);
     ASSERT_EQ(mesh->faceCount, 5);
@@ -124,12 +124,12 @@ TEST_F(LoadDataTest, AQuadSplitsInPlaceAndAppendsItsSecondTriangle) {
         const MODELLOADFACE &face = mesh->faces[f];
         EXPECT_EQ(face.vertexCount, 3);
         EXPECT_EQ(face.material, material[f]) << f;
-        for (int k = 0; k < 3; ++k) EXPECT_EQ(face.positions[k], expected[f][k]) << f << ' ' << k;
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(face.corners[k].position, expected[f][k]) << f << ' ' << k;
     }
     for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(mesh->faces[3].normals[k], 10 + expected[3][k]);
-        EXPECT_EQ(mesh->faces[3].colours[k], 20 + expected[3][k]);
-        EXPECT_EQ(mesh->faces[3].uvs[0][k], 30 + expected[3][k]);
+        EXPECT_EQ(mesh->faces[3].corners[k].normal, 10 + expected[3][k]);
+        EXPECT_EQ(mesh->faces[3].corners[k].colour, 20 + expected[3][k]);
+        EXPECT_EQ(mesh->faces[3].corners[k].uvs[0], 30 + expected[3][k]);
     }
 }
 
@@ -158,7 +158,7 @@ TEST_F(LoadDataTest, PolygonsOf4To7And32CornersTileThemselvesWithTheirWinding) {
         float sum = 0;
         for (int f = 0; f < n - 2; ++f) {
             const MODELLOADFACE &t = mesh->faces[f];
-            const float a = Area(p, {t.positions[0], t.positions[1], t.positions[2]});
+            const float a = Area(p, {t.corners[0].position, t.corners[1].position, t.corners[2].position});
             EXPECT_GT(a, 0) << n << " triangle " << f << " turned or flat";
             sum += a;
         }
@@ -190,7 +190,7 @@ TEST_F(LoadDataTest, ACubeGetsOneNormalPerCornerSideAtBothDefaultAngles) {
         EXPECT_EQ(mesh->normalCount, 24) << angle;
         for (int f = 0; f < 12; ++f)
             for (int k = 0; k < 3; ++k) {
-                const VEC3 &n = mesh->normals[mesh->faces[f].normals[k]];
+                const VEC3 &n = mesh->normals[mesh->faces[f].corners[k].normal];
                 EXPECT_NEAR(DotVectors(&n, &mesh->faces[f].faceNormal), 1.0f, 1e-5f);
             }
     }

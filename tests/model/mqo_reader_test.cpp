@@ -113,20 +113,20 @@ TEST_F(MqoReaderTest, ObjectsTakeDepthVisibilityTransformsAndFaces) {
     EXPECT_EQ(mesh->positions[0].z, -3.0f);
     ASSERT_EQ(mesh->faceCount, 3);  // the five-corner face is dropped
     EXPECT_EQ(mesh->faces[1].vertexCount, 4);
-    EXPECT_EQ(mesh->faces[1].positions[3], 4);
+    EXPECT_EQ(mesh->faces[1].corners[3].position, 4);
     ASSERT_EQ(mesh->materialCount, 2);
     EXPECT_STREQ(mesh->materials[0]->name, "red");
     EXPECT_STREQ(mesh->materials[1]->name, "NoMaterial");
     EXPECT_EQ(mesh->faces[2].material, 1);
     const MODELLOADFACE &first = mesh->faces[0];
-    EXPECT_EQ(mesh->uvs[0][first.uvs[0][1]].x, 1.0f);
-    EXPECT_EQ(mesh->uvs[0][first.uvs[0][1]].y, 0.5f);
+    EXPECT_EQ(mesh->uvs[0][first.corners[1].uvs[0]].x, 1.0f);
+    EXPECT_EQ(mesh->uvs[0][first.corners[1].uvs[0]].y, 0.5f);
     // COL: bytes R, G, B, A times the material's diffuse.
-    EXPECT_EQ(Vec(mesh->colours[first.colours[0]], 4), (std::vector<float>{0.4f, 0, 0, 0.25f}));
-    EXPECT_EQ(Vec(mesh->colours[first.colours[2]], 4), (std::vector<float>{0, 0, 0.4f, 0.25f}));
+    EXPECT_EQ(Vec(mesh->colours[first.corners[0].colour], 4), (std::vector<float>{0.4f, 0, 0, 0.25f}));
+    EXPECT_EQ(Vec(mesh->colours[first.corners[2].colour], 4), (std::vector<float>{0, 0, 0.4f, 0.25f}));
     // M without COL: the diffuse; neither: white.
-    EXPECT_EQ(Vec(mesh->colours[mesh->faces[1].colours[0]], 4), (std::vector<float>{0.4f, 0.4f, 0.4f, 0.25f}));
-    EXPECT_EQ(Vec(mesh->colours[mesh->faces[2].colours[0]], 4), (std::vector<float>{1, 1, 1, 1}));
+    EXPECT_EQ(Vec(mesh->colours[mesh->faces[1].corners[0].colour], 4), (std::vector<float>{0.4f, 0.4f, 0.4f, 0.25f}));
+    EXPECT_EQ(Vec(mesh->colours[mesh->faces[2].corners[0].colour], 4), (std::vector<float>{1, 1, 1, 1}));
 }
 
 TEST_F(MqoReaderTest, MirrorsAlongOneAxisSharingPlaneVertices) {
@@ -155,8 +155,9 @@ TEST_F(MqoReaderTest, MirrorsAlongOneAxisSharingPlaneVertices) {
         // on the y and z planes.
         const MODELLOADFACE &m = mesh->faces[1];
         const int two = c.component == 0 ? 5 : 2;
-        EXPECT_EQ(std::vector<int>(m.positions, m.positions + 3), (std::vector<int>{two, 4, 0}));
-        EXPECT_EQ(m.uvs[0][0], mesh->faces[0].uvs[0][2]);
+        EXPECT_EQ((std::vector<int>{m.corners[0].position, m.corners[1].position, m.corners[2].position}),
+                  (std::vector<int>{two, 4, 0}));
+        EXPECT_EQ(m.corners[0].uvs[0], mesh->faces[0].corners[2].uvs[0]);
     }
 }
 

@@ -41,9 +41,9 @@ TEST_F(PmdReaderTest, TriangleFileFillsFramesMeshMaterialAndWeights) {
     EXPECT_EQ(mesh->normals[1].z, -1.0f);
     EXPECT_EQ(mesh->uvs[0][2].y, 1.0f);
     ASSERT_EQ(mesh->faceCount, 1);
-    EXPECT_EQ(mesh->faces[0].positions[2], 2);
-    EXPECT_EQ(mesh->faces[0].normals[2], 2);
-    EXPECT_EQ(mesh->faces[0].uvs[0][2], 2);
+    EXPECT_EQ(mesh->faces[0].corners[2].position, 2);
+    EXPECT_EQ(mesh->faces[0].corners[2].normal, 2);
+    EXPECT_EQ(mesh->faces[0].corners[2].uvs[0], 2);
     ASSERT_EQ(mesh->materialCount, 1);
     const MODELLOADMATERIAL *mat = mesh->materials[0];
     EXPECT_STREQ(mat->name, "Mat_0");
@@ -116,7 +116,8 @@ TEST_F(PmdReaderTest, MorphsPastTheBaseBecomeShapesOfASecondMesh) {
     // The face touching vertex 3 moved; its vertices renumbered from the base's.
     EXPECT_EQ(main->faceCount, 1);
     ASSERT_EQ(morph->faceCount, 1);
-    EXPECT_EQ(std::vector<int>(morph->faces[0].positions, morph->faces[0].positions + 3), (std::vector<int>{1, 0, 2}));
+    const MODELLOADCORNER *c = morph->faces[0].corners;
+    EXPECT_EQ((std::vector<int>{c[0].position, c[1].position, c[2].position}), (std::vector<int>{1, 0, 2}));
     ASSERT_EQ(morph->positionCount, 3);
     EXPECT_EQ(morph->positions[0].x, 5.0f);
     EXPECT_EQ(morph->positions[1].x, 1.0f);

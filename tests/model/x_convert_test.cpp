@@ -58,8 +58,8 @@ TEST_F(XConvertTest, MinimalFileFillsTheSameReadDataInEveryForm) {
         EXPECT_EQ(mesh->uvs[0][0].y, 1.0f);
         ASSERT_EQ(mesh->faceCount, 1);
         EXPECT_EQ(mesh->faces[0].vertexCount, 4);
-        EXPECT_EQ(mesh->faces[0].positions[3], 3);
-        EXPECT_EQ(mesh->faces[0].uvs[0][3], 3);
+        EXPECT_EQ(mesh->faces[0].corners[3].position, 3);
+        EXPECT_EQ(mesh->faces[0].corners[3].uvs[0], 3);
         EXPECT_EQ(mesh->faces[0].material, 0);
         ASSERT_EQ(data_.materialCount, 1);
         ASSERT_EQ(mesh->materialCount, 1);
@@ -152,15 +152,15 @@ TEST_F(XConvertTest, NormalsColoursAndSkinWeightsReachTheMesh) {
         const MODELLOADMESH *m = data_.firstMesh;
         ASSERT_EQ(m->normalCount, 2);
         EXPECT_EQ(m->normals[1].z, -1.0f);
-        EXPECT_EQ(m->faces[0].normals[2], 0);
-        EXPECT_EQ(m->faces[1].normals[0], 1);
+        EXPECT_EQ(m->faces[0].corners[2].normal, 0);
+        EXPECT_EQ(m->faces[1].corners[0].normal, 1);
         // Four colours: the file's three and white; vertex 2 takes the later of its two.
         ASSERT_EQ(m->colourCount, 4);
         EXPECT_EQ(m->colours[3][0], 1.0f);
         EXPECT_EQ(m->colours[3][3], 1.0f);
-        EXPECT_EQ(m->faces[0].colours[0], 1);
-        EXPECT_EQ(m->faces[0].colours[1], 3);
-        EXPECT_EQ(m->faces[0].colours[2], 2);
+        EXPECT_EQ(m->faces[0].corners[0].colour, 1);
+        EXPECT_EQ(m->faces[0].corners[1].colour, 3);
+        EXPECT_EQ(m->faces[0].corners[2].colour, 2);
         EXPECT_EQ(m->colours[2][3], 0.5f);
         ASSERT_EQ(m->skinWeightCount, 1);
         const MODELLOADSKINWEIGHT *w = m->skinWeights[0];

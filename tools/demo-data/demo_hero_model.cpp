@@ -66,7 +66,7 @@ void AddBox(MODELLOADDATA *d, MODELLOADFRAME *frame, MODELLOADMATERIAL *material
     mesh->colourCount = 1;
     mesh->colours = static_cast<float(*)[4]>(AllocModelLoadBlock(d, sizeof(float[4])));
     mesh->faceCount = 6 * N * N;
-    mesh->faces = static_cast<MODELLOADFACE *>(AllocModelLoadBlock(d, sizeof(MODELLOADFACE) * mesh->faceCount));
+    mesh->faces = AllocModelLoadFaces(d, (size_t)mesh->faceCount, 4);
     for (int k = 0; k < 4; ++k) mesh->colours[0][k] = 1.0f;
     mesh->materialCount = 1;
     mesh->materials[0] = material;
@@ -95,9 +95,9 @@ void AddBox(MODELLOADDATA *d, MODELLOADFRAME *frame, MODELLOADMATERIAL *material
                 MODELLOADFACE &f = mesh->faces[face++];
                 f.vertexCount = 4;
                 for (int k = 0; k < 4; ++k) {
-                    f.positions[k] = f.uvs[0][k] = corners[k];
-                    f.normals[k] = 0;
-                    f.colours[k] = 0;
+                    f.corners[k].position = f.corners[k].uvs[0] = corners[k];
+                    f.corners[k].normal = 0;
+                    f.corners[k].colour = 0;
                 }
             }
     }
