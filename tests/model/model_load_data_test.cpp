@@ -115,6 +115,7 @@ TEST_F(LoadDataTest, AQuadSplitsInPlaceAndAppendsItsSecondTriangle) {
         mesh->faces[0].corners[k].normal = 10 + k;
         mesh->faces[0].corners[k].colour = 20 + k;
         mesh->faces[0].corners[k].uvs[0] = 30 + k;
+        mesh->faces[0].corners[k].uvs[7] = 40 + k;
     }
     ASSERT_EQ(TriangulateModelLoadMesh(d.get(), mesh), 1);
     ASSERT_EQ(mesh->faceCount, 5);
@@ -130,6 +131,8 @@ TEST_F(LoadDataTest, AQuadSplitsInPlaceAndAppendsItsSecondTriangle) {
         EXPECT_EQ(mesh->faces[3].corners[k].normal, 10 + expected[3][k]);
         EXPECT_EQ(mesh->faces[3].corners[k].colour, 20 + expected[3][k]);
         EXPECT_EQ(mesh->faces[3].corners[k].uvs[0], 30 + expected[3][k]);
+        EXPECT_EQ(mesh->faces[3].corners[k].uvs[7], 40 + expected[3][k]);
+        EXPECT_EQ(mesh->faces[0].corners[k].uvs[7], 40 + expected[0][k]);
     }
 }
 

@@ -60,6 +60,12 @@ TEST_F(XConvertTest, MinimalFileFillsTheSameReadDataInEveryForm) {
         EXPECT_EQ(mesh->faces[0].vertexCount, 4);
         EXPECT_EQ(mesh->faces[0].corners[3].position, 3);
         EXPECT_EQ(mesh->faces[0].corners[3].uvs[0], 3);
+        // Slots the file does not fill read 0 (the converter reads every UV set it is given).
+        for (int k = 0; k < 4; ++k) {
+            const MODELLOADCORNER &corner = mesh->faces[0].corners[k];
+            EXPECT_EQ(corner.normal, 0);
+            for (int s = 1; s < MODELLOAD_UV_SETS; ++s) EXPECT_EQ(corner.uvs[s], 0) << k << ' ' << s;
+        }
         EXPECT_EQ(mesh->faces[0].material, 0);
         ASSERT_EQ(data_.materialCount, 1);
         ASSERT_EQ(mesh->materialCount, 1);
