@@ -49,7 +49,7 @@ MapGrid BinGrid() {
 void StartOf(int i, float *x, float *y, int *row) {
     *x = 40.0f + (float)(i % 40) * 22.0f + (float)((i / 40) % 2) * 8.0f;
     *y = 40.0f + (float)(i / 40) * 22.0f;
-    *row = i % 2 ? 5 : 3; // barrel, crate
+    *row = i % 2 ? 169 : 3; // barrel, crate
 }
 
 // The same bodies, made straight on a Box2D world.

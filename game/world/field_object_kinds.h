@@ -1,8 +1,9 @@
 // The field-object rows (0..264): what each kind of loose object looks like, how big and heavy
 // it is and how its body is built. Rows 0, 1, 2, 219, 220 and 223 are the game's given rows;
-// the rest are the demo's: crates, barrels, a held crate, the conveyor block and the hanging
-// lamp, and a small crate in every row the demo does not use. Shared with the demo data writer,
-// which draws the sheet cells these rows name.
+// the rest are the demo's: its items lying or flying (item id i is row i + 2), crates, barrels,
+// a held crate, the conveyor block, the hanging lamp and the weapons' bodies (on rows of items
+// the demo does not have), and a small crate in every row the demo does not use. Shared with the
+// demo data writer, which draws the sheet cells these rows name.
 #pragma once
 
 #include <cstdint>
@@ -27,25 +28,25 @@ inline constexpr FieldObjectKind kFieldObjectKinds[kFieldObjectRowCount] = {
     {1, 2, 2, 1, 1, 91, 1, 0, 0}, // 1: small coin (given)
     {16, 4, 4, 0, 1, 70, 0, 0, 0}, // 2: dropped item (given)
     {124, 8, 8, 0, 2, 50, 0, 0, 0}, // 3: crate
-    {242, 12, 12, 0, 4, 50, 0, 0, 0}, // 4: large crate
-    {126, 7, 7, 0, 2, 12, 1, 0, 0}, // 5: barrel
+    {2, 4, 4, 0, 1, 70, 0, 0, 0}, // 4: item 2, the blade
+    {3, 3, 3, 0, 1, 12, 1, 0, 0}, // 5: item 3, MK2: the thrown grenade
     {125, 5, 5, 0, 1, 12, 1, 0, 0}, // 6: small barrel
-    {128, 8, 6, 0, 3, 50, 0, 0, 0}, // 7: conveyor block (light enough for updrafts)
-    {124, 8, 8, 0, -2, 50, 0, 0, 0}, // 8: held crate: fixed until a script lets it go
+    {4, 4, 4, 0, 1, 70, 0, 0, 0}, // 7: item 5, the knife
+    {5, 4, 4, 0, 1, 70, 0, 0, 0}, // 8: item 6, P99
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0}, // 10: small crate
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
+    {7, 4, 4, 0, 1, 70, 0, 0, 0}, // 13: item 11, the HP drug
+    {8, 4, 4, 0, 1, 70, 0, 0, 0}, // 14: item 12, the MP drug
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {129, 5, 5, 0, 1, 50, 0, 0, 0}, // 20: small crate
-    {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {129, 5, 5, 0, 1, 50, 0, 0, 0},
+    {9, 4, 4, 0, 1, 70, 0, 0, 0}, // 20: item 18, HP up
+    {10, 4, 4, 0, 1, 70, 0, 0, 0}, // 21: item 19, MP up
+    {11, 4, 4, 0, 1, 70, 0, 0, 0}, // 22: item 20, the tunic
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
@@ -72,18 +73,18 @@ inline constexpr FieldObjectKind kFieldObjectKinds[kFieldObjectRowCount] = {
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {131, 4, 4, 0, 1, 12, 1, 0, 0}, // 48: remote bomb
-    {132, 5, 5, 0, 2, 12, 1, 0, 0}, // 49: big bomb
+    {132, 5, 5, 0, 2, 12, 1, 0, 0}, // 49: big bomb (item 47)
     {129, 5, 5, 0, 1, 50, 0, 0, 0}, // 50: small crate
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {131, 4, 4, 0, 1, 12, 1, 0, 0}, // 53: remote bomb laid (item 51)
+    {12, 4, 4, 0, 1, 70, 0, 0, 0}, // 54: item 52, the detonator
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {129, 5, 5, 0, 1, 50, 0, 0, 0}, // 60: small crate
+    {13, 4, 4, 0, 1, 70, 0, 0, 0}, // 60: item 58, the shield
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
@@ -99,9 +100,9 @@ inline constexpr FieldObjectKind kFieldObjectKinds[kFieldObjectRowCount] = {
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {129, 5, 5, 0, 1, 50, 0, 0, 0},
+    {14, 4, 4, 0, 1, 70, 0, 0, 0}, // 76: item 74, granny's letter
+    {15, 4, 4, 0, 1, 70, 0, 0, 0}, // 77: item 75, the blue orb
+    {17, 4, 4, 0, 1, 70, 0, 0, 0}, // 78: item 76, the apple
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0}, // 80: small crate
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
@@ -151,7 +152,7 @@ inline constexpr FieldObjectKind kFieldObjectKinds[kFieldObjectRowCount] = {
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {129, 5, 5, 0, 1, 50, 0, 0, 0},
+    {18, 4, 4, 0, 1, 70, 0, 0, 0}, // 128: item 126, the companion's feather
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0}, // 130: small crate
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
@@ -169,8 +170,8 @@ inline constexpr FieldObjectKind kFieldObjectKinds[kFieldObjectRowCount] = {
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {129, 5, 5, 0, 1, 50, 0, 0, 0},
+    {19, 4, 2, 0, 1, 70, 0, 0, 0}, // 146: item 144, an arrow
+    {20, 4, 4, 0, 1, 70, 0, 0, 0}, // 147: item 145, the bow
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0}, // 150: small crate
@@ -190,11 +191,11 @@ inline constexpr FieldObjectKind kFieldObjectKinds[kFieldObjectRowCount] = {
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
+    {242, 12, 12, 0, 4, 50, 0, 0, 0}, // 167: large crate
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {129, 5, 5, 0, 1, 50, 0, 0, 0}, // 170: small crate
-    {129, 5, 5, 0, 1, 50, 0, 0, 0},
+    {126, 7, 7, 0, 2, 12, 1, 0, 0}, // 169: barrel
+    {128, 8, 6, 0, 3, 50, 0, 0, 0}, // 170: conveyor block (light enough for updrafts)
+    {124, 8, 8, 0, -2, 50, 0, 0, 0}, // 171: held crate: fixed until a script lets it go
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
@@ -214,7 +215,7 @@ inline constexpr FieldObjectKind kFieldObjectKinds[kFieldObjectRowCount] = {
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0}, // 190: small crate
-    {129, 5, 5, 0, 1, 50, 0, 0, 0},
+    {21, 4, 4, 0, 1, 70, 0, 0, 0}, // 191: item 189, the drawers
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},

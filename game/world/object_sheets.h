@@ -29,3 +29,22 @@ inline constexpr ObjectSheet kObjectSheets[kObjectSheetCount] = {
     {"DataForWork\\Item12.bmp", 100, 10, 10, 16, 16},
     {"DataForWork\\Item13.bmp", 2, 2, 1, 7, 7},
 };
+
+// Where image n lies: the sheet (index into kObjectSheets, -1 past the run) and its cell there.
+struct ObjectImageCell {
+    int sheet, x, y, w, h;
+};
+
+constexpr ObjectImageCell CellOfObjectImage(int image)
+{
+    int first = 0;
+    for (int s = 0; s < kObjectSheetCount; s++) {
+        const ObjectSheet &o = kObjectSheets[s];
+        if (image >= first && image < first + o.total) {
+            const int i = image - first;
+            return {s, (i % o.columns) * o.cellWidth, (i / o.columns) * o.cellHeight, o.cellWidth, o.cellHeight};
+        }
+        first += o.total;
+    }
+    return {-1, 0, 0, 0, 0};
+}

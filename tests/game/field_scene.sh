@@ -35,8 +35,8 @@ def kinds(area):
     return out
 assert all(state[n * 4100] == 1 for n in range(200))
 field, cave = kinds(53), kinds(15)
-assert 1 in field and 3 in field and 193 in field, field  # crates, barrels, the lamp (rows 3, 5, 195)
-assert 5 in cave, cave                                      # the conveyor block (row 7)
+assert 1 in field and 167 in field and 193 in field, field  # crates, barrels, the lamp (rows 3, 169, 195)
+assert 168 in cave, cave                                      # the conveyor block (row 170)
 PY
 for i in $(seq 60 60 600); do echo "$i save"; done > "$work/keys.txt"
 run() { # area map out-name

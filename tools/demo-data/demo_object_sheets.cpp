@@ -1,6 +1,7 @@
 // The item and object sheets: every cell a field-object row names gets its sprite (coins, the
-// dropped item's bag, crates, barrels, the lamp, the conveyor block, the heavy block and the
-// frames that carry enemies); the other cells stay clear.
+// dropped item's bag, the demo's items as they lie or fly on their own rows, crates, barrels, the
+// lamp, the conveyor block, the heavy block and the frames that carry enemies); the other cells
+// stay clear.
 #include <cmath>
 #include <map>
 
@@ -10,23 +11,7 @@
 
 namespace {
 
-struct Cell {
-    int sheet, x, y, w, h;
-};
-
-// Where image n lies: the sheet (index into kObjectSheets) and its rectangle there.
-Cell CellOf(int image) {
-    int first = 0;
-    for (int s = 0; s < kObjectSheetCount; s++) {
-        const ObjectSheet &o = kObjectSheets[s];
-        if (image < first + o.total) {
-            int i = image - first;
-            return {s, (i % o.columns) * o.cellWidth, (i / o.columns) * o.cellHeight, o.cellWidth, o.cellHeight};
-        }
-        first += o.total;
-    }
-    return {-1, 0, 0, 0, 0};
-}
+using Cell = ObjectImageCell;
 
 // A filled disc with a darker rim and a highlight, centred in the cell.
 void Disc(Image &img, const Cell &c, double r, Rgb body, Rgb rim) {
@@ -133,8 +118,65 @@ void ItemBag(Image &img, const Cell &c) {
         }
 }
 
+// The demo's items on their own rows (item id + 2), 8 x 8 on the first item sheet. Letters are
+// colours of IconInk, '.' is clear.
+struct Icon {
+    int image;
+    const char *rows[8];
+};
+
+Rgb IconInk(char c) {
+    switch (c) {
+    case 'k': return {30, 30, 36};    // outline
+    case 'n': return {120, 120, 132}; // grey
+    case 's': return {196, 200, 212}; // steel
+    case 'S': return {250, 250, 255}; // shine
+    case 'b': return {150, 92, 44};   // wood, leather
+    case 'B': return {88, 52, 22};
+    case 'r': return {210, 40, 40};
+    case 'R': return {120, 18, 18};
+    case 'g': return {90, 160, 60};
+    case 'G': return {40, 84, 30};
+    case 'u': return {60, 110, 225};
+    case 'U': return {28, 48, 130};
+    case 'c': return {140, 220, 250};
+    case 'y': return {242, 200, 60};
+    case 'w': return {246, 240, 226};
+    default: return kClear;
+    }
+}
+
+const Icon kItemIcons[] = {
+    {2, {"......Ss", ".....Ssk", "....Ssk.", "...Ssk..", "y.Ssk...", ".ySk....", ".By.....", "B..y...."}}, // blade
+    {3, {"...ss...", "..s.kk..", "..GgGg..", ".gGgGgG.", ".GgGgGg.", ".gGgGgG.", "..GgGg..", "...GG..."}}, // MK2
+    {4, {"........", "........", "......Sk", "BBb.SSsk", "BbBySssk", "BBb.kkk.", "........", "........"}}, // knife
+    {5, {"........", ".kkkkkkk", ".nnnnnnk", ".kknkkk.", ".kbk....", ".kbk....", ".kkk....", "........"}}, // P99
+    {7, {"...bb...", "..kwwk..", "..kwwk..", ".krrrrk.", ".krSrrk.", ".krrrrk.", ".krrrrk.", "..kkkk.."}}, // HP drug
+    {8, {"...bb...", "..kwwk..", "..kwwk..", ".kuuuuk.", ".kuSuuk.", ".kuuuuk.", ".kuuuuk.", "..kkkk.."}}, // MP drug
+    {9, {"........", ".rr..rr.", "rSrrrrrr", "rrrrrrrr", "rrrrrrrR", ".rrrrrR.", "..rrRR..", "...RR..."}}, // HP up
+    {10, {"...cc...", "..cuuc..", ".cuuuuc.", "cuuSuuuc", "cuuuuuuU", ".cuuuuU.", "..cuuU..", "...UU..."}}, // MP up
+    {11, {".bb..bb.", "bbbbbbbb", "bbbyybbb", ".bbBBbb.", ".bbbbbb.", ".bbbbbb.", ".bbbbbb.", ".BBBBBB."}}, // tunic
+    {12, {"......k.", "......k.", "..rr..k.", ".kkkkkkk", ".knnnnnk", ".knyynnk", ".knnnnnk", ".kkkkkkk"}}, // detonator
+    {13, {"kkkkkkkk", "kssyyssk", "kssyyssk", "kyyyyyyk", "kssyyssk", ".kssssk.", "..kssk..", "...kk..."}}, // shield
+    {14, {"........", "kkkkkkkk", "kwkwwkwk", "kwwkkwwk", "kwwwwwwk", "kwwwwrwk", "kkkkkkkk", "........"}}, // letter
+    {15, {"..kkkk..", ".kcuuuk.", "kcSuuuuk", "kcuuuuUk", "kuuuuuUk", "kuuuuUUk", ".kuUUUk.", "..kkkk.."}}, // orb
+    {17, {"....G...", "...Gg...", ".rrBrr..", "rSrrrrr.", "rrrrrrr.", "rrrrrrR.", ".rrrrR..", "..rRR..."}}, // apple
+    {18, {"......wS", ".....wSc", "....wwc.", "...wwc..", "..wwc...", ".wwc....", ".nc.....", "n......."}}, // feather
+    {19, {"........", "........", "r.....s.", ".rbbbbbS", "r.....s.", "........", "........", "........"}}, // arrow
+    {20, {"...bw...", "..b.w...", ".b..w...", ".b..w...", ".b..w...", ".b..w...", "..b.w...", "...bw..."}}, // bow
+    {21, {"........", "wwwwwwww", "wuuuuuuw", "uuuuuuuu", "uuu..uuu", "uu....uu", "uu....uu", "........"}}, // drawers
+};
+
+void ItemIcon(Image &img, const Cell &c, const Icon &icon) {
+    for (int y = 0; y < 8; y++)
+        for (int x = 0; x < 8; x++) {
+            Rgb p = IconInk(icon.rows[y][x]);
+            if (p.r != kClear.r || p.g != kClear.g || p.b != kClear.b) img.Set(c.x + x, c.y + y, p);
+        }
+}
+
 void DrawImage(std::map<int, Image> &sheets, int image) {
-    Cell c = CellOf(image);
+    Cell c = CellOfObjectImage(image);
     if (c.sheet < 0) return;
     Image &img = sheets.at(c.sheet);
     switch (image) {
@@ -165,7 +207,10 @@ void DrawImage(std::map<int, Image> &sheets, int image) {
     case 150: Frame(img, c, 4, -3, 4, 4, 1); break;  // and of variant 4
     case 153: HeavyBlock(img, c); break;
     case 242: Crate(img, c, 12, 12, {160, 100, 50}); break;
-    default: break;
+    default:
+        for (const Icon &icon : kItemIcons)
+            if (icon.image == image) ItemIcon(img, c, icon);
+        break;
     }
 }
 

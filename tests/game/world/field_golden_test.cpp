@@ -2,8 +2,10 @@
 // onto the stand-in device, and each 320 x 240 frame must equal, pixel for pixel, the picture the
 // test composes itself from the same sheet files and grids (key colour skipped). Every frame is
 // saved as PNG in "golden-frames" beside the tests (with the composed picture when they differ).
+// The demo's items, lying or flying on their own field-object rows, have pictures of their own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -21,6 +23,8 @@
 #include "game/frame/text_overlay.h"
 #include "game/world/area_transition.h"
 #include "game/world/backdrop.h"
+#include "game/world/field_object_kinds.h"
+#include "game/world/object_sheets.h"
 #include "game/world/tile_view.h"
 #include "game/world/wipe.h"
 #include "tests/game/demo_data.h"
@@ -484,6 +488,40 @@ TEST_F(FieldGoldenTest, WipesHalfWayAndTheCover) {
     Composer want(kBackground);
     want.Fill(0, 0, kW, kH, cover.At(0, 0));
     Check("wipe_full_cover", want);
+}
+
+TEST_F(FieldGoldenTest, EveryDemoItemLiesAsAPictureOfItsOwn) {
+    // The demo's items: as they lie when dropped or given and fly when thrown, on row item + 2.
+    const int items[] = {2, 3, 5, 6, 11, 12, 18, 19, 20, 47, 51, 52, 58, 74, 75, 76, 126, 144, 145, 189};
+    // Pictures that are not an item's: the dropped bag, crates, barrels, the conveyor block, the lamp.
+    const int notItems[] = {16, 124, 125, 126, 127, 128, 129, 242};
+    std::map<int, int> imageOf;
+    std::map<std::vector<uint32_t>, int> itemOfPicture;
+    for (int item : items) {
+        SCOPED_TRACE(item);
+        const FieldObjectKind &row = kFieldObjectKinds[item + 2];
+        for (int other : notItems) EXPECT_NE(row.image, other);
+        const ObjectImageCell cell = CellOfObjectImage(row.image);
+        ASSERT_GE(cell.sheet, 0);
+        std::string file = kObjectSheets[cell.sheet].path;
+        std::replace(file.begin(), file.end(), '\\', '/');
+        const Picture sheet = Pic(file);
+        ASSERT_GE(sheet.w, cell.x + cell.w);
+        ASSERT_GE(sheet.h, cell.y + cell.h);
+        std::vector<uint32_t> picture;
+        int drawn = 0;
+        for (int y = cell.y; y < cell.y + cell.h; y++)
+            for (int x = cell.x; x < cell.x + cell.w; x++) {
+                picture.push_back(sheet.At(x, y));
+                drawn += sheet.At(x, y) != kKeyColour;
+            }
+        EXPECT_GE(drawn, 6) << "image " << row.image;
+        // The body fits its picture.
+        EXPECT_LE(2 * row.width, (float)cell.w);
+        EXPECT_LE(2 * row.height, (float)cell.h);
+        const auto [at, fresh] = itemOfPicture.emplace(picture, item);
+        EXPECT_TRUE(fresh) << "looks like item " << at->second;
+    }
 }
 
 } // namespace

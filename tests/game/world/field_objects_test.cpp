@@ -309,7 +309,7 @@ TEST_F(FieldObjectsTest, LifetimeThreeLastsFourMoreUpdates) {
 }
 
 TEST_F(FieldObjectsTest, TheReleaseByteLetsHeldObjectsFallOnce) {
-    int held = Make(200, 200, 8);
+    int held = Make(200, 200, 171); // the held crate
     int crate = Make(300, 440, 3);
     Frames(30);
     EXPECT_EQ(Node(held).y, 200.0f);

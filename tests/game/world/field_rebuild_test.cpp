@@ -170,7 +170,7 @@ TEST_F(FieldRebuildTest, ObjectsStayWithTheirAreaAndGimmicksComeFromTheCells)
     SetCellAt(field, 3, 6, (uint32_t)(11 + 15) << 24);
     SetCellAt(field, 1, 7, 3u << 24);
     SetCellAt(cave, 5, 5, (uint32_t)(10 + 15) << 24);
-    PutStored(15, 0, 200, 100, 3); // the cave holds a barrel (row 5)
+    PutStored(15, 0, 200, 100, 3); // the cave holds a grenade (row 5)
 
     Enter(field, kNoArea, 53);
     const std::string firstEntry = Field();
@@ -184,14 +184,14 @@ TEST_F(FieldRebuildTest, ObjectsStayWithTheirAreaAndGimmicksComeFromTheCells)
     effects.SpawnEffect(100, 100, 1);
     ASSERT_FALSE(effects.nodes.empty());
 
-    // To the cave: the crates go to the field's block, the barrel comes back.
+    // To the cave: the crates go to the field's block, the grenade comes back.
     Enter(cave, 53, 15);
     EXPECT_EQ(objects.CountStoredObjects(53, 1), 2);
     EXPECT_TRUE(effects.nodes.empty());
     EXPECT_EQ(Field(), "g0@88,88 o5@200,100 ");
     EXPECT_EQ(physics.BodyCount(), 1);
 
-    // Back to the field: the barrel to the cave's block, the crates back where they were, and the
+    // Back to the field: the grenade to the cave's block, the crates back where they were, and the
     // gimmicks as on the first entry.
     Enter(field, 15, 53);
     EXPECT_EQ(objects.CountStoredObjects(15, 3), 1);
