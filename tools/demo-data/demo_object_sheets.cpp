@@ -165,6 +165,13 @@ const Icon kItemIcons[] = {
     {19, {"........", "........", "r.....s.", ".rbbbbbS", "r.....s.", "........", "........", "........"}}, // arrow
     {20, {"...bw...", "..b.w...", ".b..w...", ".b..w...", ".b..w...", ".b..w...", "..b.w...", "...bw..."}}, // bow
     {21, {"........", "wwwwwwww", "wuuuuuuw", "uuuuuuuu", "uuu..uuu", "uu....uu", "uu....uu", "........"}}, // drawers
+    {23, {"........", "........", "......ck", "BBb.cccU", "BbBycccU", "BBb.UUU.", "........", "........"}}, // ice knife
+    {24, {".rr..rr.", "rrrrrrrr", "rrryyrrr", ".rrRRrr.", ".rryyrr.", ".rrrrrr.", ".rrrrrr.", ".RRRRRR."}}, // power suit
+    {25, {"........", "...uu...", ".uuuuu.u", "uSuyuuuu", "uuuuyuuu", ".uuuuu.u", "...uu...", "........"}}, // star fish
+    {26, {"........", "...yy...", ".yyyyy.y", "ykyyyyyy", "yyyyyyyy", ".yyyyy.y", "...yy...", "........"}}, // golden fish
+    {27, {"...nn...", "...gg...", "..gSgg..", "..gggg..", "..gwwg..", "..gggg..", "..gggg..", "...GG..."}}, // soda
+    {28, {"......k.", ".....k..", ".kkkkkkk", ".knnnnnk", ".kgnrnnk", ".knnnnnk", ".kkkkkkk", "........"}}, // ECM box
+    {29, {".cc..cc.", "cccccccc", "ccc..ccc", ".cc..cc.", ".cccccc.", ".cccccc.", ".cccccc.", ".cccccc."}}, // cloak
 };
 
 void ItemIcon(Image &img, const Cell &c, const Icon &icon) {

@@ -491,13 +491,16 @@ TEST_F(FieldGoldenTest, WipesHalfWayAndTheCover) {
 }
 
 TEST_F(FieldGoldenTest, EveryDemoItemLiesAsAPictureOfItsOwn) {
-    // The demo's items: as they lie when dropped or given and fly when thrown, on row item + 2.
-    const int items[] = {2, 3, 5, 6, 11, 12, 18, 19, 20, 47, 51, 52, 58, 74, 75, 76, 126, 144, 145, 189};
+    // The demo's items: as they lie when dropped or given and fly when thrown, on row item + 2;
+    // then what else a new game's shop stocks, whose pictures may be those of their kin.
+    const int items[] = {2, 3, 5, 6, 11, 12, 18, 19, 20, 47, 51, 52, 58, 74, 75, 76, 126, 144, 145, 189,
+                         8, 10, 14, 15, 30, 39, 43, 61, 67, 68, 134, 146, 150};
+    const size_t ownPictures = 20;
     // Pictures that are not an item's: the dropped bag, crates, barrels, the conveyor block, the lamp.
     const int notItems[] = {16, 124, 125, 126, 127, 128, 129, 242};
-    std::map<int, int> imageOf;
     std::map<std::vector<uint32_t>, int> itemOfPicture;
-    for (int item : items) {
+    for (size_t i = 0; i < std::size(items); i++) {
+        const int item = items[i];
         SCOPED_TRACE(item);
         const FieldObjectKind &row = kFieldObjectKinds[item + 2];
         for (int other : notItems) EXPECT_NE(row.image, other);
@@ -519,6 +522,7 @@ TEST_F(FieldGoldenTest, EveryDemoItemLiesAsAPictureOfItsOwn) {
         // The body fits its picture.
         EXPECT_LE(2 * row.width, (float)cell.w);
         EXPECT_LE(2 * row.height, (float)cell.h);
+        if (i >= ownPictures) continue;
         const auto [at, fresh] = itemOfPicture.emplace(picture, item);
         EXPECT_TRUE(fresh) << "looks like item " << at->second;
     }
