@@ -139,10 +139,11 @@ constexpr EnemyStep kJumper[] = {
 
 // ガルド: speaks, grows its crystals, walks and lobs rocks; at half its life it roars (an
 // excursion into the roar) and then picks one of nine attacks at random each time round.
+// Its lines space with full-width spaces: the message box reads two bytes a character.
 constexpr int kBossHub = 52;
 constexpr EnemyStep kBoss[] = {
     /* 0 */ Op(OP_DARKNESS, 0, 0),
-    /* 1 */ Say("ガルド「ここは わしの ねぐらだ。 かえらぬなら つぶすまで！」"),
+    /* 1 */ Say("ガルド「ここは　わしの　ねぐらだ。　かえらぬなら　つぶすまで！」"),
     /* 2 */ Op(OP_SPAWN_PART, 0, 10, 5), // the crystals on its back (slots 10-12)
     /* 3 */ Op(OP_SPAWN_PART, 0, 11, 5),
     /* 4 */ Op(OP_SPAWN_PART, 0, 12, 5),
@@ -184,7 +185,7 @@ constexpr EnemyStep kBoss[] = {
     /* 38 */ Op(OP_HOME, 50, kBossHub - 38, 1.2f, 0, 0),
     /* 39 */ Op(OP_ANIMATE_COLUMN, 4, 1),
     /* 40 */ Goto(40, 38),
-    /* 41 */ Say("ガルド「ぐぬぬ…… まだまだ！」"),
+    /* 41 */ Say("ガルド「ぐぬぬ……　まだまだ！」"),
     /* 42 */ Op(OP_SOUND, 0, kSoundRoar),
     /* 43 */ Goto(43, kBossHub),
     /* 44 */ Op(OP_DARKNESS, 0, 1),

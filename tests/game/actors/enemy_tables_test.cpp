@@ -75,6 +75,25 @@ TEST_F(EnemyTablesTest, EveryShippedProgramPasses) {
         }
 }
 
+// The message box draws two bytes a character, so a single-byte character (an ASCII space)
+// would shift every character after it onto the wrong glyphs.
+TEST_F(EnemyTablesTest, ShippedSpeechIsWholeDoubleByteCharacters) {
+    int lines = 0;
+    for (int n = 1; n <= kEnemyProgramCount; n++)
+        for (int i = 0; i < kEnemyPrograms[n].count; i++) {
+            const EnemyStep &step = kEnemyPrograms[n].steps[i];
+            if (step.op != OP_SAY || !step.text) continue;
+            lines++;
+            for (const char *t = step.text; *t; t += 2) {
+                const unsigned char lead = (unsigned char)*t;
+                ASSERT_TRUE((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC))
+                    << "program " << n << " step " << i << " byte " << (t - step.text);
+                ASSERT_NE(t[1], 0) << "program " << n << " step " << i;
+            }
+        }
+    EXPECT_GE(lines, 3);
+}
+
 TEST_F(EnemyTablesTest, ABrokenProgramIsRefusedPerRuleWithItsLogLine) {
     static const char kLong[] = "..........................................................................."
                                 "..........................................................................."
