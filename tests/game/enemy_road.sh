@@ -15,28 +15,16 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/road_play.sh"
 road_setup enemy "$gen"
 python3 "$here/road_save.py" "$work/EX03_19_SCORE_DATA.DAT"
-cat > "$work/keys.txt" <<'KEYS'
-# frame  event  DirectInput key: 208 DOWN, 203 LEFT, 205 RIGHT, 45 X (SHOT), 44 Z (JUMP)
-5 down 208
-6 up 208
-10 down 45      # CONTINUE: the save point
-11 up 45
-40 down 203     # LEFT to the west door
-172 up 203
-180 down 208    # DOWN: the village at the shrine door
-181 up 208
-210 down 205    # RIGHT along the street
-340 down 44     # Z: out of the dip
-360 up 44
-380 up 205      # at the east gate
+{
+road_to_field
+cat <<'KEYS'
 395 save        # the village: no mushroom
-400 down 208    # DOWN: the field at its west door
-401 up 208
 420 save
 450 save
 480 save
 490 down 1      # Escape
 KEYS
+} > "$work/keys.txt"
 road_play "$game"
 cd "$work"
 mushroom="DataForWork/Obj/NpcWeed.bmp 0,0,16,16,4,2"

@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
-"""Checks a saved 640 x 480 frame of the player menu against its layout in the 320 x 240 work
-area: window fills, cursor cells and 8 x 8 font texts each where they belong, pixel for pixel
-(doubled; the key colour skipped; colours compared at 5 bits a channel).
+"""Checks a saved 640 x 480 frame of the player menu (or of any screen) against its layout in the
+320 x 240 work area: window fills, cursor cells, sheet cells and font texts each where they
+belong, pixel for pixel (doubled; the key colour skipped; colours compared at 5 bits a channel).
 usage: menu_frame_check.py FRAME.png DATA_FOLDER ITEM...
   w:X1,Y1,X2,Y2   a window: its fill inside the rectangle's corners
   c:X,Y           the 16 x 16 cursor cell of cursor.dds at (16, 0)
   t:X,Y,TEXT      a text of the 8 x 8 font (half-width kana as in Shift-JIS)
   !t:X,Y,TEXT     that text not there
+  j:X,Y,TEXT      a text of the 8 x 16 Shift-JIS font (full-width characters); !j: not there
+  g:FILE,SX,SY,W,H,X,Y   the W x H cell at (SX, SY) of the data folder's picture FILE; !g: not
   f:X1,Y1,X2,Y2,REF   a standing figure in the rectangle: the pixels that differ there from the
                   frame REF (the same screen without it) lie clear of the rectangle's edges, and
                   their extent is taller than wide
@@ -32,6 +34,23 @@ def same(frame, sheet, sx, sy, w, h, x, y):
     return True
 
 
+def sjis_cell(code):
+    """The Shift-JIS font's sheet number and cell of a double-byte code (the overlay's rule)."""
+    if code >= 0x92C0:
+        d = code - 0x92C0
+        i = d + 64 * (48 - (d + 192) // 256)
+    elif code >= 0x8840:
+        d = code - 0x8840
+        i = d + 64 * (16 - d // 256)
+    elif code >= 0x8340:
+        i = code - 0x81C0
+    elif code >= 0x8250:
+        i = code - 0x8180
+    else:
+        i = code - 0x8140
+    return (0, i) if i < 1024 else (1, i - 1024) if i < 3072 else (2, i - 3072)
+
+
 def differing(frame, other, inside):
     """The work-area pixels where the two frames differ, split by whether inside() holds."""
     hits = ([], [])
@@ -49,6 +68,7 @@ def main():
     cursor = read_bmp(f"{data}/cursor.dds")
     font = read_bmp(f"{data}/asci.bmp")
     fill = rgb555(window[1][1])
+    sjis = {}
     bad = []
     for item in sys.argv[3:]:
         kind, _, rest = item.partition(":")
@@ -72,6 +92,24 @@ def main():
                     break
             if found != (kind == "t"):
                 bad.append(f"{item}: {'missing' if kind == 't' else 'drawn'}")
+        elif kind in ("j", "!j"):
+            x, y, text = rest.split(",", 2)
+            x, y = int(x), int(y)
+            raw = text.encode("cp932")
+            found = True
+            for k in range(0, len(raw), 2):
+                sheet, cell = sjis_cell(raw[k] * 256 + raw[k + 1])
+                if sheet not in sjis:
+                    sjis[sheet] = read_bmp(f"{data}/font_sjis{('1', '3', '32')[sheet]}.bmp")
+                if not same(frame, sjis[sheet], cell % 16 * 8, cell // 16 * 16, 8, 16, x + 4 * k, y):
+                    found = False
+                    break
+            if found != (kind == "j"):
+                bad.append(f"{item}: {'missing' if kind == 'j' else 'drawn'}")
+        elif kind in ("g", "!g"):
+            name, sx, sy, w, h, x, y = rest.split(",")
+            if same(frame, read_bmp(f"{data}/{name}"), *map(int, (sx, sy, w, h, x, y))) != (kind == "g"):
+                bad.append(f"{item}: {'not drawn' if kind == 'g' else 'drawn'}")
         elif kind == "s":
             x1, y1, x2, y2, ref = rest.split(",", 4)
             x1, y1, x2, y2 = int(x1), int(y1), int(x2), int(y2)
