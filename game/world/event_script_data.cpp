@@ -157,15 +157,32 @@ constexpr C kExitOrb[] = {
     {0x22},
 };
 
-// Exit 68: the woods' wisp blesses the hero and goes.
+// Exit 68: the woods' wisp blesses the hero, leaves three arrows and three remote bombs, and
+// goes. Without room for them all it takes back the arrows it gave and stays until there is.
 constexpr C kExitWisp[] = {
     {0x06},
     {0x37, 21},
     {0x34, 47},
+    {0x14, 144, 0, nullptr, 2},
+    {0x76, 16}, // no room: the message
+    {0x14, 144, 0, nullptr, 2},
+    {0x76, 6}, // back: one arrow
+    {0x14, 144, 0, nullptr, 2},
+    {0x76, 3}, // back: two arrows
+    {0x14, 51, 2, nullptr, 5},
+    {0x15, 144, 1},
+    {0x15, 144, 1},
+    {0x15, 144, 1},
+    {0x76, 7},
+    {0x16, 144},
+    {0x16, 51},
     {0x19, 0, 0, "おにびは　しずかに　きえていった。"},
     {0x10, 20},
     {0x07},
     {0x00},
+    {0x19, 0, 0, "もちものが　いっぱいだ。"},
+    {0x07},
+    {0x22},
 };
 
 template <size_t N> constexpr Script Make(const char *name, const C (&commands)[N])

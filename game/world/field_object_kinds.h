@@ -2,8 +2,9 @@
 // it is and how its body is built. Rows 0, 1, 2, 219, 220 and 223 are the game's given rows;
 // the rest are the demo's: its items lying or flying (item id i is row i + 2), crates, barrels,
 // a held crate, the conveyor block, the hanging lamp and the weapons' bodies (on rows of items
-// the demo does not have), and a small crate in every row the demo does not use. Shared with the
-// demo data writer, which draws the sheet cells these rows name.
+// the demo does not have), and a small crate in every row the demo does not use. An item placed
+// in the initial world state carries its item id as the row's value, which is what the pick-up
+// takes. Shared with the demo data writer, which draws the sheet cells these rows name.
 #pragma once
 
 #include <cstdint>
@@ -28,11 +29,11 @@ inline constexpr FieldObjectKind kFieldObjectKinds[kFieldObjectRowCount] = {
     {1, 2, 2, 1, 1, 91, 1, 0, 0}, // 1: small coin (given)
     {16, 4, 4, 0, 1, 70, 0, 0, 0}, // 2: dropped item (given)
     {124, 8, 8, 0, 2, 50, 0, 0, 0}, // 3: crate
-    {2, 4, 4, 0, 1, 70, 0, 0, 0}, // 4: item 2, the blade
+    {2, 4, 4, 2, 1, 70, 0, 0, 0}, // 4: item 2, the blade
     {3, 3, 3, 0, 1, 12, 1, 0, 0}, // 5: item 3, MK2: the thrown grenade
     {125, 5, 5, 0, 1, 12, 1, 0, 0}, // 6: small barrel
     {4, 4, 4, 0, 1, 70, 0, 0, 0}, // 7: item 5, the knife
-    {5, 4, 4, 0, 1, 70, 0, 0, 0}, // 8: item 6, P99
+    {5, 4, 4, 6, 1, 70, 0, 0, 0}, // 8: item 6, P99
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {4, 4, 4, 0, 1, 70, 0, 0, 0}, // 10: item 8, the sharp knife
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
@@ -46,7 +47,7 @@ inline constexpr FieldObjectKind kFieldObjectKinds[kFieldObjectRowCount] = {
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {9, 4, 4, 0, 1, 70, 0, 0, 0}, // 20: item 18, HP up
     {10, 4, 4, 0, 1, 70, 0, 0, 0}, // 21: item 19, MP up
-    {11, 4, 4, 0, 1, 70, 0, 0, 0}, // 22: item 20, the tunic
+    {11, 4, 4, 20, 1, 70, 0, 0, 0}, // 22: item 20, the tunic
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
@@ -78,13 +79,13 @@ inline constexpr FieldObjectKind kFieldObjectKinds[kFieldObjectRowCount] = {
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {131, 4, 4, 0, 1, 12, 1, 0, 0}, // 53: remote bomb laid (item 51)
-    {12, 4, 4, 0, 1, 70, 0, 0, 0}, // 54: item 52, the detonator
+    {12, 4, 4, 52, 1, 70, 0, 0, 0}, // 54: item 52, the detonator
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {13, 4, 4, 0, 1, 70, 0, 0, 0}, // 60: item 58, the shield
+    {13, 4, 4, 58, 1, 70, 0, 0, 0}, // 60: item 58, the shield
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {2, 4, 4, 0, 1, 70, 0, 0, 0}, // 63: item 61, the blade +3
@@ -100,9 +101,9 @@ inline constexpr FieldObjectKind kFieldObjectKinds[kFieldObjectRowCount] = {
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {14, 4, 4, 0, 1, 70, 0, 0, 0}, // 76: item 74, granny's letter
+    {14, 4, 4, 74, 1, 70, 0, 0, 0}, // 76: item 74, granny's letter
     {15, 4, 4, 0, 1, 70, 0, 0, 0}, // 77: item 75, the blue orb
-    {17, 4, 4, 0, 1, 70, 0, 0, 0}, // 78: item 76, the apple
+    {17, 4, 4, 76, 1, 70, 0, 0, 0}, // 78: item 76, the apple
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0}, // 80: small crate
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
@@ -152,7 +153,7 @@ inline constexpr FieldObjectKind kFieldObjectKinds[kFieldObjectRowCount] = {
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
-    {18, 4, 4, 0, 1, 70, 0, 0, 0}, // 128: item 126, the companion's feather
+    {18, 4, 4, 126, 1, 70, 0, 0, 0}, // 128: item 126, the companion's feather
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0}, // 130: small crate
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
@@ -171,7 +172,7 @@ inline constexpr FieldObjectKind kFieldObjectKinds[kFieldObjectRowCount] = {
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {19, 4, 2, 0, 1, 70, 0, 0, 0}, // 146: item 144, an arrow
-    {20, 4, 4, 0, 1, 70, 0, 0, 0}, // 147: item 145, the bow
+    {20, 4, 4, 145, 1, 70, 0, 0, 0}, // 147: item 145, the bow
     {28, 4, 4, 0, 1, 70, 0, 0, 0}, // 148: item 146, the ECM box
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0}, // 150: small crate
@@ -215,7 +216,7 @@ inline constexpr FieldObjectKind kFieldObjectKinds[kFieldObjectRowCount] = {
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0}, // 190: small crate
-    {21, 4, 4, 0, 1, 70, 0, 0, 0}, // 191: item 189, the drawers
+    {21, 4, 4, 189, 1, 70, 0, 0, 0}, // 191: item 189, the drawers
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},
     {129, 5, 5, 0, 1, 50, 0, 0, 0},

@@ -34,6 +34,23 @@ const Placement kPlacements[] = {
     // The cave (15): the block on the eastward conveyor, a small barrel afloat in the pool.
     {15, 648, 185, 170, 0},
     {15, 360, 300, 6, 0},
+    // Items lying along the road, each on its own row (its value the item id, which the pick-up
+    // takes); after the objects above so that those keep their body numbers. The field: the
+    // detonator on the branch of the third coin, the apple under the second tree, the blade in
+    // the tunnel under the hole at cells 38-40, the gun on the far branch, granny's letter under
+    // the last tree by the east door.
+    {53, 520, 136, 54, 0},
+    {53, 360, 300, 78, 0},
+    {53, 648, 364, 4, 0},
+    {53, 792, 168, 8, 0},
+    {53, 920, 268, 76, 0},
+    // The cave: the tunic on the blocks past the pool, the feather, the drawers and the shield on
+    // the floors of the lower cave, the bow behind the breakable wall.
+    {15, 712, 284, 22, 0},
+    {15, 392, 540, 128, 0},
+    {15, 248, 460, 191, 0},
+    {15, 200, 556, 60, 0},
+    {15, 968, 284, 147, 0},
 };
 
 void Put(uint8_t *at, uint32_t v) {

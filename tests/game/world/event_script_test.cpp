@@ -434,6 +434,43 @@ TEST_F(EventScriptTest, TalksRunByNumberAndSpecialTalksReportOnce) {
     EXPECT_EQ(w->ctx.position, 1);
 }
 
+TEST_F(EventScriptTest, TheWoodsWispLeavesArrowsAndBombsOnlyWhenAllFit) {
+    // The carried slots before the touch: filled with the HP drug (one a slot), and whether a
+    // stack of remote bombs is among them.
+    struct Case {
+        int filled;
+        bool bombs;
+        bool given;
+    } cases[] = {{0, false, true}, {4, false, true}, {5, true, true}, {5, false, false},
+                 {6, false, false}, {8, false, false}};
+    const Script *wisp = MapExitScript(68);
+    ASSERT_NE(wisp, nullptr);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.filled << " filled, bombs " << c.bombs);
+        Renew();
+        Inventory &inv = w->inv;
+        for (int i = 0; i < c.filled; i++) inv.ids[(size_t)i] = 11;
+        if (c.bombs) inv.ids[(size_t)c.filled - 1] = 51;
+        const Inventory before = inv;
+        w->Gimmick();
+        w->ctx.position = 0;
+        EXPECT_LT(UntilZero([&] { return RunScriptStep(wisp, w->ctx); }), 3000);
+        EXPECT_EQ(TestStoryFlag(20, w->status) == 1, c.given); // the wisp goes
+        EXPECT_EQ(w->gimmicks.removeRequest, c.given ? 1 : 0);
+        EXPECT_EQ(w->control.playFreeze, 0);
+        if (!c.given) {
+            EXPECT_EQ(inv.ids, before.ids);
+            EXPECT_EQ(inv.counts, before.counts);
+            continue;
+        }
+        EXPECT_EQ(std::count(inv.ids.begin(), inv.ids.end(), 144), 3);
+        const int bombs = FindCarriedItem(51, inv);
+        ASSERT_GE(bombs, 0);
+        EXPECT_EQ(inv.counts[(size_t)bombs], c.bombs ? 2 + before.counts[(size_t)bombs] : 2); // three more
+        EXPECT_EQ(std::count(inv.ids.begin(), inv.ids.end(), 11), c.filled - (c.bombs ? 1 : 0));
+    }
+}
+
 TEST_F(EventScriptTest, TheWonBossFightOpensTheLightHome) {
     World &g = *w;
     g.enemies.player = &g.player;
