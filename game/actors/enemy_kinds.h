@@ -89,7 +89,7 @@ inline constexpr EnemyKind kEnemyKinds[kEnemyKindCount] = {
     /* 1 */   {}, {},
     /* 3 */   ENEMY_ROW(FIRST_HIDDEN,   0, 0,     0,     0, 0, 0,   0.0f,   0.0f, 0,  0,  0,   0,   0, 0,                      0,   0,   0,  0, 0), // given
     /* 4 */   {}, {}, {}, {}, {}, {}, {}, {},
-    /* 12 */  ENEMY_ROW(FIRST_WALK,     0, 0,    30,    30, 0, 3,  -0.5f,   0.0f, 1,  6,  7,   8,   8, PROGRAM_WALKER,         1,   0,   0,  4, SHEET_FIELD),
+    /* 12 */  ENEMY_ROW(FIRST_WALK,     0, 0,     6,     6, 0, 3,  -0.5f,   0.0f, 1,  6,  7,   8,   8, PROGRAM_WALKER,         1,   0,   0,  1, SHEET_FIELD),
     /* 13 */  {},
     /* 14 */  ENEMY_ROW(FIRST_FLY,      0, 0,    20,    20, 5, 4,   0.0f,   0.0f, 0,  6,  5,   8,   8, PROGRAM_BAT,            1,   0,  32,  3, SHEET_FIELD),
     /* 15 */  ENEMY_ROW(FIRST_STAND,    0, 0,    40,    40, 8, 3,   0.0f,   0.0f, 1,  6,  6,   8,   8, PROGRAM_JUMPER,         1,   0,   0,  5, SHEET_CAVE),

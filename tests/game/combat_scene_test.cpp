@@ -18,7 +18,7 @@
 namespace {
 
 constexpr int kKnife = 5;
-constexpr int kKnifePower = 10;
+constexpr int kKnifePower = 2;
 constexpr int kShotPad = 4;
 
 const ItemKind *KnifeRows(int id)
@@ -54,7 +54,7 @@ protected:
 
     struct Fight {
         std::string trace;
-        int slashes = 0;      // frames the mushroom lost 10 HP
+        int slashes = 0;      // frames the mushroom lost a slash's HP
         bool popup = false;   // a knife damage number rose
         int heroHits = 0;     // frames the hero lost HP
         bool killed = false;
@@ -115,7 +115,7 @@ protected:
 TEST_F(CombatSceneTest, TheHeroKillsAMushroomWithTheKnifeAndTheSameFramesComeAgain)
 {
     const Fight first = RunFight();
-    EXPECT_GE(first.slashes, 2) << "30 HP take three slashes of 10, the last one kills";
+    EXPECT_GE(first.slashes, 2) << "6 HP take three slashes of 2, the last one kills";
     EXPECT_TRUE(first.popup);
     EXPECT_TRUE(first.killed);
     EXPECT_GE(first.dropsAfter, 1) << "a coin or an item where it died";
