@@ -9,6 +9,9 @@ usage: menu_frame_check.py FRAME.png DATA_FOLDER ITEM...
   !t:X,Y,TEXT     that text not there
   j:X,Y,TEXT      a text of the 8 x 16 Shift-JIS font (full-width characters); !j: not there
   g:FILE,SX,SY,W,H,X,Y   the W x H cell at (SX, SY) of the data folder's picture FILE; !g: not
+  n:X,Y,NUMBER    a number of the 8 x 8 digit sheet, its last digit at (X, Y), the others leftwards
+  m:X1,Y1,X2,Y2   a message or HUD window over the scene: one bluish colour fills 9 in 10 of
+                  the rectangle (their fill is blended with what lies behind them)
   f:X1,Y1,X2,Y2,REF   a standing figure in the rectangle: the pixels that differ there from the
                   frame REF (the same screen without it) lie clear of the rectangle's edges, and
                   their extent is taller than wide
@@ -67,6 +70,7 @@ def main():
     window = read_bmp(f"{data}/win.dds")
     cursor = read_bmp(f"{data}/cursor.dds")
     font = read_bmp(f"{data}/asci.bmp")
+    digits = read_bmp(f"{data}/numberonly.bmp")
     fill = rgb555(window[1][1])
     sjis = {}
     bad = []
@@ -110,6 +114,23 @@ def main():
             name, sx, sy, w, h, x, y = rest.split(",")
             if same(frame, read_bmp(f"{data}/{name}"), *map(int, (sx, sy, w, h, x, y))) != (kind == "g"):
                 bad.append(f"{item}: {'not drawn' if kind == 'g' else 'drawn'}")
+        elif kind == "n":
+            x, y, number = rest.split(",")
+            x, y = int(x), int(y)
+            for k, d in enumerate(reversed(number)):
+                if not same(frame, digits, 8 * int(d), 0, 8, 8, x - 8 * k, y):
+                    bad.append(f"{item}: missing")
+                    break
+        elif kind == "m":
+            x1, y1, x2, y2 = map(int, rest.split(","))
+            counts = {}
+            for y in range(y1, y2 + 1):
+                for x in range(x1, x2 + 1):
+                    c = pixel(frame, 2 * x, 2 * y)
+                    counts[c] = counts.get(c, 0) + 1
+            colour, most = max(counts.items(), key=lambda kv: kv[1])
+            if most * 10 < 9 * (x2 - x1 + 1) * (y2 - y1 + 1) or colour[2] < colour[0] + 32:
+                bad.append(f"{item}: no window ({colour} over {most} pixels)")
         elif kind == "s":
             x1, y1, x2, y2, ref = rest.split(",", 4)
             x1, y1, x2, y2 = int(x1), int(y1), int(x2), int(y2)
