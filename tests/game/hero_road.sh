@@ -48,7 +48,7 @@ cat > "$work/keys.txt" <<'KEYS'
 KEYS
 cd "$work"
 status=0
-KELMOR_HOST=headless KELMOR_FRAME_DIR="$work" KELMOR_KEY_SCRIPT="$work/keys.txt" timeout 480 "$game" > out.txt 2>&1 || status=$?
+KELMOR_HOST=headless KELMOR_FRAME_DIR="$work" KELMOR_KEY_SCRIPT="$work/keys.txt" timeout 900 "$game" > out.txt 2>&1 || status=$?
 if [ "$status" != 0 ]; then
   echo "brisgal ended with $status"
   tail -20 out.txt

@@ -94,7 +94,7 @@ run() {
   mkdir -p "$1"
   cp EX03_19_SCORE_DATA.DAT "$1.save"
   status=0
-  KELMOR_HOST=headless KELMOR_FRAME_DIR="$work/$1" KELMOR_KEY_SCRIPT="$work/keys.txt" timeout 480 "$game" > "$1.out" 2>&1 || status=$?
+  KELMOR_HOST=headless KELMOR_FRAME_DIR="$work/$1" KELMOR_KEY_SCRIPT="$work/keys.txt" timeout 900 "$game" > "$1.out" 2>&1 || status=$?
   cp "$1.save" EX03_19_SCORE_DATA.DAT
   if [ "$status" != 0 ]; then
     echo "brisgal ended with $status"

@@ -35,7 +35,7 @@ KEYS
 road_play() {
   local code=0
   sort -s -n -k1,1 "$work/keys.txt" -o "$work/keys.txt"
-  (cd "$work" && KELMOR_HOST=headless KELMOR_FRAME_DIR="$work" KELMOR_KEY_SCRIPT="$work/keys.txt" timeout 480 "$1" > out.txt 2>&1) || code=$?
+  (cd "$work" && KELMOR_HOST=headless KELMOR_FRAME_DIR="$work" KELMOR_KEY_SCRIPT="$work/keys.txt" timeout 900 "$1" > out.txt 2>&1) || code=$?
   if [ "$code" != 0 ]; then
     echo "brisgal ended with $code"
     tail -20 "$work/out.txt"

@@ -60,7 +60,7 @@ KEYS
 cd "$work"
 status=0
 LC_ALL=C.UTF-8 KELMOR_DEBUG_QUIET=0 KELMOR_HOST=headless KELMOR_FRAME_DIR="$work" KELMOR_KEY_SCRIPT="$work/keys.txt" \
-  timeout 480 "$game" > "$work/out.txt" 2>&1 || status=$?
+  timeout 900 "$game" > "$work/out.txt" 2>&1 || status=$?
 if [ "$status" != 0 ]; then
   echo "brisgal ended with $status"
   tail -20 "$work/out.txt"
