@@ -2,9 +2,11 @@
 # The demo's road in the real game under the headless host with a key script: NEW GAME and the
 # opening talk; the village's shop, where the hero buys a grenade; the knife into the hand; the
 # field, where the hero jumps over the mushroom that walked to the door and slashes it down at the
-# map's edge; back through the village to the save point (area 99), where the hero climbs to the
-# altar and prays (the save); RESET to the title and CONTINUE. The saved frames are checked at each stage (menu_frame_check.py
-# and the sprite and title checks), and so is the save file that CONTINUE reads back.
+# map's edge, then walks out to the apple under the second tree, takes it with DOWN and comes back
+# to the door; back through the village to the save point (area 99), where the hero climbs to the
+# altar and prays (the save); RESET to the title and CONTINUE. The saved frames are checked at each
+# stage (menu_frame_check.py and the sprite and title checks), and so is the save file that
+# CONTINUE reads back.
 # With env ROAD_FRAMES set, the frames are copied there once the checks pass (same_frames.sh).
 # usage: demo_road.sh BRISGAL DEMO_DATA_GEN
 set -euo pipefail
@@ -16,9 +18,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 road_setup demo "$gen"
 
 # The road's items, by their rows in the item table (adjust here when the demo renumbers them):
-# bought, the first entry of the BOMB list; the knife in hand.
+# bought, the first entry of the BOMB list; the knife in hand; picked up, the apple in the field,
+# named by its kind (ｸﾀﾞﾓﾉ, fruit) while a new game's hero does not know it.
 bought=3 bought_name=MK2 bought_price=10
 knife=5 knife_name=ﾅｲﾌ
+picked=76 picked_name=ｸﾀﾞﾓﾉ
 money=50
 
 # The default bindings, with RESET on R (it has no key of its own).
@@ -121,50 +125,69 @@ cat > "$work/keys.txt" <<'KEYS'
 1199 up 45
 1210 down 45
 1211 up 45
-1230 down 208   # DOWN at the door: the village's east gate
-1231 up 208
-1247 down 203   # LEFT over the dip to the shrine door
-1287 save
-1327 down 44
-1347 up 44
-1387 save
-1411 up 203
-1432 down 208   # DOWN: the save point's west door
-1433 up 208
-1453 down 205   # RIGHT, up the step and onto the altar under the crystal
-1487 save
-1548 down 44
-1568 up 44
-1587 save
-1590 down 44
-1610 up 44
-1630 up 205
-1652 save       # before the save
-1657 down 208   # DOWN: the crystal asks
-1658 up 208
-1667 save
-1677 down 45    # YES: the save
-1678 up 45
-1687 save
-1697 down 44    # JUMP closes its message
-1698 up 44
-1717 down 19    # RESET
-1727 up 19
-1737 save
-1747 down 44    # its message closed: the title
-1748 up 44
-1777 save
-1807 down 208   # CONTINUE
-1808 up 208
-1817 down 45
-1818 up 45
-1827 save       # the save point again
-1847 down 30    # STATUS: the bag
-1848 up 30
-1857 save
-1867 down 44
-1868 up 44
-1877 down 1     # Escape
+1304 down 205   # RIGHT to the apple under the second tree, after a wait that times the walk
+1374 down 44    # between the stone's hops and the bat's pellets (either ends a hero of 3 HP):
+1390 up 44      # Z over the spikes, Z from the outcrop's foot onto its top, Z from its top over
+1440 down 44    # the pit onto the apple's ledge
+1456 up 44
+1490 down 44
+1506 up 44
+1546 up 205
+1566 down 208   # DOWN: the apple taken
+1570 up 208
+1575 save       # its name in the HUD
+1580 down 203   # LEFT: onto the ledge's step, the outcrop's top and over the spikes to the door
+1588 down 44
+1604 up 44
+1648 down 44
+1664 up 44
+1690 down 44
+1706 up 44
+1817 up 203
+1836 down 208   # DOWN at the door: the village's east gate
+1837 up 208
+1853 down 203   # LEFT over the dip to the shrine door
+1893 save
+1933 down 44
+1953 up 44
+1993 save
+2017 up 203
+2038 down 208   # DOWN: the save point's west door
+2039 up 208
+2059 down 205   # RIGHT, up the step and onto the altar under the crystal
+2093 save
+2154 down 44
+2174 up 44
+2193 save
+2196 down 44
+2216 up 44
+2236 up 205
+2258 save       # before the save
+2263 down 208   # DOWN: the crystal asks
+2264 up 208
+2273 save
+2283 down 45    # YES: the save
+2284 up 45
+2293 save
+2303 down 44    # JUMP closes its message
+2304 up 44
+2323 down 19    # RESET
+2333 up 19
+2343 save
+2353 down 44    # its message closed: the title
+2354 up 44
+2383 save
+2413 down 208   # CONTINUE
+2414 up 208
+2423 down 45
+2424 up 45
+2433 save       # the save point again
+2453 down 30    # STATUS: the bag
+2454 up 30
+2463 save
+2473 down 44
+2474 up 44
+2483 down 1     # Escape
 KEYS
 road_play "$game"
 cd "$work"
@@ -184,30 +207,32 @@ check 0435 t:30,110,$bought_name n:166,92,$((money - bought_price))
 check 0525 $hud t:45,21,$knife_name
 # The fight: a hit's number (1, the knife's damage) rises over the mushroom.
 sprites 1196 DataForWork/number.dds 8,0,8,8,1,1 1
+# The pick-up: the apple's name in the HUD's notification window.
+check 1575 t:13,223,$picked_name m:50,221,89,234
 # The save point: the question, the saved message, RESET's message, the title.
-check 1652 $hud t:45,21,$knife_name
-check 1667 $box t:253,126,YES t:253,136,NO
-check 1687 $box
-check 1737 $box
-python3 "$here/frame_check.py" frame01777.png 0
+check 2258 $hud t:45,21,$knife_name
+check 2273 $box t:253,126,YES t:253,136,NO
+check 2293 $box
+check 2343 $box
+python3 "$here/frame_check.py" frame02383.png 0
 # CONTINUE: the save point's crystal on the screen, the HUD's bars and arms box as they were before
-# the save, the bag with the grenade bought.
-sprites 1827 DataForWork/npc.bmp 48,0,16,16,4,1 1
-check 1827 $hud t:45,21,$knife_name s:34,31,76,46,frame01652.png s:16,14,31,28,frame01652.png
-check 1857 t:199,9,$bought_name t:103,35,$knife_name
+# the save, the bag with the grenade bought and the apple picked up.
+sprites 2433 DataForWork/npc.bmp 48,0,16,16,4,1 1
+check 2433 $hud t:45,21,$knife_name s:34,31,76,46,frame02258.png s:16,14,31,28,frame02258.png
+check 2463 t:199,9,$bought_name t:199,21,$picked_name t:103,35,$knife_name
 }
 
-# The save file CONTINUE read: the grenade carried, the knife in hand, the money
+# The save file CONTINUE read: the grenade and the apple carried, the knife in hand, the money
 # after the purchase, the story flags of the talk (0), the shop (10) and the prayer (19), the
 # save point's area.
-python3 - EX03_19_SCORE_DATA.DAT "$bought" "$knife" $((money - bought_price)) <<'PY'
+python3 - EX03_19_SCORE_DATA.DAT "$bought" "$knife" $((money - bought_price)) "$picked" <<'PY'
 import struct
 import sys
 data = open(sys.argv[1], "rb").read()
-bought, knife, money = map(int, sys.argv[2:5])
+bought, knife, money, picked = map(int, sys.argv[2:6])
 assert len(data) == 821748, f"{len(data)} bytes"
 carried = struct.unpack_from("<8i", data, 400)
-assert carried[0] == bought, f"carried {carried}"
+assert carried[:2] == (bought, picked), f"carried {carried}"
 assert struct.unpack_from("<2i", data, 464) == (money, knife), struct.unpack_from("<2i", data, 464)
 flags = int.from_bytes(data[484:516], "little")
 assert all(flags >> f & 1 for f in (0, 10, 19)), f"story flags {flags:#x}"
