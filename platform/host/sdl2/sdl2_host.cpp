@@ -135,9 +135,17 @@ public:
                 if (int dik = SdlScancodeToDik(e.key.keysym.scancode))
                     PlatformInputSetKey(dik, e.type == SDL_KEYDOWN);
                 break;
+            case SDL_QUIT:
+                // A quit asked from outside (SIGTERM, Ctrl-C) closes every window as its close
+                // button would; after the last window's own close it adds nothing.
+                for (const auto &[id, view] : views_) {
+                    bool asked = false;
+                    for (const Event &o : out) asked |= o.kind == EventKind::Close && o.window == id;
+                    if (!asked) out.push_back(Event{EventKind::Close, id, 0, 0, 0, false});
+                }
+                break;
             default:
-                // Pads belong to the input stand-in; SDL_QUIT follows the
-                // closing of the last window, which came as a window event already.
+                // Pads belong to the input stand-in.
                 break;
             }
         }
