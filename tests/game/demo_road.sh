@@ -25,9 +25,7 @@ knife=5 knife_name=ﾅｲﾌ
 picked=76 picked_name=ｸﾀﾞﾓﾉ
 money=50
 
-# The default bindings, with RESET on R (it has no key of its own).
-python3 -c "import struct, sys; open(sys.argv[1], 'wb').write(struct.pack('<18i',
-  203, 200, 205, 208, 45, 44, 16, 30, 19, 1, 3, 2, 0, 4, 5, 6, 7, -1))" "$work/KEY_CONF.DAT"
+reset_on_r "$work"
 
 cat > "$work/keys.txt" <<'KEYS'
 # frame  event  DirectInput key: 208 DOWN, 203 LEFT, 205 RIGHT, 45 X (SHOT), 44 Z (JUMP),

@@ -2,7 +2,7 @@
 # data in it; road_to_field prints the keys that take a continued save into the field; road_play
 # runs the game there under the headless host with keys.txt (its lines put in frame order),
 # saving frames into the folder, and stops the script with the log's tail when the game fails.
-# usage: road_setup NAME DEMO_DATA_GEN; road_to_field; road_play BRISGAL
+# usage: road_setup NAME DEMO_DATA_GEN; road_to_field; road_play BRISGAL; reset_on_r DIR
 road_setup() {
   work=$(mktemp -d "${TMPDIR:-/tmp}/brisgal-$1.XXXXXX")
   trap 'rm -rf "$work"' EXIT
@@ -41,4 +41,10 @@ road_play() {
     tail -20 "$work/out.txt"
     exit 1
   fi
+}
+
+# Writes DIR/KEY_CONF.DAT: the default bindings, with RESET on R (it has no key of its own).
+reset_on_r() {
+  python3 -c "import struct, sys; open(sys.argv[1], 'wb').write(struct.pack('<18i',
+    203, 200, 205, 208, 45, 44, 16, 30, 19, 1, 3, 2, 0, 4, 5, 6, 7, -1))" "$1/KEY_CONF.DAT"
 }
