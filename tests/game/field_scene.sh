@@ -8,6 +8,7 @@
 set -euo pipefail
 scene=$1
 gen=$2
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/brisgal-scene.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 "$gen" --short-music "$work" > /dev/null
@@ -52,7 +53,8 @@ for area in "53 MAP/mori/mori0.bin" "15 MAP/doukutu/dou0.bin"; do
   cmp "$work/a$1-first.txt" "$work/a$1-second.txt" || { echo "area $1: positions differ between processes"; exit 1; }
   [ "$(ls "$work/a$1-first" | wc -l)" = 10 ] || { echo "area $1: expected 10 frames"; ls "$work/a$1-first"; exit 1; }
   for f in "$work/a$1-first"/*.png; do
-    cmp "$f" "$work/a$1-second/$(basename "$f")" || { echo "area $1: $(basename "$f") differs"; exit 1; }
+    cmp -s "$f" "$work/a$1-second/$(basename "$f")" || {
+      echo "area $1: $(basename "$f") differs"; python3 "$here/frame_diff.py" "$f" "$work/a$1-second/$(basename "$f")"; exit 1; }
   done
 done
 # The objects move: the barrel rolls, the lamp hangs, the conveyor block rides east, the barrel floats.

@@ -105,7 +105,8 @@ run() {
 run first
 run second
 for f in first/*.png; do
-  cmp -s "$f" "second/${f#first/}" || { echo "the second run's ${f#first/} differs"; exit 1; }
+  cmp -s "$f" "second/${f#first/}" || {
+    echo "the second run's ${f#first/} differs"; python3 "$here/frame_diff.py" "$f" "second/${f#first/}"; exit 1; }
 done
 check() { python3 "$here/menu_frame_check.py" "first/frame00$1.png" DataForWork "${@:2}"; }
 main="w:95,5,310,105 w:5,200,315,235"

@@ -8,6 +8,7 @@
 # usage: same_frames.sh TESTS FILTER...
 #        same_frames.sh --script ROAD_SCRIPT ARG...
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
 if [ "$1" = --script ]; then
   shift
@@ -44,6 +45,10 @@ fi
 count=$(ls "$work/a/road-frames" | wc -l)
 [ "$count" -gt 0 ] || { echo "no frames saved"; exit 1; }
 for f in "$work/a/road-frames"/*; do
-  cmp -s "$f" "$work/b/road-frames/$(basename "$f")" || { echo "$(basename "$f") differs between the runs"; exit 1; }
+  cmp -s "$f" "$work/b/road-frames/$(basename "$f")" || {
+    echo "$(basename "$f") differs between the runs"
+    [ "${f##*.}" = png ] && python3 "$here/frame_diff.py" "$f" "$work/b/road-frames/$(basename "$f")"
+    exit 1
+  }
 done
 echo "$count frames alike"
