@@ -67,11 +67,11 @@ constexpr EnemyStep kBat[] = {
     /* 2 */ Op(OP_BOUNCE_FLY, 90, 3), // 5
     /* 3 */ Op(OP_ANIMATE_COLUMN, 5, 2),
     /* 4 */ Goto(4, 2),
-    /* 5 */ Op(OP_SEES_PLAYER, 180, 1, 9), // in sight: 6, else 14
+    /* 5 */ Op(OP_SEES_PLAYER, 120, 1, 9), // in sight: 6, else 14
     /* 6 */ Reset(),
-    /* 7 */ Op(OP_FIRE, 0, kShotPellet, 2, 0, 4),
+    /* 7 */ Op(OP_FIRE, 0, kShotPellet, 0, 0, 4),
     /* 8 */ Op(OP_SOUND, 0, kSoundShot),
-    /* 9 */ Op(OP_HOME, 80, 3, 0.8f, 0, -36), // hover above the hero; 12
+    /* 9 */ Op(OP_HOME, 160, 3, 0.8f, 0, -36), // hover above the hero until the next pellet; 12
     /* 10 */ Op(OP_ANIMATE_COLUMN, 5, 2),
     /* 11 */ Goto(11, 9),
     /* 12 */ Reset(),
@@ -89,12 +89,12 @@ constexpr EnemyStep kChainRoot[] = {
     /* 1 */ Op(OP_SET_VELOCITY, 0, 0, 0.3f),
     /* 2 */ Reset(),
     /* 3 */ Op(OP_BOUNCE_FLY, 60, 3), // 6
-    /* 4 */ Op(OP_FIRE_EVERY, 40, kShotPellet, 2),
+    /* 4 */ Op(OP_FIRE_EVERY, 40, kShotPellet, 0),
     /* 5 */ Goto(5, 3),
     /* 6 */ Op(OP_SET_VELOCITY, 0, 0, -0.3f),
     /* 7 */ Reset(),
     /* 8 */ Op(OP_BOUNCE_FLY, 60, 3), // 11
-    /* 9 */ Op(OP_FIRE_EVERY, 40, kShotPellet, 2),
+    /* 9 */ Op(OP_FIRE_EVERY, 40, kShotPellet, 0),
     /* 10 */ Goto(10, 8),
     /* 11 */ Goto(11, 1),
 };
@@ -112,29 +112,30 @@ constexpr EnemyStep kChainTip[] = {
     /* 0 */ Op(OP_ORBIT, 600, 2, 0.03f, 48, 0),
     /* 1 */ Goto(1, 0),
     /* 2 */ Reset(),
-    /* 3 */ Op(OP_FIRE, 0, kShotNeedle, 2),
+    /* 3 */ Op(OP_FIRE, 0, kShotNeedle, 0),
     /* 4 */ Goto(4, 0),
 };
 
-// いしころ: rests, then hops at the hero three times.
+// いしころ: rests; once it sees the hero near, hops at it three times.
 constexpr EnemyStep kJumper[] = {
     /* 0 */ Op(OP_SET_LOOP, 0, 0),
     /* 1 */ Op(OP_SET_FRAME, 0, 0, 0),
     /* 2 */ Op(OP_STAND, 50),
-    /* 3 */ Op(OP_SET_FRAME, 0, 1, -1), // crouch
-    /* 4 */ Op(OP_STAND, 12),
-    /* 5 */ Op(OP_SOUND, 0, kSoundJump),
-    /* 6 */ Op(OP_SET_FRAME, 0, 2, -1),
-    /* 7 */ Op(OP_PLAYER_SIDE, 0, 1, 3),
-    /* 8 */ Op(OP_SET_VELOCITY, 0, 1.2f, -3.6f),
-    /* 9 */ Goto(9, 11),
-    /* 10 */ Op(OP_SET_VELOCITY, 0, -1.2f, -3.6f),
-    /* 11 */ Op(OP_JUMP), // until it lands
-    /* 12 */ Op(OP_SOUND, 0, kSoundLand),
-    /* 13 */ Op(OP_SET_FRAME, 0, 0, -1),
-    /* 14 */ Op(OP_COUNT_LOOP, 3, -12), // the third hop: rest at 2
-    /* 15 */ Op(OP_STAND, 6),
-    /* 16 */ Goto(16, 3),
+    /* 3 */ Op(OP_SEES_PLAYER, 120, 1, -1), // in sight: 4, else rest again at 2
+    /* 4 */ Op(OP_SET_FRAME, 0, 1, -1),     // crouch
+    /* 5 */ Op(OP_STAND, 12),
+    /* 6 */ Op(OP_SOUND, 0, kSoundJump),
+    /* 7 */ Op(OP_SET_FRAME, 0, 2, -1),
+    /* 8 */ Op(OP_PLAYER_SIDE, 0, 1, 3),
+    /* 9 */ Op(OP_SET_VELOCITY, 0, 1.2f, -3.6f),
+    /* 10 */ Goto(10, 12),
+    /* 11 */ Op(OP_SET_VELOCITY, 0, -1.2f, -3.6f),
+    /* 12 */ Op(OP_JUMP), // until it lands
+    /* 13 */ Op(OP_SOUND, 0, kSoundLand),
+    /* 14 */ Op(OP_SET_FRAME, 0, 0, -1),
+    /* 15 */ Op(OP_COUNT_LOOP, 3, -13), // the third hop: rest at 2
+    /* 16 */ Op(OP_STAND, 6),
+    /* 17 */ Goto(17, 4),
 };
 
 // ガルド: speaks, grows its crystals, walks and lobs rocks; at half its life it roars (an

@@ -93,7 +93,7 @@ TEST_F(EnemySceneTest, TheBatsFirstShotStartsTowardTheHero) {
     EXPECT_FLOAT_EQ(shot->vx, 2 * std::cos(angle));
     EXPECT_FLOAT_EQ(shot->vy, 2 * std::sin(angle));
     EXPECT_EQ(shot->fromEnemy, 1);
-    EXPECT_EQ(shot->damage, 2 + kEnemyKinds[KIND_BAT].damage);
+    EXPECT_EQ(shot->damage, kEnemyKinds[KIND_BAT].damage) << "the pellet carries the bat's own damage";
 }
 
 TEST_F(EnemySceneTest, TheVinesBulbKeepsItsRadiusRoundTheSeedOverATurn) {

@@ -75,6 +75,26 @@ TEST_F(EnemyTablesTest, EveryShippedProgramPasses) {
         }
 }
 
+// The field's and the cave's creatures are what a new game's hero (4 HP) meets first: none of
+// their touches or shots may end it at once, or the demo could not be played from a new game.
+TEST_F(EnemyTablesTest, NoFieldOrCaveCreatureEndsANewHeroInOneHit) {
+    constexpr int kNewHeroHp = 4;
+    for (int set : {4, 1})
+        for (int kind : kAreaEnemySets[set].kinds) {
+            const EnemyKind &k = kEnemyKinds[kind];
+            if (k.solid) {
+                EXPECT_LT(k.damage, kNewHeroHp) << "a touch of kind " << kind;
+            }
+            const EnemyProgram &program = kEnemyPrograms[k.program];
+            for (int i = 0; k.program && i < program.count; i++) {
+                const EnemyStep &step = program.steps[i];
+                if (step.op == OP_FIRE || step.op == OP_FIRE_EVERY) {
+                    EXPECT_LT((int)step.c + k.damage, kNewHeroHp) << "kind " << kind << "'s shot at step " << i;
+                }
+            }
+        }
+}
+
 // The message box draws two bytes a character, so a single-byte character (an ASCII space)
 // would shift every character after it onto the wrong glyphs.
 TEST_F(EnemyTablesTest, ShippedSpeechIsWholeDoubleByteCharacters) {
