@@ -60,7 +60,8 @@ constexpr EnemyStep kWalker[] = {
     /* 28 */ Goto(28, 2),
 };
 
-// コウモリ: flutters about; while it sees the hero it hovers above it and fires an aimed pellet.
+// コウモリ: flutters about; when it sees the hero it fires an aimed pellet, hovers above the hero
+// for a while and flutters off again.
 constexpr EnemyStep kBat[] = {
     /* 0 */ Op(OP_SET_VELOCITY, 0, 0.5f, 0.25f),
     /* 1 */ Reset(),
@@ -71,11 +72,11 @@ constexpr EnemyStep kBat[] = {
     /* 6 */ Reset(),
     /* 7 */ Op(OP_FIRE, 0, kShotPellet, 0, 0, 4),
     /* 8 */ Op(OP_SOUND, 0, kSoundShot),
-    /* 9 */ Op(OP_HOME, 160, 3, 0.8f, 0, -36), // hover above the hero until the next pellet; 12
+    /* 9 */ Op(OP_HOME, 160, 3, 0.8f, 0, -36), // hover above the hero; 12
     /* 10 */ Op(OP_ANIMATE_COLUMN, 5, 2),
     /* 11 */ Goto(11, 9),
     /* 12 */ Reset(),
-    /* 13 */ Goto(13, 5),
+    /* 13 */ Goto(13, 14), // flutter off, either way
     /* 14 */ Op(OP_RANDOM, 2, 1, 3),
     /* 15 */ Op(OP_SET_VELOCITY, 0, 0.5f, 0.25f),
     /* 16 */ Goto(16, 1),
