@@ -1,8 +1,8 @@
 // Scenes on the demo's field map (written by the demo data generator): the mushroom in the pit
-// turns at both walls, the bat's first shot starts toward the hero, the vine's bulb keeps its
-// radius round the seed over a whole turn with its links strung between, ガルド at 0 HP dies
-// through its explosions and takes its crystals with it, and the giant of 35000 dies through its
-// special death.
+// turns at both walls, the bat's first shot starts toward the hero and it rests between its
+// pellets, the vine's bulb keeps its radius round the seed over a whole turn with its links strung
+// between, ガルド at 0 HP dies through its explosions and takes its crystals with it, and the giant
+// of 35000 dies through its special death.
 #include <cmath>
 #include <filesystem>
 #include <random>
@@ -94,6 +94,26 @@ TEST_F(EnemySceneTest, TheBatsFirstShotStartsTowardTheHero) {
     EXPECT_FLOAT_EQ(shot->vy, 2 * std::sin(angle));
     EXPECT_EQ(shot->fromEnemy, 1);
     EXPECT_EQ(shot->damage, kEnemyKinds[KIND_BAT].damage) << "the pellet carries the bat's own damage";
+}
+
+// A hero standing within its sight is not pelted without rest: after a pellet the bat hovers
+// above it for 160 frames and flutters off for 90 before it looks again.
+TEST_F(EnemySceneTest, TheBatRestsBetweenItsPellets) {
+    EnemyNode *bat = FromCell(28, 12, 9);
+    ASSERT_NE(bat, nullptr);
+    player.x = bat->x + 40, player.y = bat->y + 60;
+    std::vector<int> fired;
+    size_t shots = 0;
+    float farthest = 0;
+    for (int frame = 0; frame < 900; frame++) {
+        EnemyFrame();
+        if (Shots().size() > shots) fired.push_back(frame);
+        shots = Shots().size();
+        if (!fired.empty()) farthest = std::max(farthest, std::hypot(bat->x - player.x, bat->y - 36 - player.y));
+    }
+    ASSERT_GE(fired.size(), 2u) << "the bat fires again once it has rested";
+    for (size_t i = 1; i < fired.size(); i++) EXPECT_GE(fired[i] - fired[i - 1], 250) << "pellet " << i;
+    EXPECT_GT(farthest, 20) << "it leaves its place above the hero";
 }
 
 TEST_F(EnemySceneTest, TheVinesBulbKeepsItsRadiusRoundTheSeedOverATurn) {
