@@ -37,6 +37,18 @@ def same(frame, sheet, sx, sy, w, h, x, y):
     return True
 
 
+def window_over(frame, xs, ys):
+    """Whether a message or HUD window covers the work-area places xs x ys: one bluish colour
+    over 9 in 10 of them. Also that colour and how many places it fills."""
+    counts = {}
+    for y in ys:
+        for x in xs:
+            c = pixel(frame, 2 * x, 2 * y)
+            counts[c] = counts.get(c, 0) + 1
+    colour, most = max(counts.items(), key=lambda kv: kv[1])
+    return most * 10 >= 9 * len(xs) * len(ys) and colour[2] >= colour[0] + 32, colour, most
+
+
 def sjis_cell(code):
     """The Shift-JIS font's sheet number and cell of a double-byte code (the overlay's rule)."""
     if code >= 0x92C0:
@@ -123,13 +135,8 @@ def main():
                     break
         elif kind == "m":
             x1, y1, x2, y2 = map(int, rest.split(","))
-            counts = {}
-            for y in range(y1, y2 + 1):
-                for x in range(x1, x2 + 1):
-                    c = pixel(frame, 2 * x, 2 * y)
-                    counts[c] = counts.get(c, 0) + 1
-            colour, most = max(counts.items(), key=lambda kv: kv[1])
-            if most * 10 < 9 * (x2 - x1 + 1) * (y2 - y1 + 1) or colour[2] < colour[0] + 32:
+            filled, colour, most = window_over(frame, range(x1, x2 + 1), range(y1, y2 + 1))
+            if not filled:
                 bad.append(f"{item}: no window ({colour} over {most} pixels)")
         elif kind == "s":
             x1, y1, x2, y2, ref = rest.split(",", 4)
